@@ -1,0 +1,47 @@
+#include "app/ControlTable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include "app/LogViews.h"
+#include "platform/ValueLabel.h"
+
+namespace {
+QWidget* Make(const ControlDecl& d, QWidget* parent) {
+  const QString caption = QString::fromUtf8(d.caption);
+  switch (d.kind) {
+    case Kind::Label: {
+      auto* w = new ValueLabel(parent);
+      w->setText(caption);
+      w->setTag(d.tag);
+      return w;
+    }
+    case Kind::Edit: return new QLineEdit(caption, parent);
+    case Kind::Combo: return new QComboBox(parent);
+    case Kind::Radio: return new QRadioButton(caption, parent);
+    case Kind::Check: return new QCheckBox(caption, parent);
+    case Kind::Button: return new QPushButton(caption, parent);
+    case Kind::Image: {
+      auto* w = new QLabel(parent);
+      w->setToolTip(caption);
+      return w;
+    }
+    case Kind::Grid: return new QTableWidget(parent);
+    case Kind::Log: return new LogView(parent);
+  }
+  return nullptr;
+}
+}  // namespace
+
+void BuildControls(QWidget* parent, std::span<const ControlDecl> rows) {
+  for (const ControlDecl& d : rows) {
+    QWidget* w = Make(d, parent);
+    w->setObjectName(QString::fromLatin1(d.name));
+    w->setProperty("Tag", d.tag);
+    w->setGeometry(d.left, d.top, d.width, d.height);
+  }
+}

@@ -1,0 +1,10 @@
+#include "app/GroupPanel.h"
+
+namespace {
+// name, layout section, Tag (full height), width, title
+constexpr GroupPanelDecl kPanels[] = {
+    {"Group_Debug", nullptr, 490, 320, "Debug"},
+};
+}  // namespace
+
+std::span<const GroupPanelDecl> GroupPanelTable() { return kPanels; }

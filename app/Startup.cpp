@@ -1,0 +1,45 @@
+#include "app/Startup.h"
+
+#include <exception>
+
+#include "app/FormWait.h"
+#include "app/MyMessage.h"
+#include "app/main.h"
+#include "platform/Dialogs.h"
+#include "upgrade/Upgrade.h"
+
+QorvaneApplication::QorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void ShowException(const char* what) { ShowMessage(QString::fromLocal8Bit(what ? what : "")); }
+
+bool QorvaneApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+  } catch (...) {
+    ShowException("");
+  }
+  return false;
+}
+
+int RunApplication(int argc, char** argv) {
+  QorvaneApplication app(argc, argv);
+  try {
+    static upgradeTool upgrader;  // lives until the program ends
+    Upgrader = &upgrader;
+
+    auto* main = new TForm_Main;
+    const bool otherInstance = main->FormCreate();
+    if (!otherInstance) main->showMaximized();  // runs the show handler
+    Form_Message = new TForm_Message(main);
+    Form_wait = new TForm_wait(main);
+    if (!otherInstance) app.exec();
+    delete main;
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+  } catch (...) {
+    ShowException("");
+  }
+  return 0;
+}

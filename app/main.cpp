@@ -1,0 +1,150 @@
+#include "app/main.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include "app/ControlTable.h"
+#include "app/GroupPanel.h"
+#include "app/LogViews.h"
+#include "platform/SingleInstanceGuard.h"
+#include "ui_MainWindow.h"
+
+TForm_Main* Form_Main = nullptr;
+
+namespace {
+constexpr int kStatusWidths[11] = {45, 75, 85, 90, 100, 160, 240, 100, 120, 200, 50};
+}
+
+TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_Main) {
+  Form_Main = this;
+  ui->setupUi(this);
+  BuildStatusBar();
+  BuildPages();
+  BuildGroupPanels();
+  IndexControls(this);
+  eventLog_ = Ctl<LogView>("List_Event");
+  AccessCode.clear();
+}
+
+TForm_Main::~TForm_Main() {
+  if (Form_Main == this) Form_Main = nullptr;
+  delete ui;
+}
+
+void TForm_Main::BuildStatusBar() {
+  for (int i = 0; i < 11; ++i) {
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QString("StatusPanel%1").arg(i));
+    panel->setFixedWidth(kStatusWidths[i]);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    ui->StatusBar->addWidget(panel);
+    status_[i] = panel;
+  }
+}
+
+void TForm_Main::BuildPages() {
+  // Each sheet holds a scroll box whose content grows to its panels' bounds.
+  QWidget* sheets[7] = {ui->TabSheet1, ui->TabSheet2, ui->TabSheet3, ui->TabSheet4,
+                        ui->TabSheet5, ui->TabSheet6, ui->TabSheet7};
+  for (int i = 0; i < 7; ++i) {
+    auto* layout = new QVBoxLayout(sheets[i]);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(sheets[i]);
+    scroll->setObjectName(QString("Scroll_Page%1").arg(i + 1));
+    scroll->setWidgetResizable(false);
+    auto* content = new QWidget;
+    content->setObjectName(QString("Scroll_Page%1_Content").arg(i + 1));
+    content->resize(800, 600);
+    scroll->setWidget(content);
+    layout->addWidget(scroll);
+    scrollPages_[i] = scroll;
+  }
+}
+
+void TForm_Main::BuildGroupPanels() {
+  QWidget* home = scrollPages_[0]->widget();
+  for (const GroupPanelDecl& d : GroupPanelTable()) {
+    auto* p = new GroupPanel(QString::fromLatin1(d.name), QString::fromUtf8(d.title), d.tag, d.width, home);
+    p->hide();
+  }
+  for (const PanelControls* pc : AllPanelControls()) {
+    auto* panel = home->findChild<GroupPanel*>(QString::fromLatin1(pc->panel));
+    QWidget* parent = panel ? static_cast<QWidget*>(panel) : findChild<QWidget*>(QString::fromLatin1(pc->panel));
+    Q_ASSERT_X(parent, "BuildGroupPanels", pc->panel);
+    if (parent) BuildControls(parent, pc->controls);
+  }
+}
+
+void TForm_Main::IndexControls(QWidget* root) {
+  for (QWidget* w : root->findChildren<QWidget*>()) RegisterControl(w);
+}
+
+void TForm_Main::RegisterControl(QWidget* w) {
+  const QString name = w->objectName();
+  if (!name.isEmpty() && !controls_.contains(name)) controls_.insert(name, w);
+}
+
+GroupPanel* TForm_Main::Panel(const QString& name) const { return Ctl<GroupPanel>(name); }
+
+QScrollArea* TForm_Main::ScrollPage(int index) const {
+  return index >= 0 && index < 7 ? scrollPages_[index] : nullptr;
+}
+
+void TForm_Main::SetStatus(int panel, const QString& text) {
+  if (panel >= 0 && panel < 11) status_[panel]->setText(text);
+}
+
+QString TForm_Main::StatusText(int panel) const {
+  return panel >= 0 && panel < 11 ? status_[panel]->text() : QString();
+}
+
+bool TForm_Main::FormCreate() {
+  setAcceptDrops(true);
+  QCoreApplication::setApplicationName(windowTitle());
+  auto* guard = new SingleInstanceGuard(windowTitle(), this);
+  if (guard->OtherInstanceRunning()) {
+    terminated_ = true;
+    return true;
+  }
+  connect(guard, &SingleInstanceGuard::RaiseRequested, this, [this] {
+    if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+  });
+  return false;
+}
+
+void TForm_Main::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!shown_) {
+    shown_ = true;
+    FormShow();
+  }
+}
+
+void TForm_Main::closeEvent(QCloseEvent* e) {
+  FormClose();
+  e->accept();
+}
+
+void TForm_Main::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void TForm_Main::dropEvent(QDropEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (!urls.isEmpty() && urls.first().isLocalFile()) OnDropFiles(urls.first().toLocalFile());
+  e->acceptProposedAction();
+}
+
+void TForm_Main::OnDropFiles(const QString& path) {
+  // The firmware page takes dropped images; nothing else is done with a drop.
+  emit FileDropped(path);
+}

@@ -1,0 +1,120 @@
+#pragma once
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "link/Modbus.h"
+
+class QLabel;
+class QScrollArea;
+class QTreeWidgetItem;
+class GroupPanel;
+class LogView;
+namespace Ui {
+class TForm_Main;
+}
+
+// The inverters found by the ID scan or remembered from the last run: Count
+// IDs in ascending order, each with its speed index at the same position.
+struct InverterListRec {
+  int Count = 0;
+  std::array<int, 256> Ids{};
+  std::array<int, 256> BaudIndex{};
+  int Tail = 0;
+};
+
+// The main window: the user interface, the user and polling state, and the
+// one link object.
+class TForm_Main : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TForm_Main(QWidget* parent = nullptr);
+  ~TForm_Main() override;
+
+  // Single-instance guard and title; true when another instance holds the
+  // title, in which case this window must not be shown.
+  bool FormCreate();
+  bool Terminated() const { return terminated_; }
+
+  // Show and close handlers (profiles/).
+  void FormShow();
+  void FormClose();
+
+  // Files dropped on the window (the firmware page fills this in).
+  void OnDropFiles(const QString& path);
+
+  // Named controls, found by their objectName.
+  QWidget* Control(const QString& name) const { return controls_.value(name); }
+  template <class T>
+  T* Ctl(const QString& name) const { return qobject_cast<T*>(Control(name)); }
+  GroupPanel* Panel(const QString& name) const;
+  QScrollArea* ScrollPage(int index) const;  // 0..6 = Scroll_Page1..7
+  LogView* EventLog() const { return eventLog_; }
+
+  // Status bar panels 0..10.
+  void SetStatus(int panel, const QString& text);
+  QString StatusText(int panel) const;
+
+  // Registers a control created after construction so Control() finds it.
+  void RegisterControl(QWidget* w);
+
+  // State members.
+  QTreeWidgetItem* TreeRoot = nullptr;
+  uint8_t PollStop = 0;
+  int ReclosureRate = 0;
+  int ReactiveSign = 0;
+  int CosPhiSet = 0;
+  int InverterState = 0;
+  uint8_t ShowConstVolt = 0;
+  int JapanUserSettingMode = 0;
+  int VacProtectSet = 0;
+  uint8_t IsSuperUser = 0;
+  int CurrentPage = 0;
+  uint8_t ShowActiveSlope = 0;
+  uint8_t ShowLanguageSelect = 0;
+  int ShowAcMode = 0;
+  int ShowAcTitle = 0;
+  int ShowGsFacMode = 0;
+  int PowerMul = 0;
+  int DcCurrentDiv = 0;
+  int AcCurrentDiv = 0;
+  int VoltageDiv = 0;
+  int EnergyMul = 0;
+  int PhaseCount = 0;
+  uint8_t SignedValues = 0;
+  uint8_t WriteLock = 0;
+  int LanguageIndex = 0;
+  QString AccessCode;
+  Modbus Link;
+  InverterListRec InverterList;
+  uint8_t KeepPortOpen = 0;
+  std::array<int, 300> LoadedCountryCodes{};
+  std::array<QString, 300> LoadedCountryNames;
+
+ signals:
+  void FileDropped(const QString& path);
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  void BuildStatusBar();
+  void BuildPages();
+  void BuildGroupPanels();
+  void IndexControls(QWidget* root);
+
+  Ui::TForm_Main* ui;
+  QHash<QString, QWidget*> controls_;
+  std::array<QLabel*, 11> status_{};
+  std::array<QScrollArea*, 7> scrollPages_{};
+  LogView* eventLog_ = nullptr;
+  bool terminated_ = false;
+  bool shown_ = false;
+};
+
+extern TForm_Main* Form_Main;

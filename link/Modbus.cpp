@@ -1,0 +1,3 @@
+#include "link/Modbus.h"
+
+Modbus::Modbus() = default;

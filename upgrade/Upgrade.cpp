@@ -1,0 +1,3 @@
+#include "upgrade/Upgrade.h"
+
+upgradeTool* Upgrader = nullptr;
