@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-// Text, number and time helpers shared by every part of the tool. They keep
+// Text, number and time helpers shared by the whole tool. They keep
 // no state and never raise: bad text turns into the documented fallback value.
 // 8-bit text means Latin-1 here (characters outside it become '?').
 
