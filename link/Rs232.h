@@ -1,0 +1,70 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+
+// One serial port (termios): the RS-485 adapter or the radio dongle. Request
+// frames are built in place in TxBuf; reads land in RxBuf.
+//
+// Copies share the open descriptor (the firmware upgrade works on a copy of
+// the link's port): a speed change through one is seen by all, and once any
+// copy closes the port no copy can use the descriptor again.
+class Tcomm {
+ public:
+  static constexpr int kRxSize = 8192;
+  static constexpr int kTxSize = 512;
+  // A receive queue this long is refused: it could not be held with its end mark.
+  static constexpr int kRxLimit = kRxSize - 1;
+
+  Tcomm();
+
+  // Opens the device exclusively, raw 8N1 at 4,800 bit/s, queues purged,
+  // DTR and RTS cleared. A name without a '/' is taken below /dev.
+  // Shows "COM Can't Open" when the device does not open.
+  int Open(const QString& name);
+  // Speed 4,800 << index (index 0..3), kept in Baud.
+  int SetBaud(int index);
+  // Discards unread input and closes. Closing a closed port does nothing.
+  int Close();
+  int Write(int n);  // the first n bytes of TxBuf
+  int WriteBytes(const uint8_t* bytes, int n);
+  int WriteText();  // CmdText as Latin-1, at most 99 characters
+  // Replaces RxBuf with everything queued now (never blocks).
+  int Read();
+  // Appends everything queued now after the RxCount bytes already in RxBuf,
+  // so one exchange can collect a reply that arrives in pieces.
+  int ReadMore();
+  int InQueue() const;  // bytes waiting, without reading them; 0 when closed
+  // Drops whatever is waiting to be read.
+  void DiscardInput();
+  // Waits up to ms for input to arrive (no event processing). True if some is waiting.
+  bool WaitInput(int ms) const;
+  bool IsOpen() const;
+
+  // Takes over an already open descriptor without touching its settings
+  // (for tests that need a receive queue a terminal cannot hold).
+  void AttachDescriptor(int fd);
+
+  uint8_t RxBuf[kRxSize];
+  uint8_t TxBuf[kTxSize];
+  QString CmdText;
+  int RxCount = 0;
+  int Baud = 0;
+
+ private:
+  struct Handle;
+  int Fd() const;
+  int Fail();
+  int QueueOverflow(int queued);
+  std::shared_ptr<Handle> handle_;
+};
+
+// The speed of a baud index (4,800 << index), 0 for an index outside 0..3.
+int BaudOfIndex(int index);
+
+// The ports offered for the serial and radio links: every path named in
+// QORVANE_EXTRA_PORTS (colon-separated) first, then the machine's serial
+// devices (/dev/ttyS* that have hardware, /dev/ttyUSB*, /dev/ttyACM*,
+// /dev/serial/by-id/*).
+QStringList SerialPortNames();

@@ -1,0 +1,427 @@
+#include "sim/SimInverter.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QStringList>
+#include <cerrno>
+#include <stdexcept>
+
+namespace sim {
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+uint16_t Crc16(const uint8_t* data, int n) {
+  uint16_t r = 0xFFFF;
+  for (int i = 0; i < n; ++i) {
+    r ^= data[i];
+    for (int k = 0; k < 8; ++k) r = (r & 1) ? static_cast<uint16_t>((r >> 1) ^ 0xA001) : static_cast<uint16_t>(r >> 1);
+  }
+  return r;
+}
+
+QByteArray WithCrc(QByteArray frame) {
+  const uint16_t c = Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), static_cast<int>(frame.size()));
+  frame.append(static_cast<char>(c & 0xFF));
+  frame.append(static_cast<char>(c >> 8));
+  return frame;
+}
+
+QByteArray Bytes(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+QByteArray Hex(const QString& text) {
+  QByteArray out;
+  for (const QString& t : text.split(' ', Qt::SkipEmptyParts)) out.append(static_cast<char>(t.toInt(nullptr, 16)));
+  return out;
+}
+
+QString HexText(const QByteArray& bytes) {
+  QStringList parts;
+  for (char c : bytes) parts << QString::asprintf("%02X", static_cast<uint8_t>(c));
+  return parts.join(' ');
+}
+
+namespace {
+
+uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]); }
+int Word(const QByteArray& b, int i) { return (At(b, i) << 8) | At(b, i + 1); }
+
+QByteArray ExceptionReply(const QByteArray& request, uint8_t code) {
+  return WithCrc(Bytes({At(request, 0), At(request, 1) | 0x80, code}));
+}
+
+int SpeedOf(speed_t s) {
+  switch (s) {
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Modbus RTU
+
+int RtuProtocol::FrameLength(const uint8_t* buf, int n) const {
+  if (n < 2) return 0;
+  switch (buf[1]) {
+    case 1: case 3: case 4: case 5: case 6: return 8;
+    case 0x10: return n < 7 ? 0 : 9 + buf[6];
+    default: return -1;
+  }
+}
+
+bool RtuProtocol::CheckFrame(const QByteArray& frame) const {
+  const int n = static_cast<int>(frame.size());
+  if (n < 4) return false;
+  const uint16_t c = Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), n - 2);
+  return At(frame, n - 2) == (c & 0xFF) && At(frame, n - 1) == (c >> 8);
+}
+
+std::optional<QByteArray> RtuProtocol::Answer(SimInverter& dev, const QByteArray& f) {
+  SimInverter::Slave* s = dev.FindSlave(At(f, 0));
+  if (!s || At(f, 0) == 0) return std::nullopt;  // nobody there, or a broadcast
+  const int fn = At(f, 1);
+  const int first = Word(f, 2) + 1;  // the tool's register number
+  const int count = Word(f, 4);
+  QByteArray r = Bytes({At(f, 0), fn});
+
+  auto known = [&](const auto& map, int reg) { return !s->strict || map.count(reg) > 0; };
+  switch (fn) {
+    case 1: {
+      if (count < 1 || count > 2000) return ExceptionReply(f, 3);
+      QByteArray data((count + 7) / 8, '\0');
+      for (int i = 0; i < count; ++i) {
+        if (!known(s->coils, first + i)) return ExceptionReply(f, 2);
+        auto it = s->coils.find(first + i);
+        if (it != s->coils.end() && it->second) data[i / 8] = static_cast<char>(At(data, i / 8) | (1 << (i % 8)));
+      }
+      r.append(static_cast<char>(data.size()));
+      r.append(data);
+      return WithCrc(r);
+    }
+    case 3:
+    case 4: {
+      if (count < 1 || count > 125) return ExceptionReply(f, 3);
+      const auto& map = fn == 3 ? s->holding : s->input;
+      r.append(static_cast<char>(2 * count));
+      for (int i = 0; i < count; ++i) {
+        if (!known(map, first + i)) return ExceptionReply(f, 2);
+        auto it = map.find(first + i);
+        const uint16_t v = it == map.end() ? 0 : it->second;
+        r.append(static_cast<char>(v >> 8));
+        r.append(static_cast<char>(v & 0xFF));
+      }
+      return WithCrc(r);
+    }
+    case 5:
+      if (count != 0xFF00 && count != 0) return ExceptionReply(f, 3);
+      if (!known(s->coils, first)) return ExceptionReply(f, 2);
+      s->coils[first] = count == 0xFF00;
+      return f;  // echo
+    case 6:
+      if (!known(s->holding, first)) return ExceptionReply(f, 2);
+      s->holding[first] = static_cast<uint16_t>(count);
+      return f;
+    case 0x10: {
+      if (count < 1 || count > 123 || At(f, 6) != 2 * count) return ExceptionReply(f, 3);
+      for (int i = 0; i < count; ++i)
+        if (!known(s->holding, first + i)) return ExceptionReply(f, 2);
+      for (int i = 0; i < count; ++i) s->holding[first + i] = static_cast<uint16_t>(Word(f, 7 + 2 * i));
+      return WithCrc(f.left(6));
+    }
+    default:
+      return ExceptionReply(f, 1);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The device
+
+SimInverter::SimInverter() {
+  termios raw{};
+  cfmakeraw(&raw);
+  cfsetispeed(&raw, B9600);
+  cfsetospeed(&raw, B9600);
+  char name[128] = {};
+  if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) throw std::runtime_error("openpty failed");
+  path_ = QString::fromLocal8Bit(name);
+  fcntl(master_, F_SETFD, FD_CLOEXEC);
+  fcntl(slave_, F_SETFD, FD_CLOEXEC);
+  if (pipe2(wake_, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  protocols_.push_back(std::make_unique<RtuProtocol>());
+  thread_ = std::thread([this] { Run(); });
+}
+
+SimInverter::~SimInverter() {
+  {
+    std::lock_guard lock(mu_);
+    stop_ = true;
+  }
+  const char c = 'x';
+  (void)!write(wake_[1], &c, 1);
+  thread_.join();
+  close(wake_[0]);
+  close(wake_[1]);
+  close(slave_);
+  close(master_);
+}
+
+QString SimInverter::PortPath() const { return path_; }
+
+void SimInverter::AddSlave(int id) {
+  std::lock_guard lock(mu_);
+  slaves_[id];
+}
+void SimInverter::RemoveSlave(int id) {
+  std::lock_guard lock(mu_);
+  slaves_.erase(id);
+}
+void SimInverter::SetStrict(int id, bool strict) {
+  std::lock_guard lock(mu_);
+  slaves_[id].strict = strict;
+}
+void SimInverter::SetHolding(int id, int reg, uint16_t value) {
+  std::lock_guard lock(mu_);
+  slaves_[id].holding[reg] = value;
+}
+void SimInverter::SetHoldingBlock(int id, int reg, const std::vector<uint16_t>& values) {
+  std::lock_guard lock(mu_);
+  for (size_t i = 0; i < values.size(); ++i) slaves_[id].holding[reg + static_cast<int>(i)] = values[i];
+}
+void SimInverter::SetInput(int id, int reg, uint16_t value) {
+  std::lock_guard lock(mu_);
+  slaves_[id].input[reg] = value;
+}
+void SimInverter::SetCoil(int id, int coil, bool on) {
+  std::lock_guard lock(mu_);
+  slaves_[id].coils[coil] = on;
+}
+uint16_t SimInverter::Holding(int id, int reg) const {
+  std::lock_guard lock(mu_);
+  auto s = slaves_.find(id);
+  if (s == slaves_.end()) return 0;
+  auto it = s->second.holding.find(reg);
+  return it == s->second.holding.end() ? 0 : it->second;
+}
+bool SimInverter::Coil(int id, int coil) const {
+  std::lock_guard lock(mu_);
+  auto s = slaves_.find(id);
+  if (s == slaves_.end()) return false;
+  auto it = s->second.coils.find(coil);
+  return it != s->second.coils.end() && it->second;
+}
+SimInverter::Slave* SimInverter::FindSlave(int id) {
+  auto it = slaves_.find(id);
+  return it == slaves_.end() ? nullptr : &it->second;
+}
+
+void SimInverter::QueueFault(const ReplyFault& f) {
+  std::lock_guard lock(mu_);
+  queued_.push_back(f);
+}
+void SimInverter::SetStandingFault(const ReplyFault& f) {
+  std::lock_guard lock(mu_);
+  standing_ = f;
+}
+void SimInverter::ClearFaults() {
+  std::lock_guard lock(mu_);
+  queued_.clear();
+  standing_ = {};
+}
+
+std::vector<SimFrame> SimInverter::Frames() const {
+  std::lock_guard lock(mu_);
+  return frames_;
+}
+void SimInverter::ClearFrames() {
+  std::lock_guard lock(mu_);
+  frames_.clear();
+}
+bool SimInverter::WaitForFrames(size_t n, int timeoutMs) const {
+  std::unique_lock lock(mu_);
+  return frameArrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return frames_.size() >= n; });
+}
+int SimInverter::AnswersSent() const {
+  std::lock_guard lock(mu_);
+  return answers_;
+}
+
+int SimInverter::LineBaud() const {
+  termios t{};
+  if (tcgetattr(slave_, &t) != 0) return 0;
+  return SpeedOf(cfgetospeed(&t));
+}
+void SimInverter::MarkLine() {
+  termios t{};
+  tcgetattr(slave_, &t);
+  t.c_cc[VTIME] = 7;
+  tcsetattr(slave_, TCSANOW, &t);
+}
+bool SimInverter::LineMarked() const {
+  termios t{};
+  tcgetattr(slave_, &t);
+  return t.c_cc[VTIME] == 7;
+}
+
+void SimInverter::SendRaw(const QByteArray& bytes) { WriteAll(bytes); }
+
+void SimInverter::AddProtocol(std::unique_ptr<SimProtocol> p, bool first) {
+  std::lock_guard lock(mu_);
+  if (first)
+    protocols_.insert(protocols_.begin(), std::move(p));
+  else
+    protocols_.push_back(std::move(p));
+}
+
+void SimInverter::WriteAll(const QByteArray& bytes) {
+  int done = 0;
+  while (done < bytes.size()) {
+    const ssize_t w = write(master_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (w > 0)
+      done += static_cast<int>(w);
+    else if (w < 0 && errno == EINTR)
+      continue;
+    else
+      return;
+  }
+}
+
+// Sends an answer as the current fault says (called without the lock held).
+void SimInverter::Deliver(QByteArray reply) {
+  ReplyFault f;
+  {
+    std::lock_guard lock(mu_);
+    if (!queued_.empty()) {
+      f = queued_.front();
+      queued_.pop_front();
+    } else {
+      f = standing_;
+    }
+  }
+  using K = ReplyFault::Kind;
+  auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  switch (f.kind) {
+    case K::Silent: return;
+    case K::BadCrc: reply[reply.size() - 1] = static_cast<char>(At(reply, static_cast<int>(reply.size()) - 1) ^ 0x5A); break;
+    case K::Garbage: reply = f.bytes; break;
+    case K::Delay: sleep(f.ms); break;
+    case K::Short:
+      if (reply.size() >= 7 && (At(reply, 1) == 3 || At(reply, 1) == 4)) {
+        reply.chop(4);  // last data word and CRC
+        reply[2] = static_cast<char>(At(reply, 2) - 2);
+        reply = WithCrc(reply);
+      }
+      break;
+    case K::Exception: reply = WithCrc(Bytes({At(reply, 0), At(reply, 1) | 0x80, f.code})); break;
+    case K::Split: {
+      int at = 0;
+      for (int size : f.pieces) {
+        if (at >= reply.size()) break;
+        WriteAll(reply.mid(at, size));
+        at += size;
+        sleep(f.ms);
+      }
+      if (at < reply.size()) WriteAll(reply.mid(at));
+      std::lock_guard lock(mu_);
+      ++answers_;
+      return;
+    }
+    case K::None: break;
+  }
+  WriteAll(reply);
+  std::lock_guard lock(mu_);
+  ++answers_;
+}
+
+// Takes whole frames off the front of buf; `stale` means no byte came for a
+// while, so an incomplete rest is a broken frame, not one still arriving.
+void SimInverter::Process(std::vector<uint8_t>& buf, bool stale) {
+  while (!buf.empty()) {
+    std::optional<QByteArray> answer;
+    bool taken = false, waiting = false;
+    {
+      std::lock_guard lock(mu_);
+      SimProtocol* firstComplete = nullptr;
+      int firstLength = 0;
+      for (auto& p : protocols_) {
+        const int len = p->FrameLength(buf.data(), static_cast<int>(buf.size()));
+        if (len == 0 || len > static_cast<int>(buf.size())) {
+          if (len != -1) waiting = true;
+          continue;
+        }
+        if (len < 0) continue;
+        const QByteArray frame(reinterpret_cast<const char*>(buf.data()), len);
+        if (!firstComplete) {
+          firstComplete = p.get();
+          firstLength = len;
+        }
+        if (!p->CheckFrame(frame)) continue;
+        frames_.push_back({frame, true, p->Name(), std::chrono::steady_clock::now()});
+        answer = p->Answer(*this, frame);
+        buf.erase(buf.begin(), buf.begin() + len);
+        taken = true;
+        break;
+      }
+      if (!taken && (!waiting || stale)) {
+        if (firstComplete) {
+          // A whole frame whose check fails: a real slave keeps quiet.
+          frames_.push_back({QByteArray(reinterpret_cast<const char*>(buf.data()), firstLength), false,
+                             firstComplete->Name(), std::chrono::steady_clock::now()});
+          buf.erase(buf.begin(), buf.begin() + firstLength);
+        } else {
+          frames_.push_back({QByteArray(reinterpret_cast<const char*>(buf.data()), static_cast<int>(buf.size())),
+                             false, QStringLiteral("noise"), std::chrono::steady_clock::now()});
+          buf.clear();
+        }
+        taken = true;
+      }
+      if (taken) frameArrived_.notify_all();
+    }
+    if (answer) Deliver(*answer);
+    if (!taken) return;  // wait for more bytes
+  }
+}
+
+void SimInverter::Run() {
+  std::vector<uint8_t> buf;
+  for (;;) {
+    pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    // While part of a frame waits, a pause of 30 ms ends it.
+    const int r = poll(fds, 2, buf.empty() ? -1 : 30);
+    {
+      std::lock_guard lock(mu_);
+      if (stop_) return;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    if (r == 0) {
+      Process(buf, true);
+      continue;
+    }
+    if (fds[0].revents & POLLIN) {
+      uint8_t chunk[4096];
+      const ssize_t n = read(master_, chunk, sizeof chunk);
+      if (n > 0) buf.insert(buf.end(), chunk, chunk + n);
+      Process(buf, false);
+    } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,172 @@
+#pragma once
+// A simulated inverter for the end-to-end tests: a Modbus slave (one or more
+// IDs on one bus) serving one end of a pseudo-terminal pair, so the tool opens
+// the other end as a real serial device.
+//
+// The device side is split in three so later protocols slot in without a
+// rewrite: the register maps of each slave ID (SimInverter), the framings the
+// device understands (SimProtocol: Modbus RTU here; the bootloader's ID probe,
+// the older line's framed requests and the bootloader come as further
+// protocols), and the lines it listens on (a pty here; loopback TCP and the
+// radio dongle's text front end come as further endpoints feeding the same
+// protocols).
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace sim {
+
+// Modbus RTU helpers shared by the protocols and the tests.
+uint16_t Crc16(const uint8_t* data, int n);
+QByteArray WithCrc(QByteArray frame);  // appends the CRC, low byte first
+QByteArray Bytes(std::initializer_list<int> bytes);
+QByteArray Hex(const QString& text);  // "01 03 00 00" -> bytes
+QString HexText(const QByteArray& bytes);  // bytes -> "01 03 00 00"
+
+// What the device does with a reply instead of sending it whole at once.
+struct ReplyFault {
+  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception };
+  Kind kind = Kind::None;
+  int ms = 0;               // Delay: before the reply; Split: gap between pieces
+  std::vector<int> pieces;  // Split: sizes of the leading pieces; the rest goes last
+  QByteArray bytes;         // Garbage: sent instead of the reply
+  uint8_t code = 2;         // Exception: the exception code
+
+  static ReplyFault Silent() { return {Kind::Silent}; }
+  static ReplyFault BadCrc() { return {Kind::BadCrc}; }
+  static ReplyFault Garbage(QByteArray b) { ReplyFault f{Kind::Garbage}; f.bytes = std::move(b); return f; }
+  static ReplyFault Split(std::vector<int> sizes, int gapMs) {
+    ReplyFault f{Kind::Split, gapMs};
+    f.pieces = std::move(sizes);
+    return f;
+  }
+  static ReplyFault Delay(int ms) { return {Kind::Delay, ms}; }
+  // A register read answered one data word short (consistent count and CRC).
+  static ReplyFault Short() { return {Kind::Short}; }
+  static ReplyFault Exception(uint8_t c) { ReplyFault f{Kind::Exception}; f.code = c; return f; }
+};
+
+// One request as the device received it.
+struct SimFrame {
+  QByteArray bytes;
+  bool crcOk = false;
+  QString protocol;  // which framing took it ("rtu", or "noise" for bytes no framing took)
+  std::chrono::steady_clock::time_point at;
+};
+
+class SimInverter;
+
+// One framing the device understands on its line.
+class SimProtocol {
+ public:
+  virtual ~SimProtocol() = default;
+  virtual QString Name() const = 0;
+  // At the start of buf (n bytes): the length of a whole frame of this
+  // framing, 0 when more bytes are needed to tell, -1 when it is not one.
+  virtual int FrameLength(const uint8_t* buf, int n) const = 0;
+  virtual bool CheckFrame(const QByteArray& frame) const = 0;
+  // The answer to a checked frame; nullopt = stay silent. Called with the
+  // device state locked.
+  virtual std::optional<QByteArray> Answer(SimInverter& dev, const QByteArray& frame) = 0;
+};
+
+// Modbus RTU slave: functions 1, 3, 4, 5, 6 and 16.
+class RtuProtocol : public SimProtocol {
+ public:
+  QString Name() const override { return QStringLiteral("rtu"); }
+  int FrameLength(const uint8_t* buf, int n) const override;
+  bool CheckFrame(const QByteArray& frame) const override;
+  std::optional<QByteArray> Answer(SimInverter& dev, const QByteArray& frame) override;
+};
+
+class SimInverter {
+ public:
+  // Register numbers are the tool's: 1-based, the wire carrying number - 1.
+  struct Slave {
+    std::map<int, bool> coils;
+    std::map<int, uint16_t> holding;
+    std::map<int, uint16_t> input;
+    bool strict = false;  // unknown registers answer exception 2 instead of 0
+  };
+
+  SimInverter();  // a pty line speaking Modbus RTU
+  ~SimInverter();
+  SimInverter(const SimInverter&) = delete;
+  SimInverter& operator=(const SimInverter&) = delete;
+
+  // The device path the tool opens (/dev/pts/N).
+  QString PortPath() const;
+
+  // --- register maps (thread-safe) ---
+  void AddSlave(int id);  // answers, with every register 0
+  void RemoveSlave(int id);
+  void SetStrict(int id, bool strict);
+  void SetHolding(int id, int reg, uint16_t value);
+  void SetHoldingBlock(int id, int reg, const std::vector<uint16_t>& values);
+  void SetInput(int id, int reg, uint16_t value);
+  void SetCoil(int id, int coil, bool on);
+  uint16_t Holding(int id, int reg) const;
+  bool Coil(int id, int coil) const;
+
+  // --- faults: the queue applies to the next answers, one each; the standing
+  // fault applies whenever the queue is empty ---
+  void QueueFault(const ReplyFault& f);
+  void SetStandingFault(const ReplyFault& f);
+  void ClearFaults();
+
+  // --- what arrived ---
+  std::vector<SimFrame> Frames() const;
+  void ClearFrames();
+  // Waits until at least n frames have arrived; false on time-out.
+  bool WaitForFrames(size_t n, int timeoutMs) const;
+  // Answers sent so far (after faults were applied).
+  int AnswersSent() const;
+
+  // --- the line ---
+  int LineBaud() const;  // the speed the tool set on the port, in bit/s
+  // Changes a setting that only a fresh open of the port puts back, so a
+  // test can see that the port was opened anew.
+  void MarkLine();
+  bool LineMarked() const;
+  // Writes bytes to the tool unasked.
+  void SendRaw(const QByteArray& bytes);
+
+  // --- more framings (tried in order; the first whose check passes wins) ---
+  void AddProtocol(std::unique_ptr<SimProtocol> p, bool first = false);
+
+  // For protocols: the slave of an ID, nullptr when no such device is on the bus.
+  Slave* FindSlave(int id);
+
+ private:
+  void Run();
+  void Process(std::vector<uint8_t>& buf, bool stale);
+  void Deliver(QByteArray reply);
+  void WriteAll(const QByteArray& bytes);
+
+  int master_ = -1;
+  int slave_ = -1;  // kept open so the line lives while the tool reopens it
+  int wake_[2] = {-1, -1};
+  QString path_;
+
+  mutable std::mutex mu_;
+  mutable std::condition_variable frameArrived_;
+  std::map<int, Slave> slaves_;
+  std::deque<ReplyFault> queued_;
+  ReplyFault standing_;
+  std::vector<SimFrame> frames_;
+  std::vector<std::unique_ptr<SimProtocol>> protocols_;
+  int answers_ = 0;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+}  // namespace sim
