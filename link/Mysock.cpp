@@ -1,0 +1,167 @@
+#include "link/Mysock.h"
+
+#include <QCoreApplication>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// How long a send may wait for room in the socket (or for the connection to
+// come up) before it counts as failed.
+constexpr int kSendWaitMs = 1000;
+
+void PumpMessages() {
+  if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+int MsLeft(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? int(left) : 0;
+}
+
+bool ValidId(int id) { return id >= 0 && id < QorClient::kSlots; }
+}  // namespace
+
+QorClient::QorClient() { Sockets.fill(kNoSocket); }
+
+void QorClient::CloseSlot(int id) {
+  if (!ValidId(id)) return;
+  if (Sockets[id] != kNoSocket) ::close(Sockets[id]);
+  Sockets[id] = kNoSocket;
+}
+
+void QorClient::CloseAll() {
+  for (int id = 0; id < kSlots; ++id) CloseSlot(id);
+}
+
+int QorClient::Connect(int id, const QString& host, const QString& service) {
+  if (!ValidId(id)) return -1;
+  CloseSlot(id);
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int rc = ::getaddrinfo(host.toLatin1().constData(), service.toLatin1().constData(), &hints, &found);
+  PumpMessages();
+  if (rc != 0 || !found) return -1;
+
+  // The resolved family is used as it came, so a name that resolves to IPv6
+  // first still gets a socket that can reach it.
+  const int s = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol);
+  if (s < 0) {
+    ::freeaddrinfo(found);
+    return -1;
+  }
+  const int flags = ::fcntl(s, F_GETFL, 0);
+  if (flags < 0 || ::fcntl(s, F_SETFL, flags | O_NONBLOCK) < 0) {
+    ::close(s);
+    ::freeaddrinfo(found);
+    return -1;
+  }
+  Sockets[id] = s;
+  // Not waited for: whether the connection came up shows at the first send.
+  (void)::connect(s, found->ai_addr, found->ai_addrlen);
+  ::freeaddrinfo(found);
+  return 0;
+}
+
+int QorClient::Send(int id, const uint8_t* data, int n) {
+  if (!HasSocket(id) || n < 0) return 1;
+  const int s = Sockets[id];
+  int sent = 0;
+  bool failed = false;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kSendWaitMs);
+  while (sent < n) {
+    const ssize_t r = ::send(s, data + sent, size_t(n - sent), MSG_NOSIGNAL);
+    if (r > 0) {
+      sent += int(r);
+      continue;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && MsLeft(deadline) > 0) {
+      // Still connecting, or the send queue is full: wait for room, bounded.
+      // An error on the socket wakes the wait and the next send reports it.
+      pollfd p{s, POLLOUT, 0};
+      if (::poll(&p, 1, MsLeft(deadline)) >= 0) continue;
+    }
+    failed = true;
+    break;
+  }
+  PumpMessages();
+  if (failed) {
+    CloseSlot(id);
+    return 1;
+  }
+  return 0;
+}
+
+int QorClient::WaitReadable(int sock, int timeoutMs) {
+  pollfd p{sock, POLLIN, 0};
+  int r;
+  do {
+    r = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
+  } while (r < 0 && errno == EINTR);
+  if (r < 0) return -1;
+  if (r == 0) return 1;
+  return (p.revents & (POLLIN | POLLHUP | POLLERR)) ? 0 : -1;
+}
+
+int QorClient::Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength) {
+  std::memset(RxBuf, 0, sizeof RxBuf);
+  RxLen = 0;
+  if (!HasSocket(id)) return 1;
+  const int s = Sockets[id];
+  // The wait blocks the window on purpose: one exchange at a time, and the
+  // reply must not be interleaved with another request.
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs) + std::chrono::milliseconds(1);
+  bool closeAfter = false;
+  int result = 0;
+  for (;;) {
+    const int w = WaitReadable(s, MsLeft(deadline));
+    if (w != 0) {
+      // Time-out or a failed wait. Bytes of a reply cut short are kept for
+      // the caller's checks; the stream is no longer in step either way.
+      closeAfter = true;
+      result = RxLen > 0 ? 0 : 1;
+      break;
+    }
+    const ssize_t r = ::recv(s, RxBuf + RxLen, size_t(kRxSize - 1 - RxLen), 0);
+    if (r < 0) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+      closeAfter = true;
+      result = RxLen > 0 ? 0 : 1;
+      break;
+    }
+    if (r == 0) break;  // peer closed: what came is the reply; the slot stays
+    RxLen += int(r);
+    if (RxLen >= kRxSize - 1) break;
+    if (!replyLength) break;
+    const int want = replyLength(RxBuf, RxLen);
+    if (want > 0 && RxLen >= want) break;
+  }
+  RxBuf[RxLen] = 0;
+  PumpMessages();
+  if (closeAfter) CloseSlot(id);
+  return result;
+}
+
+WifiAddress WifiModuleAddress() {
+  const QString env = qEnvironmentVariable("QORVANE_WIFI_ADDR").trimmed();
+  if (!env.isEmpty()) {
+    const int colon = env.lastIndexOf(':');
+    if (colon > 0 && colon < env.size() - 1) {
+      QString host = env.left(colon);
+      if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+      return {host, env.mid(colon + 1)};
+    }
+    return {env, QStringLiteral("5001")};
+  }
+  return {QStringLiteral("10.10.100.254"), QStringLiteral("5001")};
+}
