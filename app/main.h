@@ -60,6 +60,18 @@ class TForm_Main : public QMainWindow {
   // Registers a control created after construction so Control() finds it.
   void RegisterControl(QWidget* w);
 
+  // Inverter tree and ID scan (link/IdScan.cpp).
+  QTreeWidgetItem* AddTreeRoot();  // the node "Inverters", kept in TreeRoot
+  void RebuildTree();
+  void BuildIdTree();
+  void ExeSelectInv(int position);
+  void TreeViewDblClick();
+  void CountryListInit();
+  void Edit_StartIDExit();
+  void Edit_EndIDExit();
+  void Btn_ScanIDClick();
+  QTreeWidgetItem* LastTreeNode = nullptr;
+
   // State members.
   QTreeWidgetItem* TreeRoot = nullptr;
   uint8_t PollStop = 0;
@@ -107,6 +119,7 @@ class TForm_Main : public QMainWindow {
   void BuildPages();
   void BuildGroupPanels();
   void IndexControls(QWidget* root);
+  void ConnectTreeControls();
 
   Ui::TForm_Main* ui;
   QHash<QString, QWidget*> controls_;

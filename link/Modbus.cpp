@@ -268,7 +268,7 @@ int Modbus::TransactSerial() {
 void Modbus::CountExchange() {
   LinkUi& ui = CurrentLinkUi();
   if (RxLength == 0) {
-    ++NoReplyCount;
+    if (LinkMode != LinkTcp || !tcpSendFailed_) ++NoReplyCount;
     ++FailStreak;
   } else if (ReplyValid == 1) {
     if (FailStreak >= 10) ui.RestoreStaleViews();
@@ -302,11 +302,15 @@ int Modbus::Transact() {
       }
       break;
     case LinkTcp:
+      if (TransactTcp() != 0) return 1;
+      if (interrupted_) return 0;
+      QCoreApplication::processEvents();
+      PlainSleepMs(250);
+      break;
     case LinkRadio:
-      // The Wi-Fi and radio exchanges are not available in this build: the
-      // request fails, so polling ends instead of pretending to have talked.
-      ClearReply();
-      return 1;
+      if (RadioExchange()) return 1;
+      if (interrupted_) return 0;
+      break;
     default:
       ClearReply();
       return 0;

@@ -39,6 +39,29 @@ class Modbus {
   int Transact();
   int TransactSerial();
 
+  // The Wi-Fi link's exchange (Mysock.cpp): 0 when it ran, reply or not;
+  // -1 when no socket could be made.
+  int TransactTcp();
+  static constexpr int kTcpReplyTimeoutMs = 6000;
+
+  // --- radio dongle (Radio.cpp) ---------------------------------------------
+  int SelectRadioFrequency(int tenthsMHz);
+  int SendRadioFrequency(int hz);
+  int SetupRadio();
+  int TransactRadio();
+  int ParseRadioReply();
+
+  // --- ID scan (IdScan.cpp) -------------------------------------------------
+  int ProbeSlave(int id, int speedIndex);
+  int ScanSlaves();
+
+  // --- clock, register map and energy history (ClockSync.cpp, EnergyHistory.cpp)
+  int SyncClock();
+  int ReadDayHistory();
+  int ReadMonthHistory();
+  int WriteDayHistory();
+  int WriteMonthHistory();
+
   // --- reply checks -----------------------------------------------------
   // CRC of the first RxLength bytes of Reply, in the framing of the request
   // that was sent (older-line frames only answer older-line requests).
@@ -122,4 +145,9 @@ class Modbus {
   unsigned exchangeSerial_ = 0;
   // The last serial exchange gave way to a nested one and ended uncounted.
   bool interrupted_ = false;
+  // The last TCP exchange could not send its frame: counted as no connection,
+  // not as a missing reply.
+  bool tcpSendFailed_ = false;
+  // The radio exchange with its frequency fallback (Radio.cpp).
+  int RadioExchange();
 };

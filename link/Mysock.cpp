@@ -1,6 +1,7 @@
 #include "link/Mysock.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -9,6 +10,11 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include "app/Myfunc.h"
+#include "link/LinkUi.h"
+#include "link/Modbus.h"
+#include "platform/CFormat.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -164,4 +170,62 @@ WifiAddress WifiModuleAddress() {
     return {env, QStringLiteral("5001")};
   }
   return {QStringLiteral("10.10.100.254"), QStringLiteral("5001")};
+}
+
+// ---------------------------------------------------------------------------
+// The Wi-Fi link's exchange: the RTU frame as it stands in TxBuf, CRC and
+// all, on the slave ID's own connection to the module.
+
+
+int Modbus::TransactTcp() {
+  LinkUi& ui = CurrentLinkUi();
+  const unsigned serial = ++exchangeSerial_;
+  interrupted_ = false;
+  tcpSendFailed_ = false;
+  const int id = SlaveId;
+
+  if (!Client.HasSocket(id)) {
+    const WifiAddress addr = WifiModuleAddress();
+    if (Client.Connect(id, addr.host, addr.service) != 0) {
+      ui.Trace(QStringLiteral("Error - Build Socket"));
+      ClearReply();
+      return -1;
+    }
+    DelayMs(50);  // give the connection a moment before the first frame
+    if (serial != exchangeSerial_) {
+      // A nested exchange ran from the event processing and rebuilt TxBuf.
+      interrupted_ = true;
+      ClearReply();
+      return 0;
+    }
+  }
+
+  ClearReply();
+  ++TxCount;
+  if (Client.Send(id, Port.TxBuf, std::clamp(TxLength, 0, Tcomm::kTxSize))) {
+    ui.Trace(QStringLiteral("Error - Send"));
+    ++NoConnectCount;
+    tcpSendFailed_ = true;
+  } else {
+    TraceTx();
+    const auto replyLength = [this](const uint8_t* rx, int n) { return ExpectedReplyLength(rx, n); };
+    if (Client.Receive(id, kTcpReplyTimeoutMs, replyLength)) {
+      ui.Trace(QStringLiteral("Error - Receive"));
+    } else {
+      const int n = std::max(Client.RxLen, 0);
+      Port.RxCount = n;
+      std::memcpy(Port.RxBuf, Client.RxBuf, size_t(n));
+      Port.RxBuf[n] = 0;
+      RxLength = n;
+      if (n > 0) {
+        std::memcpy(Reply, Client.RxBuf, size_t(n));
+        TraceRx();
+        ReplyValid = (CheckReplyCrc() && CheckReplyShape()) ? 1 : 0;
+      }
+    }
+  }
+  // The counters are those before this exchange is counted (Transact counts it).
+  ui.SetStatus(3, CFormat("%d", TxCount));
+  ui.SetStatus(5, CFormat("NoCon/NoRx/Error:%d/%d/%d", NoConnectCount, NoReplyCount, CrcErrors));
+  return 0;
 }

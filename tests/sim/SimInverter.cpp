@@ -95,7 +95,7 @@ bool RtuProtocol::CheckFrame(const QByteArray& frame) const {
 
 std::optional<QByteArray> RtuProtocol::Answer(SimInverter& dev, const QByteArray& f) {
   SimInverter::Slave* s = dev.FindSlave(At(f, 0));
-  if (!s || At(f, 0) == 0) return std::nullopt;  // nobody there, or a broadcast
+  if (!s || At(f, 0) == 0 || !dev.Hears(*s)) return std::nullopt;  // nobody there, or a broadcast
   const int fn = At(f, 1);
   const int first = Word(f, 2) + 1;  // the tool's register number
   const int count = Word(f, 4);
@@ -212,6 +212,14 @@ void SimInverter::SetCoil(int id, int coil, bool on) {
   std::lock_guard lock(mu_);
   slaves_[id].coils[coil] = on;
 }
+void SimInverter::SetSlaveBaud(int id, int baud) {
+  std::lock_guard lock(mu_);
+  slaves_[id].baud = baud;
+}
+void SimInverter::SetProductId(int id, uint32_t productId) {
+  std::lock_guard lock(mu_);
+  slaves_[id].productId = productId;
+}
 uint16_t SimInverter::Holding(int id, int reg) const {
   std::lock_guard lock(mu_);
   auto s = slaves_.find(id);
@@ -229,6 +237,26 @@ bool SimInverter::Coil(int id, int coil) const {
 SimInverter::Slave* SimInverter::FindSlave(int id) {
   auto it = slaves_.find(id);
   return it == slaves_.end() ? nullptr : &it->second;
+}
+
+bool SimInverter::Hears(const Slave& s) const { return !fromPty_ || s.baud == 0 || s.baud == LineBaud(); }
+
+std::optional<QByteArray> SimInverter::Exchange(const QByteArray& frame) {
+  std::lock_guard lock(mu_);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(frame.constData());
+  for (auto& p : protocols_) {
+    if (p->FrameLength(bytes, static_cast<int>(frame.size())) != frame.size() || !p->CheckFrame(frame)) continue;
+    frames_.push_back({frame, true, p->Name(), std::chrono::steady_clock::now()});
+    frameArrived_.notify_all();
+    fromPty_ = false;
+    std::optional<QByteArray> answer = p->Answer(*this, frame);
+    fromPty_ = true;
+    if (answer) ++answers_;
+    return answer;
+  }
+  frames_.push_back({frame, false, QStringLiteral("noise"), std::chrono::steady_clock::now()});
+  frameArrived_.notify_all();
+  return std::nullopt;
 }
 
 void SimInverter::QueueFault(const ReplyFault& f) {

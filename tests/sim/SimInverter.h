@@ -96,6 +96,8 @@ class SimInverter {
     std::map<int, uint16_t> holding;
     std::map<int, uint16_t> input;
     bool strict = false;  // unknown registers answer exception 2 instead of 0
+    int baud = 0;             // pty line: answers only at this speed (0 = at any)
+    uint32_t productId = 0;   // what the ID probe reports
   };
 
   SimInverter();  // a pty line speaking Modbus RTU
@@ -114,6 +116,8 @@ class SimInverter {
   void SetHoldingBlock(int id, int reg, const std::vector<uint16_t>& values);
   void SetInput(int id, int reg, uint16_t value);
   void SetCoil(int id, int coil, bool on);
+  void SetSlaveBaud(int id, int baud);
+  void SetProductId(int id, uint32_t productId);
   uint16_t Holding(int id, int reg) const;
   bool Coil(int id, int coil) const;
 
@@ -145,6 +149,14 @@ class SimInverter {
 
   // For protocols: the slave of an ID, nullptr when no such device is on the bus.
   Slave* FindSlave(int id);
+  // For protocols: whether the slave hears the frame being answered (a frame
+  // on the pty reaches only slaves at the line's speed).
+  bool Hears(const Slave& s) const;
+
+  // Another line feeding the same framings and register maps (loopback TCP,
+  // the radio dongle): the answer to one whole frame, recorded like the pty's
+  // frames; nullopt = no answer. Faults are the other line's business.
+  std::optional<QByteArray> Exchange(const QByteArray& frame);
 
  private:
   void Run();
@@ -165,6 +177,7 @@ class SimInverter {
   std::vector<SimFrame> frames_;
   std::vector<std::unique_ptr<SimProtocol>> protocols_;
   int answers_ = 0;
+  bool fromPty_ = true;  // the frame being answered came on the pty
   bool stop_ = false;
   std::thread thread_;
 };
