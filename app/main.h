@@ -42,6 +42,9 @@ class TForm_Main : public QMainWindow {
   void FormShow();
   void FormClose();
 
+  // Entering the port list: refills Combo_COM with the serial ports (link/).
+  void Combo_COMEnter();
+
   // Files dropped on the window (the firmware page fills this in).
   void OnDropFiles(const QString& path);
 

@@ -1,0 +1,213 @@
+// The serial port over a pseudo-terminal, and the port list.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFocusEvent>
+#include <QTemporaryDir>
+#include <cstring>
+#include <memory>
+
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "link/Rs232.h"
+#include "sim/SimInverter.h"
+#include "support/FakeDialogs.h"
+#include "support/FakeLinkUi.h"
+
+namespace {
+
+bool AllZero(const uint8_t* p, int n) {
+  for (int i = 0; i < n; ++i)
+    if (p[i]) return false;
+  return true;
+}
+
+// Waits (without events) until the port has n bytes queued.
+bool WaitQueued(const Tcomm& port, int n) {
+  for (int i = 0; i < 200 && port.InQueue() < n; ++i) usleep(1000);
+  return port.InQueue() >= n;
+}
+
+}  // namespace
+
+TEST(Tcomm, ReadsTakeOnlyWhatArrivedSinceTheLastRead) {
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  auto port = std::make_unique<Tcomm>();
+  ASSERT_EQ(port->Open(sim.PortPath()), 0);
+
+  EXPECT_EQ(port->Read(), 0);
+  EXPECT_EQ(port->RxCount, 0);
+  EXPECT_TRUE(AllZero(port->RxBuf, Tcomm::kRxSize));
+
+  sim.SendRaw(sim::Hex("11 22 33"));
+  ASSERT_TRUE(WaitQueued(*port, 3));
+  EXPECT_EQ(port->Read(), 0);
+  EXPECT_EQ(port->RxCount, 3);
+  EXPECT_EQ(port->RxBuf[2], 0x33);
+  EXPECT_EQ(port->RxBuf[3], 0);
+
+  sim.SendRaw(sim::Hex("44"));
+  ASSERT_TRUE(WaitQueued(*port, 1));
+  EXPECT_EQ(port->Read(), 0);
+  EXPECT_EQ(port->RxCount, 1);
+  EXPECT_EQ(port->RxBuf[0], 0x44);
+  EXPECT_EQ(port->RxBuf[1], 0);  // the earlier bytes are gone
+
+  // The accumulating read keeps what is there and appends.
+  sim.SendRaw(sim::Hex("55 66"));
+  ASSERT_TRUE(WaitQueued(*port, 2));
+  EXPECT_EQ(port->ReadMore(), 0);
+  EXPECT_EQ(port->RxCount, 3);
+  EXPECT_EQ(sim::HexText(QByteArray(reinterpret_cast<char*>(port->RxBuf), 3)), "44 55 66");
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(Tcomm, SettingsAndSpeed) {
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  sim.MarkLine();
+  auto port = std::make_unique<Tcomm>();
+  ASSERT_EQ(port->Open(sim.PortPath()), 0);
+  EXPECT_FALSE(sim.LineMarked());  // opening sets the line up afresh
+  EXPECT_EQ(sim.LineBaud(), 4800);
+  EXPECT_EQ(port->Baud, 0);        // the open does not choose the inverter's speed
+  for (int index = 0; index < 4; ++index) {
+    EXPECT_EQ(port->SetBaud(index), 0);
+    EXPECT_EQ(port->Baud, 4800 << index);
+    EXPECT_EQ(sim.LineBaud(), 4800 << index);
+  }
+  EXPECT_EQ(port->SetBaud(4), 1);
+  EXPECT_EQ(port->SetBaud(-1), 1);
+  EXPECT_EQ(port->Baud, 38400);
+
+  // A copy shares the descriptor: its speed change reaches the line.
+  auto copy = std::make_unique<Tcomm>(*port);
+  EXPECT_EQ(copy->SetBaud(1), 0);
+  EXPECT_EQ(sim.LineBaud(), 9600);
+}
+
+TEST(Tcomm, ClosedPortIsNeverUsed) {
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  auto port = std::make_unique<Tcomm>();
+  EXPECT_EQ(port->Write(8), 1);  // never opened
+  EXPECT_EQ(port->Read(), 1);
+  ASSERT_EQ(port->Open(sim.PortPath()), 0);
+  auto copy = std::make_unique<Tcomm>(*port);
+  port->TxBuf[0] = 0x01;
+  EXPECT_EQ(port->Write(1), 0);
+  EXPECT_EQ(port->Close(), 0);
+  EXPECT_EQ(port->Close(), 0);  // closing twice is harmless
+  EXPECT_FALSE(port->IsOpen());
+  EXPECT_FALSE(copy->IsOpen());  // nor does a copy keep the old descriptor
+  EXPECT_EQ(port->Write(1), 1);
+  EXPECT_EQ(copy->Write(1), 1);
+  EXPECT_EQ(copy->Read(), 1);
+  EXPECT_EQ(port->Write(Tcomm::kTxSize + 1), 1);
+  ASSERT_TRUE(sim.WaitForFrames(1, 1000));
+  EXPECT_EQ(sim.Frames().size(), 1u);  // only the byte written while open
+}
+
+TEST(Tcomm, OpenFailures) {
+  FakeDialogs dialogs;
+  auto port = std::make_unique<Tcomm>();
+  EXPECT_EQ(port->Open("/dev/no-such-serial-port"), 1);
+  EXPECT_EQ(port->Open(""), 1);
+  ASSERT_EQ(dialogs.messages.size(), 2);
+  EXPECT_EQ(dialogs.messages[0], "COM Can't Open");
+
+  // A file that is no terminal opens but takes no settings.
+  QTemporaryDir dir;
+  QFile f(dir.filePath("plain"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.close();
+  EXPECT_EQ(port->Open(dir.filePath("plain")), 1);
+  EXPECT_FALSE(port->IsOpen());
+}
+
+TEST(Tcomm, LongDevicePathsOpen) {
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  QTemporaryDir dir;
+  const QString link = dir.filePath("usb-FTDI_RS485_adapter_with_a_rather_long_name-if00-port0");
+  ASSERT_EQ(symlink(sim.PortPath().toLocal8Bit().constData(), link.toLocal8Bit().constData()), 0);
+  auto m = std::make_unique<Modbus>();
+  FakeLinkUi ui;
+  ASSERT_EQ(m->OpenSerial(link), 0);
+  EXPECT_EQ(m->PortName, link);
+  EXPECT_EQ(m->LinkMode, LinkSerial);
+  EXPECT_EQ(ui.status[4], "COM Open");
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(Tcomm, OversizedQueueIsRefusedAndDiscarded) {
+  FakeDialogs dialogs;
+  int sv[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+  int size = 1 << 20;
+  setsockopt(sv[1], SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+  setsockopt(sv[0], SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+  auto port = std::make_unique<Tcomm>();
+  port->AttachDescriptor(sv[0]);
+
+  std::vector<char> junk(9000, 'x');
+  ASSERT_EQ(write(sv[1], junk.data(), junk.size()), 9000);
+  ASSERT_TRUE(WaitQueued(*port, 9000));
+  EXPECT_EQ(port->Read(), 1);
+  ASSERT_EQ(dialogs.messages.size(), 1);
+  EXPECT_EQ(dialogs.messages[0], "Rx Size > Buffer 9000");
+  EXPECT_EQ(port->InQueue(), 0);
+  EXPECT_EQ(port->RxCount, 0);
+  EXPECT_EQ(port->RxBuf[0], 0);
+
+  // 8,190 bytes still fit, with their end mark.
+  std::vector<char> fits(8190, 'y');
+  ASSERT_EQ(write(sv[1], fits.data(), fits.size()), 8190);
+  ASSERT_TRUE(WaitQueued(*port, 8190));
+  EXPECT_EQ(port->Read(), 0);
+  EXPECT_EQ(port->RxCount, 8190);
+  EXPECT_EQ(port->RxBuf[8190], 0);
+  port->Close();
+  close(sv[1]);
+}
+
+TEST(Tcomm, SpeedIndexShownInStatusPanel) {
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  TForm_Main form;
+  ASSERT_EQ(form.Link.OpenSerial(sim.PortPath()), 0);
+  EXPECT_EQ(form.StatusText(4), "COM Open");
+  EXPECT_EQ(form.Link.SetBaudIndex(3), 0);
+  EXPECT_EQ(form.StatusText(1), "38400");
+  EXPECT_EQ(sim.LineBaud(), 38400);
+  form.Link.Port.Close();
+}
+
+TEST(PortList, ExtraPortsFirstThenTheMachinesDevices) {
+  qputenv("QORVANE_EXTRA_PORTS", "/tmp/sim-a::/dev/pts/77:/tmp/sim-a");
+  const QStringList names = SerialPortNames();
+  ASSERT_GE(names.size(), 2);
+  EXPECT_EQ(names[0], "/tmp/sim-a");
+  EXPECT_EQ(names[1], "/dev/pts/77");
+  EXPECT_EQ(names.count("/tmp/sim-a"), 1);
+  for (int i = 2; i < names.size(); ++i)
+    EXPECT_TRUE(names[i].startsWith("/dev/tty") || names[i].startsWith("/dev/serial/by-id/")) << qPrintable(names[i]);
+
+  TForm_Main form;
+  auto* combo = form.Ctl<QComboBox>("Combo_COM");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->itemText(0), "Wi-Fi");  // as designed, until entered
+  EXPECT_EQ(combo->count(), 21);
+  QFocusEvent enter(QEvent::FocusIn, Qt::MouseFocusReason);
+  QCoreApplication::sendEvent(combo, &enter);
+  ASSERT_EQ(combo->count(), names.size());
+  EXPECT_EQ(combo->itemText(0), "/tmp/sim-a");
+  EXPECT_EQ(combo->currentIndex(), 0);
+  EXPECT_FALSE(combo->isEditable());
+  qunsetenv("QORVANE_EXTRA_PORTS");
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Lets GoogleTest print Qt strings in its failure messages.
+#include <QString>
+#include <QStringList>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+  *os << '{';
+  for (qsizetype i = 0; i < list.size(); ++i) {
+    if (i) *os << ", ";
+    PrintTo(list[i], os);
+  }
+  *os << '}';
+}
