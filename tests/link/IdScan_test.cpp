@@ -1,0 +1,341 @@
+// The ID probe and scan against the simulated inverter on a pty, the list it
+// leaves and the inverter tree.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <memory>
+
+#include "app/SharedTables.h"
+#include "app/main.h"
+#include "link/IdScan.h"
+#include "link/Modbus.h"
+#include "platform/ValueLabel.h"
+#include "sim/SimIdProbe.h"
+#include "sim/SimInverter.h"
+#include "support/FakeDialogs.h"
+#include "support/FakeLinkUi.h"
+
+namespace {
+
+QString Sent(const sim::SimFrame& f) { return sim::HexText(f.bytes); }
+
+int ImageOf(QTreeWidgetItem* node) { return node->data(0, kTreeImageRole).toInt(); }
+
+// The main window with its tree root, as the show handler leaves it, and a
+// simulated bus whose inverters answer the probe.
+class ScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::AddIdProbe(bus);
+    w = std::make_unique<TForm_Main>();
+    w->AddTreeRoot();
+  }
+  void OpenSerial() {
+    ASSERT_EQ(w->Link.OpenSerial(bus.PortPath()), 0);
+    w->Link.LinkMode = LinkSerial;
+  }
+  QTreeWidget* Tree() { return w->Ctl<QTreeWidget>("TreeView"); }
+
+  FakeDialogs dialogs;
+  sim::SimInverter bus;
+  std::unique_ptr<TForm_Main> w;
+};
+
+}  // namespace
+
+TEST_F(ScanTest, ProbeFrameAndProductIdFromTheAnswer) {
+  FakeLinkUi ui;
+  bus.AddSlave(7);
+  bus.SetProductId(7, 0x0201);
+  OpenSerial();
+  Modbus& link = w->Link;
+  link.SetBaudIndex(1);
+  EXPECT_EQ(link.ProbeSlave(7, 1), 0);
+  ASSERT_TRUE(bus.WaitForFrames(1, 1000));
+  EXPECT_EQ(Sent(bus.Frames().at(0)), "07 00 FF FF 01 00 " + sim::HexText(sim::WithCrc(sim::Hex("07 00 FF FF 01 00")).right(2)));
+  EXPECT_EQ(link.IdPresent[7], 7);
+  EXPECT_EQ(link.IdBaudIndex[7], 1);
+  EXPECT_EQ(link.IdProductId[7], 513);
+  EXPECT_EQ(ui.status[0], "ID: 7");
+  EXPECT_EQ(ui.status[3], "1");
+  EXPECT_EQ(link.TxCount, 1);
+
+  EXPECT_EQ(link.ProbeSlave(8, 1), 1);  // nobody there
+  EXPECT_EQ(link.IdPresent[8], 0);
+}
+
+TEST_F(ScanTest, OnlyAWholeMatchingAnswerMarksTheIdPresent) {
+  bus.AddSlave(7);
+  OpenSerial();
+  struct Case {
+    const char* answer;
+    bool present;
+  };
+  const Case cases[] = {
+      {"FF FF 07 00 05 00 01 02 00 00", true},
+      {"FF FF 07 00 05 00 01 02 00 00 AA BB", true},  // its CRC is not examined
+      {"FF FF 07 00 04 00 01 02 00 00", false},       // byte 4 not 5
+      {"FF FF 08 00 05 00 01 02 00 00", false},       // another ID
+      {"FF FF 07 00 05 01 01 02 00 00", false},       // byte 5 not 0
+      {"FF FF 07 00 05 00 01 02 00", false},          // cut short: no product ID
+      {"FF FF 07 00 05 00", false},
+  };
+  for (const Case& c : cases) {
+    w->Link.IdPresent[7] = 0;
+    w->Link.IdProductId[7] = 0;
+    bus.QueueFault(sim::ReplyFault::Garbage(sim::Hex(c.answer)));
+    EXPECT_EQ(w->Link.ProbeSlave(7, 2), c.present ? 0 : 1) << c.answer;
+    EXPECT_EQ(w->Link.IdPresent[7], c.present ? 7 : 0) << c.answer;
+    EXPECT_EQ(w->Link.IdProductId[7], c.present ? 513 : 0) << c.answer;
+  }
+}
+
+TEST_F(ScanTest, ProbeOnAClosedPortOrTheWifiLinkIsNoAnswer) {
+  bus.AddSlave(7);
+  w->Link.LinkMode = LinkSerial;  // never opened
+  EXPECT_EQ(w->Link.ProbeSlave(7, 1), 1);
+  w->Link.LinkMode = LinkTcp;
+  EXPECT_EQ(w->Link.ProbeSlave(7, 1), 1);
+  EXPECT_EQ(w->Link.TxCount, 0);
+}
+
+TEST_F(ScanTest, ScanAtEverySpeedListsTreesAndSelects) {
+  bus.AddSlave(2);
+  bus.SetSlaveBaud(2, 9600);
+  bus.AddSlave(3);
+  bus.SetSlaveBaud(3, 19200);
+  bus.AddSlave(5);
+  bus.SetSlaveBaud(5, 38400);
+  bus.SetProductId(5, kCountryList2ProductId);
+  bus.AddSlave(9);  // outside the range
+  OpenSerial();
+  // A value written to the previous inverter and not read back yet.
+  auto* pending = new ValueLabel(w.get());
+  pending->show(QStringLiteral("230.0"), clRed);
+
+  w->Ctl<QLineEdit>("Edit_StartID")->setText("1");
+  w->Ctl<QLineEdit>("Edit_EndID")->setText("6");
+  w->KeepPortOpen = 1;  // the scan runs at once, as from the firmware page
+  w->Btn_ScanIDClick();
+
+  // Three speeds, six IDs each, in the speed order 9,600 -> 19,200 -> 38,400.
+  const auto frames = bus.Frames();
+  ASSERT_EQ(frames.size(), 18u);
+  for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(uint8_t(frames[i].bytes[0]), i % 6 + 1) << i;
+  EXPECT_EQ(w->InverterList.Count, 3);
+  EXPECT_EQ(w->InverterList.Ids[0], 2);
+  EXPECT_EQ(w->InverterList.Ids[1], 3);
+  EXPECT_EQ(w->InverterList.Ids[2], 5);
+  EXPECT_EQ(w->InverterList.BaudIndex[0], 1);
+  EXPECT_EQ(w->InverterList.BaudIndex[1], 2);
+  EXPECT_EQ(w->InverterList.BaudIndex[2], 3);
+  EXPECT_EQ(w->Link.IdProductId[5], kCountryList2ProductId);
+  for (int id = 0; id < Modbus::kIdCount; ++id) EXPECT_EQ(w->Link.ScanAux1[id], 1) << id;
+
+  ASSERT_EQ(w->TreeRoot->childCount(), 3);
+  EXPECT_EQ(w->TreeRoot->child(0)->text(0), "ID:002");
+  EXPECT_EQ(w->TreeRoot->child(2)->text(0), "ID:005");
+  EXPECT_EQ(w->LastTreeNode, w->TreeRoot->child(2));
+  EXPECT_EQ(ImageOf(w->TreeRoot), TreeImageRoot);
+  EXPECT_EQ(ImageOf(w->TreeRoot->child(0)), TreeImageCurrent);
+  EXPECT_EQ(ImageOf(w->TreeRoot->child(1)), TreeImageInverter);
+  EXPECT_TRUE(w->TreeRoot->isExpanded());
+  // The first listed inverter is current, at its own speed.
+  EXPECT_EQ(w->Link.SlaveId, 2);
+  EXPECT_EQ(bus.LineBaud(), 9600);
+  EXPECT_EQ(w->StatusText(1), "9600");
+  EXPECT_EQ(pending->text(), "??");
+  EXPECT_EQ(pending->fontColor(), clBlue);
+
+  // Double-clicking the third node makes the third listed inverter current.
+  auto* shown = new ValueLabel(w.get());
+  shown->show(QStringLiteral("50.00 Hz"), clBlue);
+  Tree()->setCurrentItem(w->TreeRoot->child(2));
+  w->TreeViewDblClick();
+  EXPECT_EQ(w->Link.SlaveId, 5);
+  EXPECT_EQ(bus.LineBaud(), 38400);
+  EXPECT_EQ(ImageOf(w->TreeRoot->child(2)), TreeImageCurrent);
+  EXPECT_EQ(ImageOf(w->TreeRoot->child(0)), TreeImageInverter);
+  EXPECT_EQ(shown->text(), "??");
+  EXPECT_EQ(shown->fontColor(), clBlue);
+
+  // A rescan that finds fewer replaces list and tree whole.
+  bus.RemoveSlave(3);
+  bus.RemoveSlave(5);
+  w->RebuildTree();
+  EXPECT_EQ(w->InverterList.Count, 1);
+  ASSERT_EQ(w->TreeRoot->childCount(), 1);
+  EXPECT_EQ(w->TreeRoot->child(0)->text(0), "ID:002");
+  EXPECT_EQ(w->Link.IdPresent[5], 0);
+}
+
+TEST_F(ScanTest, RangeOutsideTheIdsIsKeptToThem) {
+  bus.AddSlave(254);
+  bus.SetSlaveBaud(254, 38400);
+  OpenSerial();
+  w->Link.ScanStartId = 252;
+  w->Link.ScanEndId = 400;  // from a profile file, never checked by an edit
+  w->RebuildTree();
+  EXPECT_EQ(bus.Frames().size(), 9u);  // IDs 252..254 at three speeds
+  ASSERT_EQ(w->InverterList.Count, 1);
+  EXPECT_EQ(w->InverterList.Ids[0], 254);
+  EXPECT_EQ(w->TreeRoot->child(0)->text(0), "ID:254");
+}
+
+TEST_F(ScanTest, DoubleClickOutsideTheInverterNodesOrOnWifiChangesNothing) {
+  w->InverterList.Count = 2;
+  w->InverterList.Ids[0] = 4;
+  w->InverterList.Ids[1] = 254;
+  w->BuildIdTree();
+  EXPECT_EQ(w->Link.SlaveId, 4);
+  // The root is no inverter.
+  Tree()->setCurrentItem(w->TreeRoot);
+  w->TreeViewDblClick();
+  EXPECT_EQ(w->Link.SlaveId, 4);
+  // ID 254 is reachable from its node (the list, not a walk over 1..253).
+  Tree()->setCurrentItem(w->TreeRoot->child(1));
+  w->TreeViewDblClick();
+  EXPECT_EQ(w->Link.SlaveId, 254);
+  // On the Wi-Fi link the tree does not switch inverters.
+  w->Link.LinkMode = LinkTcp;
+  w->Link.SlaveId = 255;
+  Tree()->setCurrentItem(w->TreeRoot->child(0));
+  w->TreeViewDblClick();
+  w->ExeSelectInv(0);
+  EXPECT_EQ(w->Link.SlaveId, 255);
+}
+
+TEST_F(ScanTest, EmptyListLeavesTheRootAloneAndTheCurrentIdAsItWas) {
+  w->Link.SlaveId = 9;
+  w->BuildIdTree();
+  EXPECT_EQ(w->TreeRoot->childCount(), 0);
+  EXPECT_EQ(w->Link.SlaveId, 9);
+}
+
+TEST(CollectPresentIds, CompactsPresentIdsInAscendingOrder) {
+  int presence[256] = {};
+  int speeds[256] = {};
+  presence[1] = 1;
+  speeds[1] = 2;
+  presence[6] = 6;
+  speeds[6] = 3;
+  presence[9] = 7;  // not its own ID: absent
+  presence[254] = 254;
+  speeds[254] = 1;
+  presence[255] = 255;  // the Wi-Fi address is no bus inverter
+  InverterListRec list;
+  list.Tail = 5;
+  EXPECT_EQ(CollectPresentIds(list, presence, speeds), 0);
+  ASSERT_EQ(list.Count, 3);
+  EXPECT_EQ(list.Ids[0], 1);
+  EXPECT_EQ(list.Ids[1], 6);
+  EXPECT_EQ(list.Ids[2], 254);
+  EXPECT_EQ(list.BaudIndex[1], 3);
+  EXPECT_EQ(list.BaudIndex[2], 1);
+  EXPECT_EQ(list.Tail, 0);
+}
+
+TEST(IdRangeEdits, ExitChecksAndTheirReplacementTexts) {
+  FakeDialogs dialogs;
+  TForm_Main w;
+  auto* start = w.Ctl<QLineEdit>("Edit_StartID");
+  auto* end = w.Ctl<QLineEdit>("Edit_EndID");
+  struct Case {
+    const char* start;
+    const char* end;
+    bool endExit;  // else the start edit is left
+    const char* message;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"", "32", false, "ID Range 1~254", "1"},
+      {"255", "32", false, "ID Range 1~254", "1"},
+      {"12", "32", false, nullptr, "12"},
+      {"200", "100", true, "Error: End ID < Start ID", "201"},
+      {"254", "1", true, "Error: End ID < Start ID", "254"},
+      {"1", "0", true, "ID Range 1~254", "32"},
+      {"1", "", true, "ID Range 1~254", "32"},
+      {"5", "5", true, nullptr, "5"},
+  };
+  for (const Case& c : cases) {
+    dialogs.messages.clear();
+    start->setText(c.start);
+    end->setText(c.end);
+    if (c.endExit)
+      w.Edit_EndIDExit();
+    else
+      w.Edit_StartIDExit();
+    QLineEdit* edit = c.endExit ? end : start;
+    EXPECT_EQ(edit->text(), c.result) << c.start << " " << c.end;
+    if (c.message) {
+      ASSERT_EQ(dialogs.messages.size(), 1) << c.start << " " << c.end;
+      EXPECT_EQ(dialogs.messages[0], c.message);
+      EXPECT_EQ(edit->selectedText(), c.result);
+    } else {
+      EXPECT_TRUE(dialogs.messages.isEmpty());
+    }
+  }
+}
+
+TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
+  FakeDialogs dialogs;
+  TForm_Main w;
+  w.PollStop = 1;
+  w.Btn_ScanIDClick();
+  ASSERT_EQ(dialogs.messages.size(), 1);
+  EXPECT_EQ(dialogs.messages[0], "Please Connect to Inverters first");
+  EXPECT_EQ(w.Link.CmdCode, 0);
+
+  w.PollStop = 0;  // a loop runs: the scan is posted with the edits' range
+  w.Ctl<QLineEdit>("Edit_StartID")->setText("3");
+  w.Ctl<QLineEdit>("Edit_EndID")->setText("9");
+  w.Btn_ScanIDClick();
+  EXPECT_EQ(w.Link.CmdCode, 600);
+  EXPECT_EQ(w.Link.ScanStartId, 3);
+  EXPECT_EQ(w.Link.ScanEndId, 9);
+
+  w.Link.CmdCode = 0;
+  w.Link.LinkMode = LinkTcp;
+  w.PollStop = 1;
+  w.Btn_ScanIDClick();
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST(CountryList, LoadedListUnlessNoneThenTheModelsBuiltInList) {
+  TForm_Main w;
+  auto* combo = new QComboBox(&w);
+  combo->setObjectName("Combo_Country");
+  w.RegisterControl(combo);
+
+  // The profile's list: short entries skipped, "END" ends it.
+  w.LoadedCountryNames[0] = "Germany";
+  w.LoadedCountryNames[1] = "X";
+  w.LoadedCountryNames[2] = "";
+  w.LoadedCountryNames[3] = "Italy";
+  w.LoadedCountryNames[4] = "END";
+  w.LoadedCountryNames[5] = "Spain";
+  w.CountryListInit();
+  ASSERT_EQ(combo->count(), 2);
+  EXPECT_EQ(combo->itemText(0), "Germany");
+  EXPECT_EQ(combo->itemText(1), "Italy");
+
+  // "NONE": the built-in list chosen by the current inverter's product ID.
+  w.LoadedCountryNames[0] = "NONE";
+  for (int list = 0; list < 2; ++list) {
+    w.Link.SlaveId = 3;
+    w.Link.IdProductId[3] = list == 1 ? kCountryList2ProductId : 12345;
+    w.CountryListInit();
+    QStringList expected;
+    for (const QString& name : CountryNames[list]) {
+      if (name == "END") break;
+      if (name.size() >= 2) expected << name;
+    }
+    QStringList got;
+    for (int i = 0; i < combo->count(); ++i) got << combo->itemText(i);
+    EXPECT_EQ(got, expected) << list;
+    EXPECT_FALSE(got.isEmpty());
+  }
+}
