@@ -146,7 +146,8 @@ void SimRadioDongle::Run() {
   while (!stop_) {
     int timeout = 200;
     if (receiving_ && !pending_.isEmpty()) {
-      if (!wasReceiving) deliverAt = Clock::now() + std::chrono::milliseconds(150);
+      // Well inside the tool's receive window (50 ms to 950 ms after "rf rx_con on").
+      if (!wasReceiving) deliverAt = Clock::now() + std::chrono::milliseconds(400);
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deliverAt - Clock::now()).count();
       if (left <= 0) {
         Answer(pending_);
