@@ -2,13 +2,12 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QScreen>
 
 namespace {
 DialogHost* g_host = nullptr;
@@ -29,32 +28,51 @@ void QtDialogHost::ShowMessage(const QString& text) {
 }
 
 bool QtDialogHost::InputQuery(const QString& caption, const QString& prompt, QString& value) {
-  // Label, edit, then OK and Cancel side by side; the window sized to them.
+  // Prompt label, edit below it, OK and Cancel side by side below that, the
+  // window sized to them. Sizes are in dialog units of the window's font
+  // (a quarter of the average character width, an eighth of the height).
   QDialog dlg(Owner());
   dlg.setWindowTitle(caption);
-  dlg.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   const QFontMetrics fm(dlg.font());
-  const int hUnit = fm.averageCharWidth();  // four dialog units
-  auto* layout = new QVBoxLayout(&dlg);
+  const auto hu = [&fm](int n) { return qRound(n * fm.averageCharWidth() / 4.0); };
+  const auto vu = [&fm](int n) { return qRound(n * fm.height() / 8.0); };
+
   auto* label = new QLabel(prompt, &dlg);
   label->setWordWrap(true);
-  label->setMaximumWidth(164 * hUnit / 4);
-  auto* edit = new QLineEdit(value, &dlg);
+  const int labelHeight = prompt.isEmpty() ? fm.height() : label->heightForWidth(hu(164));
+  label->setGeometry(hu(8), vu(8), hu(164), labelHeight);
+
+  auto* edit = new QLineEdit(&dlg);
   edit->setObjectName("InputEdit");
   edit->setMaxLength(255);
-  edit->setMinimumWidth(164 * hUnit / 4);
-  if (value == QLatin1String("Password")) edit->setEchoMode(QLineEdit::Password);
-  edit->selectAll();
-  auto* buttons = new QDialogButtonBox(&dlg);
-  QPushButton* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-  ok->setDefault(true);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-  layout->addWidget(label);
-  layout->addWidget(edit);
-  layout->addWidget(buttons);
-  dlg.setFixedSize(dlg.sizeHint());
+  edit->setText(value);
+  if (edit->text() == QLatin1String("Password")) {
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));  // '*'
+  }
+  edit->setGeometry(hu(8), label->geometry().bottom() + 1 + 5, hu(164), edit->sizeHint().height());
+  edit->selectAll();  // the first key typed replaces the proposal
+
+  const int buttonTop = edit->geometry().bottom() + 1 + 15;
+  auto* ok = new QPushButton(QStringLiteral("OK"), &dlg);
+  ok->setObjectName("OkButton");
+  ok->setDefault(true);  // Enter presses it
+  ok->setGeometry(hu(38), buttonTop, hu(50), vu(14));
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), &dlg);
+  cancel->setObjectName("CancelButton");
+  cancel->setAutoDefault(false);
+  cancel->setGeometry(hu(92), buttonTop, hu(50), vu(14));
+  QObject::connect(ok, &QPushButton::clicked, &dlg, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);  // Escape and the close box too
+
+  dlg.setFixedSize(hu(180), cancel->geometry().bottom() + 1 + 13);
+  if (const QScreen* screen = dlg.screen()) {
+    QRect frame(QPoint(0, 0), dlg.size());
+    frame.moveCenter(screen->geometry().center());
+    dlg.move(frame.topLeft());
+  }
+  edit->setFocus();
+
   const bool accepted = dlg.exec() == QDialog::Accepted;
   if (accepted) value = edit->text();
   return accepted;

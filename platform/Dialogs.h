@@ -8,8 +8,10 @@ class DialogHost {
   virtual ~DialogHost() = default;
   // Plain modal box with one text and an OK button.
   virtual void ShowMessage(const QString& text) = 0;
-  // Modal text prompt. Returns true when left with OK; value holds the text.
-  // When the proposed value is exactly "Password" the entry is masked.
+  // Modal text prompt (at most 255 characters, the proposal selected). Returns
+  // true when left with OK, value then holding the text; false for any other
+  // way out, value unchanged. When the proposed value is exactly "Password"
+  // every character shows as '*'. The edit is named "InputEdit".
   virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value) = 0;
   // File choosers: empty text when the user cancels.
   virtual QString OpenFileName(const QString& caption, const QString& dir, const QString& filter) = 0;

@@ -1,0 +1,171 @@
+#include "platform/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+QString Decode(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString s = utf8(bytes);
+  if (utf8.hasError()) s = QString::fromLatin1(bytes);
+  return s;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArray Trim(const QByteArray& b) {
+  int from = 0, to = b.size();
+  while (from < to && IsBlank(b[from])) ++from;
+  while (to > from && IsBlank(b[to - 1])) --to;
+  return b.mid(from, to - from);
+}
+
+// "[name]" gives name; a line that is no section header gives a null array.
+QByteArray SectionName(const QByteArray& text) {
+  const QByteArray t = Trim(text);
+  if (!t.startsWith('[')) return {};
+  const int close = t.lastIndexOf(']');
+  const QByteArray name = close > 0 ? t.mid(1, close - 1) : t.mid(1);
+  return Trim(name).isNull() ? QByteArray("") : Trim(name);
+}
+
+// The key of a key line ("key=value" or a bare "key"); empty for a blank line.
+QByteArray KeyName(const QByteArray& text) {
+  const int eq = text.indexOf('=');
+  return Trim(eq < 0 ? text : text.left(eq));
+}
+
+bool SameName(const QByteArray& stored, const QString& wanted) {
+  return Decode(stored).compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+IniFile::IniFile(const QString& path) : path_(path) {
+  QFile f(path_);
+  if (f.open(QIODevice::ReadOnly)) data_ = f.readAll();
+  Parse();
+}
+
+bool IniFile::Exists() const {
+  const QFileInfo info(path_);
+  return info.exists() && info.isFile();
+}
+
+void IniFile::Parse() {
+  lines_.clear();
+  const int n = data_.size();
+  int pos = 0;
+  while (pos < n) {
+    Line l;
+    l.start = pos;
+    int i = pos;
+    while (i < n && data_[i] != '\n' && data_[i] != '\r') ++i;
+    l.length = i - pos;
+    if (i < n) l.eol = (data_[i] == '\r' && i + 1 < n && data_[i + 1] == '\n') ? 2 : 1;
+    lines_.push_back(l);
+    pos = i + l.eol;
+  }
+}
+
+int IniFile::FindSection(const QString& section) const {
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const QByteArray name = SectionName(Text(lines_[i]));
+    if (!name.isNull() && SameName(name, section)) return int(i);
+  }
+  return -1;
+}
+
+int IniFile::SectionEnd(int header) const {
+  size_t i = size_t(header) + 1;
+  while (i < lines_.size() && SectionName(Text(lines_[i])).isNull()) ++i;
+  return int(i);
+}
+
+int IniFile::FindKey(int header, const QString& key) const {
+  const int end = SectionEnd(header);
+  for (int i = header + 1; i < end; ++i) {
+    const QByteArray name = KeyName(Text(lines_[size_t(i)]));
+    if (!name.isEmpty() && SameName(name, key)) return i;
+  }
+  return -1;
+}
+
+bool IniFile::SectionExists(const QString& section) const { return FindSection(section) >= 0; }
+
+bool IniFile::ValueExists(const QString& section, const QString& key) const {
+  const int header = FindSection(section);
+  return header >= 0 && FindKey(header, key) >= 0;
+}
+
+QString IniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
+  const int header = FindSection(section);
+  if (header < 0) return def;
+  const int at = FindKey(header, key);
+  if (at < 0) return def;
+  const QByteArray text = Text(lines_[size_t(at)]);
+  const int eq = text.indexOf('=');
+  if (eq < 0) return QString("");
+  QString value = Decode(Trim(text.mid(eq + 1)));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.mid(1, value.size() - 2);
+  if (value.size() > kMaxValueLength) value.truncate(kMaxValueLength);
+  return value;
+}
+
+QByteArray IniFile::LineEnd() const {
+  for (const Line& l : lines_)
+    if (l.eol) return data_.mid(l.start + l.length, l.eol);
+  return "\r\n";
+}
+
+bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+  error_.clear();
+  if (!Exists()) return Refuse();
+  const QByteArray eol = LineEnd();
+  const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+  QByteArray out = data_;
+  const int header = FindSection(section);
+  if (header < 0) {
+    // A new section goes at the end of the file.
+    if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r')) out += eol;
+    out += '[' + section.toUtf8() + ']' + eol + entry + eol;
+  } else if (const int at = FindKey(header, key); at >= 0) {
+    // The key's line is replaced; its stored spelling and line end stay.
+    const Line& l = lines_[size_t(at)];
+    out.replace(l.start, l.length, KeyName(Text(l)) + '=' + value.toUtf8());
+  } else {
+    // A new key follows the last non-blank line of its section.
+    int last = header;
+    for (int i = header + 1; i < SectionEnd(header); ++i)
+      if (!Trim(Text(lines_[size_t(i)])).isEmpty()) last = i;
+    const Line& l = lines_[size_t(last)];
+    const int insertAt = l.start + l.length + l.eol;
+    out.insert(insertAt, (l.eol ? QByteArray() : eol) + entry + eol);
+  }
+  return Store(out);
+}
+
+bool IniFile::Store(const QByteArray& data) {
+  // A file that nobody may write is read-only, even for a privileged user.
+  // (The mode bits are asked, not access(): root may write anything.)
+  constexpr QFileDevice::Permissions kWrite =
+      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+  QFile f(path_);
+  if (!(f.permissions() & kWrite)) return Refuse();
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return Refuse();
+  const qint64 written = f.write(data);
+  const bool flushed = f.flush();
+  f.close();
+  if (written != data.size() || !flushed || f.error() != QFileDevice::NoError) return Refuse();
+  data_ = data;
+  Parse();
+  return true;
+}
+
+bool IniFile::Refuse() {
+  error_ = QString("Unable to write to %1").arg(path_);
+  return false;
+}

@@ -1,0 +1,151 @@
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// A settings file as the Windows tool leaves it: CR LF line ends, names in
+// mixed case, blanks around '=', quoted values, a blank line between sections.
+const QByteArray kWindowsFile =
+    "[Search]\r\n"
+    "StartID=1\r\n"
+    "EndID = 32 \r\n"
+    "\r\n"
+    "[TEMPERATURE]\r\n"
+    "label1=\"Ambient\"\r\n"
+    "Label2='Boost-1'\r\n"
+    "Label3=\"half\r\n"
+    "Label4=\"\"quoted\"\"\r\n"
+    "Labe21=\r\n"
+    "Labe22\r\n"
+    "\r\n"
+    "[search]\r\n"
+    "StartID=99\r\n";
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    path = dir.filePath("MonitorSet.KXL");
+    WriteAll(path, kWindowsFile);
+  }
+  QTemporaryDir dir;
+  QString path;
+};
+
+TEST_F(IniFileTest, ReadsByWindowsRules) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Search", "StartID", "1"},           // first of two sections of that name
+      {"SEARCH", "startid", "1"},           // names match without regard to case
+      {"search", "EndID", "32"},            // blanks around '=' and the value dropped
+      {"Temperature", "Label1", "Ambient"}, // one pair of double quotes dropped
+      {"Temperature", "LABEL2", "Boost-1"}, // single quotes too
+      {"Temperature", "Label3", "\"half"},  // an unmatched quote stays
+      {"Temperature", "Label4", "\"quoted\""},  // only one pair goes
+      {"Temperature", "Labe21", ""},        // empty value
+      {"Temperature", "Labe22", ""},        // key line without '='
+      {"Temperature", "Labe23", "<def>"},   // missing key: the default
+      {"Reactive", "Sign", "<def>"},        // missing section: the default
+      {"Search", "Label1", "<def>"},        // keys of other sections are not seen
+  };
+  IniFile ini(path);
+  ASSERT_TRUE(ini.Exists());
+  for (const Case& c : cases)
+    EXPECT_EQ(ini.ReadString(c.section, c.key, "<def>"), QString::fromUtf8(c.expected))
+        << c.section << "/" << c.key;
+  EXPECT_TRUE(ini.ValueExists("temperature", "labe22"));
+  EXPECT_FALSE(ini.ValueExists("temperature", "labe23"));
+  EXPECT_TRUE(ini.SectionExists("TEMPERATURE"));
+}
+
+TEST_F(IniFileTest, ReadsLongValuesCutAndEightBitText) {
+  WriteAll(path, "[A]\r\nLong=" + QByteArray(3000, 'x') + "\r\nUtf8=25 \xE2\x84\x83\r\nLatin1=25 \xB0" "C\r\n"
+                 "Orphan=1\r\n");
+  IniFile ini(path);
+  EXPECT_EQ(ini.ReadString("A", "Long").size(), 2047);
+  EXPECT_EQ(ini.ReadString("A", "Utf8"), QString::fromUtf8("25 \u2103"));
+  EXPECT_EQ(ini.ReadString("A", "Latin1"), QString::fromUtf8("25 \u00B0C"));
+  WriteAll(path, "Orphan=1\r\n[A]\r\n");
+  EXPECT_EQ(IniFile(path).ReadString("A", "Orphan", "none"), "none");  // a key before any section is in none
+}
+
+TEST_F(IniFileTest, WritingAKeyChangesOnlyItsLine) {
+  IniFile ini(path);
+  ASSERT_TRUE(ini.WriteString("SEARCH", "endid", "64"));
+  QByteArray expected = kWindowsFile;
+  expected.replace("EndID = 32 \r\n", "EndID=64\r\n");  // stored spelling of the key kept
+  EXPECT_EQ(ReadAll(path), expected);
+  EXPECT_EQ(IniFile(path).ReadString("Search", "EndID"), "64");
+  EXPECT_EQ(ini.ReadString("Search", "EndID"), "64");  // the object sees its own write
+}
+
+TEST_F(IniFileTest, NewKeyGoesToTheEndOfItsSectionNewSectionToTheEndOfTheFile) {
+  IniFile ini(path);
+  ASSERT_TRUE(ini.WriteString("search", "Extra", "7"));
+  ASSERT_TRUE(ini.WriteString("Reactive", "Sign", "1"));
+  ASSERT_TRUE(ini.WriteString("Reactive", "CosPhiSet", "0"));
+  QByteArray expected = kWindowsFile;
+  expected.replace("EndID = 32 \r\n\r\n", "EndID = 32 \r\nExtra=7\r\n\r\n");
+  expected += "[Reactive]\r\nSign=1\r\nCosPhiSet=0\r\n";
+  EXPECT_EQ(ReadAll(path), expected);
+  IniFile again(path);
+  EXPECT_EQ(again.ReadString("Search", "Extra"), "7");
+  EXPECT_EQ(again.ReadString("REACTIVE", "sign"), "1");
+}
+
+TEST_F(IniFileTest, FileWithoutFinalLineEndOrWithLfEndsKeepsItsStyle) {
+  WriteAll(path, "[A]\nX=1");
+  IniFile ini(path);
+  ASSERT_TRUE(ini.WriteString("A", "Y", "2"));
+  ASSERT_TRUE(ini.WriteString("B", "Z", "3"));
+  EXPECT_EQ(ReadAll(path), QByteArray("[A]\nX=1\nY=2\n[B]\nZ=3\n"));
+
+  WriteAll(path, "");
+  IniFile empty(path);
+  ASSERT_TRUE(empty.WriteString("Language", "Set", "2"));
+  EXPECT_EQ(ReadAll(path), QByteArray("[Language]\r\nSet=2\r\n"));
+}
+
+TEST_F(IniFileTest, MissingFileIsNeverCreated) {
+  const QString missing = dir.filePath("PreviousSet.KXL");
+  IniFile ini(missing);
+  EXPECT_FALSE(ini.Exists());
+  EXPECT_EQ(ini.ReadString("Language", "Set", "d"), "d");
+  EXPECT_FALSE(ini.WriteString("Language", "Set", "1"));
+  EXPECT_EQ(ini.LastError(), "Unable to write to " + missing);
+  EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(IniFileTest, ReadOnlyFileRefusesWritesWithoutThrowing) {
+  ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+  IniFile ini(path);
+  EXPECT_EQ(ini.ReadString("Search", "StartID"), "1");
+  EXPECT_FALSE(ini.WriteString("Search", "StartID", "5"));
+  EXPECT_EQ(ini.LastError(), "Unable to write to " + path);
+  EXPECT_EQ(ReadAll(path), kWindowsFile);
+  EXPECT_EQ(ini.ReadString("Search", "StartID"), "1");
+  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  EXPECT_TRUE(ini.WriteString("Search", "StartID", "5"));
+  EXPECT_TRUE(ini.LastError().isEmpty());
+}
+
+}  // namespace
