@@ -235,8 +235,9 @@ int Modbus::TransactSerial() {
   Port.RxBuf[0] = 0;
 
   // The time-out budget of the reply: 4, 6 or 10 looks of 50 ms by its length.
-  // The port is looked at on every pump tick, and the exchange ends as soon
-  // as the whole reply is in, even when it came in several pieces.
+  // The port is read whenever it signals input (events are handled all the
+  // while), and the exchange ends as soon as the whole reply is in, even when
+  // it came in several pieces.
   const int expected = ExpectedReplyLength(nullptr, 0);
   const int attempts = expected < 10 ? 4 : (expected <= 20 ? 6 : 10);
   using Clock = std::chrono::steady_clock;
@@ -244,8 +245,7 @@ int Modbus::TransactSerial() {
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) break;
-    Port.WaitInput(static_cast<int>(std::min<long long>(left, 10)));
-    QCoreApplication::processEvents();
+    Port.AwaitInput(static_cast<int>(left));
     if (serial != exchangeSerial_) {
       interrupted_ = true;
       ClearReply();
@@ -259,7 +259,7 @@ int Modbus::TransactSerial() {
   RxLength = Port.RxCount;
   if (RxLength > 0) {
     std::memcpy(Reply, Port.RxBuf, static_cast<size_t>(std::min(RxLength, kReplySize)));
-    ReplyValid = (CheckReplyCrc() && CheckReplyShape()) ? 1 : 0;
+    ReplyValid = ValidateReply() ? 1 : 0;
   }
   ShowNoReplyCounters();
   return 0;

@@ -68,6 +68,8 @@ class Modbus {
   bool CheckReplyCrc();
   // Function 1, 3 and 4 replies: byte count and length as the request asked.
   bool CheckReplyShape() const;
+  // Both checks: what every link's exchange sets ReplyValid from.
+  bool ValidateReply() { return CheckReplyCrc() && CheckReplyShape(); }
   // Expected length of the whole reply to the request in TxBuf, judged from
   // the bytes received so far (an exception reply is 5 bytes).
   int ExpectedReplyLength(const uint8_t* received, int count) const;

@@ -6,10 +6,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -223,6 +227,30 @@ bool Tcomm::WaitInput(int ms) const {
   pollfd p{fd, POLLIN, 0};
   const int r = ::poll(&p, 1, std::max(0, ms));
   return r > 0 && p.revents != 0;
+}
+
+void Tcomm::AwaitInput(int ms) const {
+  const int fd = Fd();
+  if (fd < 0 || ms <= 0) return;
+  if (!QCoreApplication::instance()) {
+    WaitInput(ms);
+    return;
+  }
+  // One event loop that wakes for window events, for the port and for the
+  // deadline, so a quiet wait costs no polling.
+  QEventLoop loop;
+  QSocketNotifier input(fd, QSocketNotifier::Read);
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&input, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+  QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+  deadline.start(ms);
+  if (WaitInput(0)) {
+    QCoreApplication::processEvents();
+    return;
+  }
+  loop.exec();
 }
 
 QStringList SerialPortNames() {

@@ -40,6 +40,10 @@ class Tcomm {
   void DiscardInput();
   // Waits up to ms for input to arrive (no event processing). True if some is waiting.
   bool WaitInput(int ms) const;
+  // Waits up to ms for input to arrive while the application goes on handling
+  // its events; returns as soon as input (or a hang-up) is signalled. Without
+  // an application object it is WaitInput.
+  void AwaitInput(int ms) const;
   bool IsOpen() const;
 
   // Takes over an already open descriptor without touching its settings

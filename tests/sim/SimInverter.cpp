@@ -1,8 +1,11 @@
 #include "sim/SimInverter.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -165,6 +168,7 @@ SimInverter::SimInverter() {
   fcntl(slave_, F_SETFD, FD_CLOEXEC);
   if (pipe2(wake_, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   protocols_.push_back(std::make_unique<RtuProtocol>());
+  lines_.push_back({Line::Kind::Pty, master_, {}});
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -176,6 +180,9 @@ SimInverter::~SimInverter() {
   const char c = 'x';
   (void)!write(wake_[1], &c, 1);
   thread_.join();
+  for (const Line& l : lines_)
+    if (l.kind != Line::Kind::Pty) close(l.fd);
+  for (int fd : newListeners_) close(fd);
   close(wake_[0]);
   close(wake_[1]);
   close(slave_);
@@ -307,7 +314,34 @@ bool SimInverter::LineMarked() const {
   return t.c_cc[VTIME] == 7;
 }
 
-void SimInverter::SendRaw(const QByteArray& bytes) { WriteAll(bytes); }
+void SimInverter::SendRaw(const QByteArray& bytes) { WriteAll(master_, bytes); }
+
+int SimInverter::ListenTcp() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  socklen_t len = sizeof addr;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    close(fd);
+    return 0;
+  }
+  {
+    std::lock_guard lock(mu_);
+    newListeners_.push_back(fd);
+  }
+  const char c = 'l';
+  (void)!write(wake_[1], &c, 1);
+  return ntohs(addr.sin_port);
+}
+
+int SimInverter::TcpConnections() const {
+  std::lock_guard lock(mu_);
+  return tcpConnections_;
+}
 
 void SimInverter::AddProtocol(std::unique_ptr<SimProtocol> p, bool first) {
   std::lock_guard lock(mu_);
@@ -317,10 +351,13 @@ void SimInverter::AddProtocol(std::unique_ptr<SimProtocol> p, bool first) {
     protocols_.push_back(std::move(p));
 }
 
-void SimInverter::WriteAll(const QByteArray& bytes) {
+void SimInverter::WriteAll(int fd, const QByteArray& bytes) {
   int done = 0;
   while (done < bytes.size()) {
-    const ssize_t w = write(master_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    const char* p = bytes.constData() + done;
+    const size_t n = static_cast<size_t>(bytes.size() - done);
+    ssize_t w = send(fd, p, n, MSG_NOSIGNAL);
+    if (w < 0 && errno == ENOTSOCK) w = write(fd, p, n);
     if (w > 0)
       done += static_cast<int>(w);
     else if (w < 0 && errno == EINTR)
@@ -331,7 +368,7 @@ void SimInverter::WriteAll(const QByteArray& bytes) {
 }
 
 // Sends an answer as the current fault says (called without the lock held).
-void SimInverter::Deliver(QByteArray reply) {
+void SimInverter::Deliver(int fd, QByteArray reply) {
   ReplyFault f;
   {
     std::lock_guard lock(mu_);
@@ -361,46 +398,48 @@ void SimInverter::Deliver(QByteArray reply) {
       int at = 0;
       for (int size : f.pieces) {
         if (at >= reply.size()) break;
-        WriteAll(reply.mid(at, size));
+        WriteAll(fd, reply.mid(at, size));
         at += size;
         sleep(f.ms);
       }
-      if (at < reply.size()) WriteAll(reply.mid(at));
-      std::lock_guard lock(mu_);
-      ++answers_;
-      return;
+      reply = reply.mid(at);
+      break;
     }
     case K::None: break;
   }
-  WriteAll(reply);
+  if (!reply.isEmpty()) WriteAll(fd, reply);
   std::lock_guard lock(mu_);
   ++answers_;
 }
 
-// Takes whole frames off the front of buf; `stale` means no byte came for a
-// while, so an incomplete rest is a broken frame, not one still arriving.
-void SimInverter::Process(std::vector<uint8_t>& buf, bool stale) {
+// Takes whole frames off the front of the line's bytes; `stale` means no byte
+// came for a while, so an incomplete rest is a broken frame, not one still
+// arriving.
+void SimInverter::Process(Line& line, bool stale) {
+  std::vector<uint8_t>& buf = line.buf;
+  const QString via = line.kind == Line::Kind::Pty ? QStringLiteral("pty") : QStringLiteral("tcp");
   while (!buf.empty()) {
     std::optional<QByteArray> answer;
     bool taken = false, waiting = false;
     {
       std::lock_guard lock(mu_);
+      const auto now = std::chrono::steady_clock::now();
       SimProtocol* firstComplete = nullptr;
       int firstLength = 0;
       for (auto& p : protocols_) {
         const int len = p->FrameLength(buf.data(), static_cast<int>(buf.size()));
+        if (len < 0) continue;
         if (len == 0 || len > static_cast<int>(buf.size())) {
-          if (len != -1) waiting = true;
+          waiting = true;
           continue;
         }
-        if (len < 0) continue;
         const QByteArray frame(reinterpret_cast<const char*>(buf.data()), len);
         if (!firstComplete) {
           firstComplete = p.get();
           firstLength = len;
         }
         if (!p->CheckFrame(frame)) continue;
-        frames_.push_back({frame, true, p->Name(), std::chrono::steady_clock::now()});
+        frames_.push_back({frame, true, p->Name(), via, now});
         answer = p->Answer(*this, frame);
         buf.erase(buf.begin(), buf.begin() + len);
         taken = true;
@@ -410,45 +449,83 @@ void SimInverter::Process(std::vector<uint8_t>& buf, bool stale) {
         if (firstComplete) {
           // A whole frame whose check fails: a real slave keeps quiet.
           frames_.push_back({QByteArray(reinterpret_cast<const char*>(buf.data()), firstLength), false,
-                             firstComplete->Name(), std::chrono::steady_clock::now()});
+                             firstComplete->Name(), via, now});
           buf.erase(buf.begin(), buf.begin() + firstLength);
         } else {
           frames_.push_back({QByteArray(reinterpret_cast<const char*>(buf.data()), static_cast<int>(buf.size())),
-                             false, QStringLiteral("noise"), std::chrono::steady_clock::now()});
+                             false, QStringLiteral("noise"), via, now});
           buf.clear();
         }
         taken = true;
       }
       if (taken) frameArrived_.notify_all();
     }
-    if (answer) Deliver(*answer);
+    if (answer) Deliver(line.fd, *answer);
     if (!taken) return;  // wait for more bytes
   }
 }
 
 void SimInverter::Run() {
-  std::vector<uint8_t> buf;
   for (;;) {
-    pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    // While part of a frame waits, a pause of 30 ms ends it.
-    const int r = poll(fds, 2, buf.empty() ? -1 : 30);
     {
       std::lock_guard lock(mu_);
       if (stop_) return;
+      for (int fd : newListeners_) lines_.push_back({Line::Kind::Listener, fd, {}});
+      newListeners_.clear();
     }
+    std::vector<pollfd> fds;
+    bool partial = false;
+    for (const Line& l : lines_) {
+      fds.push_back({l.fd, POLLIN, 0});
+      partial = partial || !l.buf.empty();
+    }
+    fds.push_back({wake_[0], POLLIN, 0});
+    // While part of a frame waits, a pause of 30 ms ends it.
+    const int r = poll(fds.data(), fds.size(), partial ? 30 : -1);
     if (r < 0 && errno == EINTR) continue;
+    if (fds.back().revents & POLLIN) {
+      char sink[16];
+      (void)!read(wake_[0], sink, sizeof sink);
+    }
     if (r == 0) {
-      Process(buf, true);
+      for (Line& l : lines_) Process(l, true);
       continue;
     }
-    if (fds[0].revents & POLLIN) {
-      uint8_t chunk[4096];
-      const ssize_t n = read(master_, chunk, sizeof chunk);
-      if (n > 0) buf.insert(buf.end(), chunk, chunk + n);
-      Process(buf, false);
-    } else if (fds[0].revents & (POLLHUP | POLLERR)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::vector<Line> accepted;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      Line& l = lines_[i];
+      const short ev = fds[i].revents;
+      if (!ev) continue;
+      if (l.kind == Line::Kind::Listener) {
+        const int c = accept4(l.fd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (c >= 0) {
+          accepted.push_back({Line::Kind::Tcp, c, {}});
+          std::lock_guard lock(mu_);
+          ++tcpConnections_;
+        }
+        continue;
+      }
+      if (ev & POLLIN) {
+        uint8_t chunk[4096];
+        const ssize_t n = read(l.fd, chunk, sizeof chunk);
+        if (n > 0) {
+          l.buf.insert(l.buf.end(), chunk, chunk + n);
+          Process(l, false);
+        } else if (n == 0 && l.kind == Line::Kind::Tcp) {
+          close(l.fd);  // the tool closed the connection
+          l.fd = -1;
+        }
+      } else if (ev & (POLLHUP | POLLERR)) {
+        if (l.kind == Line::Kind::Tcp) {
+          close(l.fd);
+          l.fd = -1;
+        } else {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+      }
     }
+    std::erase_if(lines_, [](const Line& l) { return l.fd < 0; });
+    for (Line& l : accepted) lines_.push_back(std::move(l));
   }
 }
 

@@ -60,6 +60,7 @@ struct SimFrame {
   QByteArray bytes;
   bool crcOk = false;
   QString protocol;  // which framing took it ("rtu", or "noise" for bytes no framing took)
+  QString line;      // where it came in: "pty" or "tcp"
   std::chrono::steady_clock::time_point at;
 };
 
@@ -141,8 +142,14 @@ class SimInverter {
   // test can see that the port was opened anew.
   void MarkLine();
   bool LineMarked() const;
-  // Writes bytes to the tool unasked.
+  // Writes bytes to the tool unasked (on the pty).
   void SendRaw(const QByteArray& bytes);
+
+  // Also serves the same device on a loopback TCP port (RTU frames without
+  // any header, one answer per request on the connection that asked).
+  // Returns the port number on 127.0.0.1, 0 when it cannot listen.
+  int ListenTcp();
+  int TcpConnections() const;
 
   // --- more framings (tried in order; the first whose check passes wins) ---
   void AddProtocol(std::unique_ptr<SimProtocol> p, bool first = false);
@@ -159,10 +166,16 @@ class SimInverter {
   std::optional<QByteArray> Exchange(const QByteArray& frame);
 
  private:
+  // A line the device listens on: the pty, a TCP listener or a TCP connection.
+  struct Line {
+    enum class Kind { Pty, Listener, Tcp } kind;
+    int fd;
+    std::vector<uint8_t> buf;  // bytes not yet taken as frames
+  };
   void Run();
-  void Process(std::vector<uint8_t>& buf, bool stale);
-  void Deliver(QByteArray reply);
-  void WriteAll(const QByteArray& bytes);
+  void Process(Line& line, bool stale);
+  void Deliver(int fd, QByteArray reply);
+  static void WriteAll(int fd, const QByteArray& bytes);
 
   int master_ = -1;
   int slave_ = -1;  // kept open so the line lives while the tool reopens it
@@ -179,6 +192,9 @@ class SimInverter {
   int answers_ = 0;
   bool fromPty_ = true;  // the frame being answered came on the pty
   bool stop_ = false;
+  std::vector<Line> lines_;      // the I/O thread's own
+  std::vector<int> newListeners_;  // handed to the I/O thread
+  int tcpConnections_ = 0;
   std::thread thread_;
 };
 
