@@ -1,5 +1,5 @@
-// The Wi-Fi link's exchange against the simulated inverter behind a
-// loopback TCP server standing in for the module.
+// The Wi-Fi link's exchange against the simulated inverter on loopback TCP
+// (standing in for the module), and against a scripted peer that hangs up.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -18,7 +18,9 @@ class TcpLinkTest : public ::testing::Test {
     bus.AddSlave(255);
     bus.SetHolding(255, 1, 0x1234);
     saved = qgetenv("QORVANE_WIFI_ADDR");
-    qputenv("QORVANE_WIFI_ADDR", module.Address().toLatin1());
+    port = bus.ListenTcp();
+    ASSERT_GT(port, 0);
+    qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
     link = std::make_unique<Modbus>();
     // As the link opening leaves it.
     link->LinkMode = LinkTcp;
@@ -38,7 +40,7 @@ class TcpLinkTest : public ::testing::Test {
   FakeDialogs dialogs;
   FakeLinkUi ui;
   sim::SimInverter bus;
-  SimTcpServer module{[this](const QByteArray& frame) { return bus.Exchange(frame).value_or(QByteArray()); }};
+  int port = 0;
   std::unique_ptr<Modbus> link;
   QByteArray saved;
 };
@@ -49,8 +51,9 @@ const char* kRead = "FF 03 00 00 00 01 91 D4";
 
 TEST_F(TcpLinkTest, ExchangeSendsTheRtuFrameAndReusesTheConnection) {
   ASSERT_EQ(link->Request(1, 1, 3), 0);
-  ASSERT_EQ(module.Requests().size(), 1u);
-  EXPECT_EQ(sim::HexText(module.Requests()[0]), kRead);
+  ASSERT_EQ(bus.Frames().size(), 1u);
+  EXPECT_EQ(sim::HexText(bus.Frames()[0].bytes), kRead);
+  EXPECT_EQ(bus.Frames()[0].line, "tcp");
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_EQ(link->RxLength, 7);
   EXPECT_EQ(sim::HexText(QByteArray(reinterpret_cast<const char*>(link->Reply), 7)),
@@ -66,7 +69,7 @@ TEST_F(TcpLinkTest, ExchangeSendsTheRtuFrameAndReusesTheConnection) {
   ASSERT_EQ(link->Request(2, 7, 6), 0);
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_EQ(bus.Holding(255, 2), 7);
-  EXPECT_EQ(module.Connections(), 1);
+  EXPECT_EQ(bus.TcpConnections(), 1);
   EXPECT_EQ(link->NoReplyCount, 0);
   EXPECT_EQ(link->CrcErrors, 0);
 }
@@ -79,23 +82,18 @@ TEST_F(TcpLinkTest, TwoIdsKeepTwoConnections) {
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_TRUE(link->Client.HasSocket(255));
   EXPECT_TRUE(link->Client.HasSocket(3));
-  EXPECT_TRUE(module.WaitOpenConnections(2, 2000));
+  EXPECT_EQ(bus.TcpConnections(), 2);
 }
 
 TEST_F(TcpLinkTest, AReplyInPiecesIsGatheredWhole) {
-  module.SetSplitReply(2, 120);
+  bus.QueueFault(sim::ReplyFault::Split({2}, 120));
   ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_EQ(link->RxLength, 7);
 }
 
 TEST_F(TcpLinkTest, ABadCrcCountsOnceAsAnError) {
-  SimTcpServer spoilt([this](const QByteArray& frame) {
-    QByteArray r = bus.Exchange(frame).value_or(QByteArray());
-    r[r.size() - 1] = char(r[r.size() - 1] ^ 0x5A);
-    return r;
-  });
-  qputenv("QORVANE_WIFI_ADDR", spoilt.Address().toLatin1());
+  bus.QueueFault(sim::ReplyFault::BadCrc());
   ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 0);
   EXPECT_EQ(link->RxLength, 7);
@@ -105,7 +103,7 @@ TEST_F(TcpLinkTest, ABadCrcCountsOnceAsAnError) {
 }
 
 TEST_F(TcpLinkTest, APeerThatNeverAnswersIsOneMissingReplyAndAFreshConnection) {
-  module.SetSilent(true);
+  bus.QueueFault(sim::ReplyFault::Silent());
   ASSERT_EQ(link->Request(1, 1, 3), 0);  // waits out the reply time-out
   EXPECT_TRUE(ui.lines.contains("Error - Receive"));
   EXPECT_EQ(link->RxLength, 0);
@@ -114,15 +112,16 @@ TEST_F(TcpLinkTest, APeerThatNeverAnswersIsOneMissingReplyAndAFreshConnection) {
   EXPECT_EQ(link->FailStreak, 1);
   EXPECT_FALSE(link->Client.HasSocket(255));
 
-  module.SetSilent(false);
   ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 1);
-  EXPECT_EQ(module.Connections(), 2);
+  EXPECT_EQ(bus.TcpConnections(), 2);
   EXPECT_EQ(Counters(), "NoCon/NoRx/Error:-1/1/0");
 }
 
 TEST_F(TcpLinkTest, APeerThatClosesIsSurvived) {
-  module.SetCloseOnRequest(true);
+  SimTcpServer hangsUp([this](const QByteArray& f) { return bus.Exchange(f, "tcp").value_or(QByteArray()); });
+  hangsUp.SetCloseOnRequest(true);
+  qputenv("QORVANE_WIFI_ADDR", hangsUp.Address().toLatin1());
   for (int i = 0; i < 3; ++i) ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 0);
   EXPECT_EQ(link->FailStreak, 3);
@@ -130,7 +129,8 @@ TEST_F(TcpLinkTest, APeerThatClosesIsSurvived) {
   EXPECT_EQ(link->NoReplyCount + (link->NoConnectCount + 1), 3);
   EXPECT_EQ(link->CrcErrors, 0);
 
-  module.SetCloseOnRequest(false);
+  // The module answers again: the link finds its way back on a new connection.
+  hangsUp.SetCloseOnRequest(false);
   for (int i = 0; i < 3 && link->ReplyValid != 1; ++i) ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_EQ(link->FailStreak, 0);

@@ -248,12 +248,12 @@ SimInverter::Slave* SimInverter::FindSlave(int id) {
 
 bool SimInverter::Hears(const Slave& s) const { return !fromPty_ || s.baud == 0 || s.baud == LineBaud(); }
 
-std::optional<QByteArray> SimInverter::Exchange(const QByteArray& frame) {
+std::optional<QByteArray> SimInverter::Exchange(const QByteArray& frame, const QString& line) {
   std::lock_guard lock(mu_);
   const auto* bytes = reinterpret_cast<const uint8_t*>(frame.constData());
   for (auto& p : protocols_) {
     if (p->FrameLength(bytes, static_cast<int>(frame.size())) != frame.size() || !p->CheckFrame(frame)) continue;
-    frames_.push_back({frame, true, p->Name(), std::chrono::steady_clock::now()});
+    frames_.push_back({frame, true, p->Name(), line, std::chrono::steady_clock::now()});
     frameArrived_.notify_all();
     fromPty_ = false;
     std::optional<QByteArray> answer = p->Answer(*this, frame);
@@ -261,7 +261,7 @@ std::optional<QByteArray> SimInverter::Exchange(const QByteArray& frame) {
     if (answer) ++answers_;
     return answer;
   }
-  frames_.push_back({frame, false, QStringLiteral("noise"), std::chrono::steady_clock::now()});
+  frames_.push_back({frame, false, QStringLiteral("noise"), line, std::chrono::steady_clock::now()});
   frameArrived_.notify_all();
   return std::nullopt;
 }
@@ -440,7 +440,9 @@ void SimInverter::Process(Line& line, bool stale) {
         }
         if (!p->CheckFrame(frame)) continue;
         frames_.push_back({frame, true, p->Name(), via, now});
+        fromPty_ = line.kind == Line::Kind::Pty;
         answer = p->Answer(*this, frame);
+        fromPty_ = true;
         buf.erase(buf.begin(), buf.begin() + len);
         taken = true;
         break;

@@ -157,13 +157,14 @@ class SimInverter {
   // For protocols: the slave of an ID, nullptr when no such device is on the bus.
   Slave* FindSlave(int id);
   // For protocols: whether the slave hears the frame being answered (a frame
-  // on the pty reaches only slaves at the line's speed).
+  // on the pty reaches only slaves at the line's speed; other lines have no speed).
   bool Hears(const Slave& s) const;
 
-  // Another line feeding the same framings and register maps (loopback TCP,
-  // the radio dongle): the answer to one whole frame, recorded like the pty's
-  // frames; nullopt = no answer. Faults are the other line's business.
-  std::optional<QByteArray> Exchange(const QByteArray& frame);
+  // Another line feeding the same framings and register maps (the radio
+  // dongle): the answer to one whole frame, recorded like the other lines'
+  // frames under the line's name; nullopt = no answer. Faults are the other
+  // line's business.
+  std::optional<QByteArray> Exchange(const QByteArray& frame, const QString& line = QStringLiteral("radio"));
 
  private:
   // A line the device listens on: the pty, a TCP listener or a TCP connection.

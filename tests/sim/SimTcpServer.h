@@ -7,11 +7,13 @@
 #include <thread>
 #include <vector>
 
-// The inverter's Wi-Fi module as the tests see it: a TCP server on 127.0.0.1
-// (an ephemeral port) that takes RTU request frames from any number of
-// connections, hands each whole frame to a handler and writes back what the
-// handler answers. Runs on its own thread, since the tool's TCP wait blocks
-// the GUI thread.
+// A scripted peer for the TCP client: a server on 127.0.0.1 (an ephemeral
+// port) that takes RTU request frames from any number of connections, hands
+// each whole frame to a handler and writes back what the handler answers,
+// and can misbehave in ways the module does (hang up, answer in pieces, stay
+// silent). The simulated inverter's own TCP line is SimInverter::ListenTcp;
+// this one is for what that line does not do. Runs on its own thread, since
+// the tool's TCP wait blocks the GUI thread.
 class SimTcpServer {
  public:
   // The reply to one request frame; an empty reply means no answer.
