@@ -188,6 +188,9 @@ int TForm_Main::RunPollingLoop() {
 
       QCoreApplication::processEvents();
       PlainSleepMs(10);
+      // Once more after the pause, so input never waits longer than one
+      // tick, here or in the next request's turnaround wait.
+      QCoreApplication::processEvents();
       if (pollRestart_) break;
 
       if (Link.CmdCode > 0 && ExecutePendingCommand()) {
