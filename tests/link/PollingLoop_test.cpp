@@ -94,6 +94,17 @@ TEST_F(PollingLoop, PostedWriteRunsBetweenPassesAndIsReadBack) {
   EXPECT_EQ(w.Link.CmdCode, 0);
 }
 
+TEST_F(PollingLoop, TwoEditsInOnePassOnlyTheSecondRuns) {
+  AtFrame(1, [&] {
+    PostCommand(w.Link, 6, 802, 5);
+    PostCommand(w.Link, 6, 803, 7);
+  });
+  AtFrame(12, [&] { w.ClosePortClick(); });
+  w.RunPollingLoop();
+  EXPECT_EQ(Count(kWrite802), 0u);
+  EXPECT_EQ(Count(Rtu({1, 6, 0x03, 0x22, 0, 7})), 1u);
+}
+
 TEST_F(PollingLoop, LockedWriteIsRefusedAndNothingGoesOut) {
   w.WriteLock = 1;
   AtFrame(1, [&] { PostCommand(w.Link, 6, 802, 5); });
