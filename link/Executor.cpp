@@ -63,7 +63,11 @@ void WriteRegister(Modbus& link, int reg, int value) {
   link.Request(static_cast<uint16_t>(reg), static_cast<int16_t>(value), kWriteRegister);
 }
 
-void SetCoil(Modbus& link, int coil) { link.Request(static_cast<uint16_t>(coil), kCoilOn, kWriteCoil); }
+void WriteCoil(Modbus& link, int coil, int16_t value) {
+  link.Request(static_cast<uint16_t>(coil), value, kWriteCoil);
+}
+
+void SetCoil(Modbus& link, int coil) { WriteCoil(link, coil, kCoilOn); }
 
 // Return to Default: the resets, the module registers and the forty slot
 // clears of the cloud register table.
@@ -161,23 +165,15 @@ int TForm_Main::ExecutePendingCommand() {
   switch (c.code) {
     case CmdWriteCoil:
       if (c.value == 1) c.value = kCoilOn;
-      if (BroadcastChosen(*this)) {
-        c.code = CmdBroadcastCoil;
-        ForEachListedInverter(*this, [&](int) { Link.Request(static_cast<uint16_t>(c.reg), c.value, kWriteCoil); });
-      } else {
-        Link.Request(static_cast<uint16_t>(c.reg), c.value, kWriteCoil);
-      }
+      if (BroadcastChosen(*this)) ForEachListedInverter(*this, [&](int) { WriteCoil(Link, c.reg, c.value); });
+      else WriteCoil(Link, c.reg, c.value);
       break;
     case CmdWriteRegister:
-      if (BroadcastChosen(*this)) {
-        c.code = CmdBroadcastRegister;
-        ForEachListedInverter(*this, [&](int) { WriteRegister(Link, c.reg, c.value); });
-      } else {
-        WriteRegister(Link, c.reg, c.value);
-      }
+      if (BroadcastChosen(*this)) ForEachListedInverter(*this, [&](int) { WriteRegister(Link, c.reg, c.value); });
+      else WriteRegister(Link, c.reg, c.value);
       break;
     case CmdBroadcastCoil:
-      ForEachListedInverter(*this, [&](int) { Link.Request(static_cast<uint16_t>(c.reg), c.value, kWriteCoil); });
+      ForEachListedInverter(*this, [&](int) { WriteCoil(Link, c.reg, c.value); });
       break;
     case CmdBroadcastRegister:
       ForEachListedInverter(*this, [&](int) { WriteRegister(Link, c.reg, c.value); });

@@ -39,13 +39,8 @@ constexpr ControlDecl kSendCommandRows[] = {
     {Kind::Radio, "Radio_CmdBroadcast", 0, 22, 100, 20, "Broadcast"},
 };
 
-bool AcModeSingle(const TForm_Main& f) { return f.ShowAcMode == 0 || f.ShowAcMode == 1; }
-bool AcModeThree(const TForm_Main& f) { return f.ShowAcMode == 2; }
-bool AcModeFirst(const TForm_Main& f) { return f.ShowAcMode == 3; }
-
 // One pass, in order. Later views add their rows at their places; the AC
-// rows (5 to 9) run only in their layouts (AcModeSingle, AcModeThree,
-// AcModeFirst).
+// rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
 };
@@ -63,9 +58,6 @@ extern const PanelControls kLinkKindPanel{"Panel_LinkKind", kLinkKindRows};
 extern const PanelControls kSendCommandPanel{"Panel_SendCommand", kSendCommandRows};
 
 std::span<const PollRow> PollOrder() { return kPollOrder; }
-
-// Keeps the AC layout predicates referenced until their items arrive.
-[[maybe_unused]] static constexpr bool (*kAcLayouts[])(const TForm_Main&) = {AcModeSingle, AcModeThree, AcModeFirst};
 
 QString OptionSummary(int reactiveSign, int cosPhiSet, int writeLock) {
   QString s;
