@@ -29,7 +29,8 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BuildGroupPanels();
   IndexControls(this);
   eventLog_ = Ctl<LogView>("List_Event");
-  ConnectTreeControls();
+  BindNetHandlers();
+  BindLinkHandlers();
   AccessCode.clear();
 }
 

@@ -45,6 +45,21 @@ class TForm_Main : public QMainWindow {
   // Entering the port list: refills Combo_COM with the serial ports (link/).
   void Combo_COMEnter();
 
+  // Link opening and the polling loop (link/PollingLoop.cpp).
+  void OpenPortClick();
+  void ClosePortClick();
+  // Runs polling passes until a stop or a failed request; 1 when it closed
+  // the link, 0 when it left it open for the firmware page (or, called while
+  // a loop runs, when that loop is asked to restart instead).
+  int RunPollingLoop();
+  int CloseLink();
+  void Radio_ComRS485Click();
+  void Radio_ComWifiClick();
+  void Radio_ComSub1gClick();
+  // Carries out the command waiting in the mailbox (link/Executor.cpp); 1
+  // when a failed request ends polling.
+  int ExecutePendingCommand();
+
   // Files dropped on the window (the firmware page fills this in).
   void OnDropFiles(const QString& path);
 
@@ -74,6 +89,26 @@ class TForm_Main : public QMainWindow {
   void Edit_EndIDExit();
   void Btn_ScanIDClick();
   QTreeWidgetItem* LastTreeNode = nullptr;
+
+  // Clock, register map and energy clone (link/ClockSync.cpp, link/EnergyHistory.cpp).
+  void Image_SyncClockClick();
+  void Image_TarvoSunClick();
+  void Image_SunTarvoClick();
+  void Image_TarvoSunMouseEnter();
+  void Image_TarvoSunMouseLeave();
+  void Image_SunTarvoMouseEnter();
+  void Image_SunTarvoMouseLeave();
+  void Btn_ReadEnergyClick();
+  void Btn_WriteEnergyClick();
+  // The executor's work for the scan, clock, register-map and energy codes;
+  // 1 when a failed request ends polling.
+  int ExeScanIds();
+  int ExeSyncClock();
+  int ExeMapSwitch(int map);
+  int ExeReadEnergy();
+  int ExeWriteEnergy();
+  // A whole energy history has been read and may be written to an inverter.
+  bool EnergyHistoryRead = false;
 
   // State members.
   QTreeWidgetItem* TreeRoot = nullptr;
@@ -105,6 +140,9 @@ class TForm_Main : public QMainWindow {
   Modbus Link;
   InverterListRec InverterList;
   uint8_t KeepPortOpen = 0;
+  // True from a successful opening of the link until it is closed; unlike
+  // PollStop it is never left stale by a failed request.
+  bool LinkOpen = false;
   std::array<int, 300> LoadedCountryCodes{};
   std::array<QString, 300> LoadedCountryNames;
 
@@ -122,7 +160,11 @@ class TForm_Main : public QMainWindow {
   void BuildPages();
   void BuildGroupPanels();
   void IndexControls(QWidget* root);
-  void ConnectTreeControls();
+  void BindNetHandlers();  // link/IdScan.cpp
+  void BindLinkHandlers();  // link/
+
+  int pollDepth_ = 0;         // polling loops running (0 or 1)
+  bool pollRestart_ = false;  // a fresh loop was asked for while one ran
 
   Ui::TForm_Main* ui;
   QHash<QString, QWidget*> controls_;

@@ -2,11 +2,23 @@
 // register map between the maker's native map and the SunSpec map.
 #include "link/ClockSync.h"
 
+#include <QFont>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QRadioButton>
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
 
+#include "app/ControlTable.h"
+#include "app/main.h"
+#include "link/CommandCodes.h"
+#include "link/EventHook.h"
 #include "link/Modbus.h"
+#include "platform/Dialogs.h"
+#include "platform/ValueLabel.h"
 
 namespace {
 ClockSource& Source() {
@@ -51,4 +63,146 @@ int Modbus::SyncClock() {
     confirmed = confirmed && Acknowledged(*this);
   }
   return confirmed ? 0 : 1;
+}
+
+// ---------------------------------------------------------------------------
+// The main window's side: the pictures that post the commands, and the
+// executor's work for them.
+
+namespace {
+
+constexpr ControlDecl kClockTopRows[] = {
+    {Kind::Image, "Image_SyncClock", 700, 4, 47, 48, "Sync Clock"},
+    {Kind::Label, "Label_SyncClock", 694, 54, 62, 18, "Sync Clock", 1, kGreen},
+};
+
+// A plain picture for the toolbar: a rounded tile with a short text.
+QPixmap Tile(int w, int h, const QColor& colour, const QString& text) {
+  QPixmap pm(w, h);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(colour);
+  p.setPen(Qt::NoPen);
+  p.drawRoundedRect(QRectF(1, 1, w - 2, h - 2), 6, 6);
+  p.setPen(Qt::white);
+  QFont f = p.font();
+  f.setPixelSize(h / 4);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(QRect(0, 0, w, h), Qt::AlignCenter, text);
+  return pm;
+}
+
+void Paint(TForm_Main& f, const char* name, QRgb colour) {
+  if (auto* label = f.Ctl<ValueLabel>(QLatin1String(name))) label->setFontColor(colour);
+}
+
+void SetProtocolFont(TForm_Main& f, bool bold) {
+  auto* label = f.Ctl<QLabel>(QStringLiteral("Label_InvProtocol"));
+  if (!label) return;
+  QFont font = label->font();
+  font.setBold(bold);
+  font.setUnderline(false);
+  label->setFont(font);
+}
+
+// The per-inverter sweep: each listed inverter current at its own speed.
+// `work` returns false to stop the sweep at once (without the return to the
+// inverter that was current); true when the sweep went through.
+template <class Work>
+bool SweepListed(TForm_Main& f, Work work) {
+  Modbus& link = f.Link;
+  const uint8_t current = link.SlaveId;
+  const int count = std::min(f.InverterList.Count, static_cast<int>(f.InverterList.Ids.size()));
+  for (int i = 0; i < count; ++i) {
+    link.SlaveId = static_cast<uint8_t>(f.InverterList.Ids[i]);
+    link.SetBaudIndex(f.InverterList.BaudIndex[i]);
+    if (!work()) return false;
+  }
+  link.SlaveId = current;
+  link.SetBaudIndex(link.IdBaudIndex[current]);
+  return true;
+}
+
+}  // namespace
+
+extern const PanelControls kClockTopPanel{"Group_Top", kClockTopRows};
+
+void TForm_Main::Image_SyncClockClick() {
+  Link.CmdCode = CmdSyncClock;
+  Paint(*this, "Label_SyncClock", clRed);
+}
+
+void TForm_Main::Image_TarvoSunClick() {
+  Link.CmdCode = CmdSunSpecMap;
+  Paint(*this, "Label_InvProtocol", clRed);
+}
+
+void TForm_Main::Image_SunTarvoClick() {
+  Link.CmdCode = CmdNativeMap;
+  Paint(*this, "Label_InvProtocol", clRed);
+}
+
+void TForm_Main::Image_TarvoSunMouseEnter() { SetProtocolFont(*this, true); }
+void TForm_Main::Image_TarvoSunMouseLeave() { SetProtocolFont(*this, false); }
+void TForm_Main::Image_SunTarvoMouseEnter() { SetProtocolFont(*this, true); }
+void TForm_Main::Image_SunTarvoMouseLeave() { SetProtocolFont(*this, false); }
+
+int TForm_Main::ExeSyncClock() {
+  int set = 0, failed = 0;
+  auto syncOne = [&] {
+    if (Link.SyncClock()) {
+      ShowMessage(QStringLiteral("Sync Clock Fail"));
+      ++failed;
+    } else {
+      ++set;
+    }
+    return true;  // a failure goes on with the next inverter
+  };
+  if (Link.LinkMode == LinkSerial)
+    SweepListed(*this, syncOne);
+  else if (Link.LinkMode == LinkTcp)
+    syncOne();
+  // The radio link writes no clock.
+  //
+  // "Done" only when a clock was set; when nothing was (radio link, no
+  // inverter listed) that is said too, not hidden behind "Done".
+  if (set > 0)
+    ShowMessage(QStringLiteral("Sync Clock Done"));
+  else if (failed == 0)
+    ShowMessage(QStringLiteral("Sync Clock Fail"));
+  Paint(*this, "Label_SyncClock", clGreen);
+  return 0;
+}
+
+int TForm_Main::ExeMapSwitch(int map) {
+  auto* single = Ctl<QRadioButton>(QStringLiteral("Radio_SendSingle"));
+  auto write = [&] { return Link.Request(802, static_cast<int16_t>(map), 6) == 0; };
+  if (!single || single->isChecked()) {
+    if (!write()) return 1;
+  } else if (!SweepListed(*this, write)) {
+    return 1;
+  }
+  ShowMessage(QStringLiteral("Check Protocol Please"));
+  return 0;
+}
+
+void BindClockHandlers(TForm_Main& f) {
+  if (auto* image = f.Ctl<QLabel>(QStringLiteral("Image_SyncClock"))) {
+    image->setPixmap(Tile(image->width(), image->height(), QColor(0, 128, 0), QStringLiteral("Clock")));
+    OnEvent(image, QEvent::MouseButtonPress, [&f] { f.Image_SyncClockClick(); });
+  }
+  if (auto* image = f.Ctl<QLabel>(QStringLiteral("Image_TarvoSun"))) {
+    image->setPixmap(Tile(image->width(), image->height(), QColor(30, 90, 160), QStringLiteral("T>S")));
+    OnEvent(image, QEvent::MouseButtonPress, [&f] { f.Image_TarvoSunClick(); });
+    OnEvent(image, QEvent::Enter, [&f] { f.Image_TarvoSunMouseEnter(); });
+    OnEvent(image, QEvent::Leave, [&f] { f.Image_TarvoSunMouseLeave(); });
+  }
+  if (auto* image = f.Ctl<QLabel>(QStringLiteral("Image_SunTarvo"))) {
+    image->setPixmap(Tile(image->width(), image->height(), QColor(200, 120, 0), QStringLiteral("S>T")));
+    OnEvent(image, QEvent::MouseButtonPress, [&f] { f.Image_SunTarvoClick(); });
+    OnEvent(image, QEvent::Enter, [&f] { f.Image_SunTarvoMouseEnter(); });
+    OnEvent(image, QEvent::Leave, [&f] { f.Image_SunTarvoMouseLeave(); });
+  }
 }

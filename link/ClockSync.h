@@ -12,3 +12,7 @@ int64_t ClockNow();
 // The local standard time (no daylight saving) of the UTC instant t, counted
 // in seconds since 1970 as if it were UTC: what the inverters keep.
 int64_t LocalStandardSeconds(int64_t t);
+
+class TForm_Main;
+// Wires the sync-clock picture and the register-map pictures of the top panel.
+void BindClockHandlers(TForm_Main& f);

@@ -4,11 +4,15 @@
 #include "link/EnergyHistory.h"
 
 #include <QLabel>
+#include <QPushButton>
 
+#include "app/ControlTable.h"
 #include "app/main.h"
+#include "link/CommandCodes.h"
 #include "link/LinkUi.h"
 #include "link/Modbus.h"
 #include "platform/CFormat.h"
+#include "platform/Dialogs.h"
 
 namespace {
 
@@ -118,4 +122,60 @@ int Modbus::WriteMonthHistory() {
   if (int r = Checked(*this, kMarker, 0x1012, 6)) return r;
   if (int r = WriteHistory(*this, kMonthWindowReg, kMonthWindow, 48, MonthEnergy, kMonthWords, "Month")) return r;
   return Checked(*this, kMarker, 0x1013, 6);
+}
+
+// ---------------------------------------------------------------------------
+// The Energy Clone panel and the executor's work for its two commands.
+
+namespace {
+
+constexpr ControlDecl kEnergyCloneRows[] = {
+    {Kind::Button, "Btn_ReadEnergy", 10, 30, 75, 28, "Read"},
+    {Kind::Button, "Btn_WriteEnergy", 95, 30, 75, 28, "Write", 0, kDisabled},
+    {Kind::Label, "Label_EnergyDsp", 10, 70, 160, 20, ""},
+};
+
+void EnableEnergyButtons(TForm_Main& f, bool read, bool write) {
+  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_ReadEnergy"))) b->setEnabled(read);
+  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_WriteEnergy"))) b->setEnabled(write);
+}
+
+}  // namespace
+
+extern const PanelControls kEnergyClonePanel{"Group_EnergyClone", kEnergyCloneRows};
+
+void TForm_Main::Btn_ReadEnergyClick() {
+  Link.CmdCode = CmdReadEnergy;
+  EnableEnergyButtons(*this, false, false);
+}
+
+void TForm_Main::Btn_WriteEnergyClick() {
+  Link.CmdCode = CmdWriteEnergy;
+  EnableEnergyButtons(*this, false, false);
+}
+
+int TForm_Main::ExeReadEnergy() {
+  int r = Link.ReadDayHistory();
+  if (r == 0) r = Link.ReadMonthHistory();
+  // A history read only in part is never written to another inverter.
+  EnergyHistoryRead = r == 0;
+  if (r != 0) ShowMessage(QStringLiteral("Read Energy Fail"));
+  // The buttons come back however the command ended.
+  EnableEnergyButtons(*this, true, EnergyHistoryRead);
+  return r == 1 ? 1 : 0;
+}
+
+int TForm_Main::ExeWriteEnergy() {
+  int r = EnergyHistoryRead ? Link.WriteDayHistory() : kHistoryNoReply;
+  if (r == 0) r = Link.WriteMonthHistory();
+  if (r != 0) ShowMessage(QStringLiteral("Write Energy Fail"));
+  EnableEnergyButtons(*this, true, EnergyHistoryRead);
+  return r == 1 ? 1 : 0;
+}
+
+void BindEnergyHandlers(TForm_Main& f) {
+  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_ReadEnergy")))
+    QObject::connect(b, &QPushButton::clicked, &f, [&f] { f.Btn_ReadEnergyClick(); });
+  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_WriteEnergy")))
+    QObject::connect(b, &QPushButton::clicked, &f, [&f] { f.Btn_WriteEnergyClick(); });
 }

@@ -10,3 +10,7 @@ void SetEnergyProgressSink(EnergyProgressSink sink);
 // Results of the history transfers beyond 0 (done) and 1 (the link failed):
 // the inverter gave no valid reply, so the transfer stopped.
 inline constexpr int kHistoryNoReply = 2;
+
+class TForm_Main;
+// Wires the energy-clone buttons.
+void BindEnergyHandlers(TForm_Main& f);

@@ -2,9 +2,11 @@
 // inverters it leaves, and the tree that shows the list and picks the
 // inverter the views show.
 #include "link/IdScan.h"
+#include "link/ClockSync.h"
+#include "link/EnergyHistory.h"
+#include "link/EventHook.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -12,8 +14,8 @@
 #include <QRegularExpressionValidator>
 #include <QTreeWidget>
 #include <algorithm>
-#include <functional>
 
+#include "app/FormWait.h"
 #include "app/Myfunc.h"
 #include "app/SharedTables.h"
 #include "app/main.h"
@@ -48,19 +50,6 @@ void SetNodeImage(QTreeWidgetItem* node, int image) {
   node->setData(0, kTreeImageRole, image);
   node->setIcon(0, TreeIcon(image));
 }
-
-// Runs a handler when its widget loses the focus (a control's OnExit).
-class ExitFilter : public QObject {
- public:
-  ExitFilter(QObject* parent, std::function<void()> onExit) : QObject(parent), onExit_(std::move(onExit)) {}
-  bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == QEvent::FocusOut) onExit_();
-    return QObject::eventFilter(watched, e);
-  }
-
- private:
-  std::function<void()> onExit_;
-};
 
 }  // namespace
 
@@ -296,7 +285,9 @@ void TForm_Main::Btn_ScanIDClick() {
     RebuildTree();
     return;
   }
-  if (PollStop == 1) {
+  // No loop runs to carry a posted scan out (also after a failed request,
+  // which leaves PollStop at 0).
+  if (!LinkOpen) {
     ShowMessage(QStringLiteral("Please Connect to Inverters first"));
     return;
   }
@@ -304,7 +295,16 @@ void TForm_Main::Btn_ScanIDClick() {
   Link.CmdCode = 600;
 }
 
-void TForm_Main::ConnectTreeControls() {
+int TForm_Main::ExeScanIds() {
+  if (Form_wait) Form_wait->show();
+  RebuildTree();
+  if (Form_wait) Form_wait->hide();
+  return 0;
+}
+
+void TForm_Main::BindNetHandlers() {
+  BindClockHandlers(*this);
+  BindEnergyHandlers(*this);
   if (auto* tree = Ctl<QTreeWidget>(QStringLiteral("TreeView")))
     connect(tree, &QTreeWidget::itemDoubleClicked, this, [this] { TreeViewDblClick(); });
   if (auto* b = Ctl<QPushButton>(QStringLiteral("Btn_ScanID")))
@@ -313,10 +313,10 @@ void TForm_Main::ConnectTreeControls() {
   const QRegularExpression digits(QStringLiteral("[0-9]*"));
   if (auto* e = Ctl<QLineEdit>(QStringLiteral("Edit_StartID"))) {
     e->setValidator(new QRegularExpressionValidator(digits, e));
-    e->installEventFilter(new ExitFilter(e, [this] { Edit_StartIDExit(); }));
+    OnEvent(e, QEvent::FocusOut, [this] { Edit_StartIDExit(); });
   }
   if (auto* e = Ctl<QLineEdit>(QStringLiteral("Edit_EndID"))) {
     e->setValidator(new QRegularExpressionValidator(digits, e));
-    e->installEventFilter(new ExitFilter(e, [this] { Edit_EndIDExit(); }));
+    OnEvent(e, QEvent::FocusOut, [this] { Edit_EndIDExit(); });
   }
 }

@@ -282,13 +282,14 @@ TEST(IdRangeEdits, ExitChecksAndTheirReplacementTexts) {
 TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
   FakeDialogs dialogs;
   TForm_Main w;
-  w.PollStop = 1;
+  w.PollStop = 0;  // as a failed request leaves it: no loop runs all the same
+  w.LinkOpen = false;
   w.Btn_ScanIDClick();
   ASSERT_EQ(dialogs.messages.size(), 1);
   EXPECT_EQ(dialogs.messages[0], "Please Connect to Inverters first");
   EXPECT_EQ(w.Link.CmdCode, 0);
 
-  w.PollStop = 0;  // a loop runs: the scan is posted with the edits' range
+  w.LinkOpen = true;  // a loop runs: the scan is posted with the edits' range
   w.Ctl<QLineEdit>("Edit_StartID")->setText("3");
   w.Ctl<QLineEdit>("Edit_EndID")->setText("9");
   w.Btn_ScanIDClick();
@@ -298,7 +299,6 @@ TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
 
   w.Link.CmdCode = 0;
   w.Link.LinkMode = LinkTcp;
-  w.PollStop = 1;
   w.Btn_ScanIDClick();
   EXPECT_EQ(w.Link.CmdCode, 0);
   EXPECT_EQ(dialogs.messages.size(), 1);
