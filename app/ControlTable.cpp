@@ -18,12 +18,27 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       auto* w = new ValueLabel(parent);
       w->setText(caption);
       w->setTag(d.tag);
+      if (d.flags & kBlue) w->setFontColor(clBlue);
+      if (d.flags & kGreen) w->setFontColor(clGreen);
+      if (d.flags & kUnderline) {
+        QFont f = w->font();
+        f.setUnderline(true);
+        w->setFont(f);
+      }
       return w;
     }
     case Kind::Edit: return new QLineEdit(caption, parent);
     case Kind::Combo: return new QComboBox(parent);
-    case Kind::Radio: return new QRadioButton(caption, parent);
-    case Kind::Check: return new QCheckBox(caption, parent);
+    case Kind::Radio: {
+      auto* w = new QRadioButton(caption, parent);
+      w->setChecked(d.flags & kChecked);
+      return w;
+    }
+    case Kind::Check: {
+      auto* w = new QCheckBox(caption, parent);
+      w->setChecked(d.flags & kChecked);
+      return w;
+    }
     case Kind::Button: return new QPushButton(caption, parent);
     case Kind::Image: {
       auto* w = new QLabel(parent);
@@ -32,6 +47,7 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     }
     case Kind::Grid: return new QTableWidget(parent);
     case Kind::Log: return new LogView(parent);
+    case Kind::Frame: return new QFrame(parent);
   }
   return nullptr;
 }
@@ -43,5 +59,7 @@ void BuildControls(QWidget* parent, std::span<const ControlDecl> rows) {
     w->setObjectName(QString::fromLatin1(d.name));
     w->setProperty("Tag", d.tag);
     w->setGeometry(d.left, d.top, d.width, d.height);
+    if (d.flags & kHidden) w->hide();
+    if (d.flags & kDisabled) w->setEnabled(false);
   }
 }

@@ -4,7 +4,19 @@
 
 // Controls are declared as rows of data and built by one routine, so a
 // panel's declaration reads line by line against its control table.
-enum class Kind { Label, Edit, Combo, Radio, Check, Button, Image, Grid, Log };
+// Frame: a plain container, e.g. for a group of radio buttons that exclude
+// only each other; its own rows name it as their panel.
+enum class Kind { Label, Edit, Combo, Radio, Check, Button, Image, Grid, Log, Frame };
+
+// Design-time state of a control beyond its caption.
+enum ControlFlag : unsigned {
+  kHidden = 1,     // not visible at start
+  kDisabled = 2,   // not enabled at start
+  kChecked = 4,    // radio button or check box checked at start
+  kBlue = 8,       // label font blue (a value read back from the inverter)
+  kGreen = 16,     // label font green
+  kUnderline = 32, // label font underlined
+};
 
 struct ControlDecl {
   Kind kind;
@@ -12,6 +24,7 @@ struct ControlDecl {
   int left, top, width, height;
   const char* caption = "";  // text as designed (label, button, radio, check, edit)
   int tag = 0;               // 1 = caption is translated
+  unsigned flags = 0;        // ControlFlag bits
 };
 
 // The controls that fill one group panel.
@@ -21,7 +34,7 @@ struct PanelControls {
 };
 
 // Creates the rows as children of parent, with objectName, geometry, caption
-// and Tag. Labels are ValueLabels in black.
+// and Tag. Labels are ValueLabels, black unless a flag gives their colour.
 void BuildControls(QWidget* parent, std::span<const ControlDecl> rows);
 
 // Every view's control table, in one list (see ViewTables.cpp).

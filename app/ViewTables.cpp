@@ -1,5 +1,12 @@
 #include "app/ControlTable.h"
 
+// Declared with their views.
+extern const PanelControls kLinkTopPanel;
+extern const PanelControls kLinkKindPanel;
+extern const PanelControls kSendCommandPanel;
+extern const PanelControls kVersionPanel;
+extern const PanelControls kVersionTopPanel;
+
 // The traffic log inside Group_Debug.
 namespace {
 constexpr ControlDecl kDebugRows[] = {
@@ -10,6 +17,11 @@ constexpr PanelControls kDebugPanel{"Group_Debug", kDebugRows};
 // Every panel's control table; each view adds its own line.
 constexpr const PanelControls* kAll[] = {
     &kDebugPanel,
+    &kLinkTopPanel,
+    &kLinkKindPanel,  // inside kLinkTopPanel's frame
+    &kSendCommandPanel,
+    &kVersionPanel,
+    &kVersionTopPanel,
 };
 }  // namespace
 

@@ -29,6 +29,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BuildGroupPanels();
   IndexControls(this);
   eventLog_ = Ctl<LogView>("List_Event");
+  BindLinkHandlers();
   AccessCode.clear();
 }
 

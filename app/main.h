@@ -45,6 +45,21 @@ class TForm_Main : public QMainWindow {
   // Entering the port list: refills Combo_COM with the serial ports (link/).
   void Combo_COMEnter();
 
+  // Link opening and the polling loop (link/PollingLoop.cpp).
+  void OpenPortClick();
+  void ClosePortClick();
+  // Runs polling passes until a stop or a failed request; 1 when it closed
+  // the link, 0 when it left it open for the firmware page (or, called while
+  // a loop runs, when that loop is asked to restart instead).
+  int RunPollingLoop();
+  int CloseLink();
+  void Radio_ComRS485Click();
+  void Radio_ComWifiClick();
+  void Radio_ComSub1gClick();
+  // Carries out the command waiting in the mailbox (link/Executor.cpp); 1
+  // when a failed request ends polling.
+  int ExecutePendingCommand();
+
   // Files dropped on the window (the firmware page fills this in).
   void OnDropFiles(const QString& path);
 
@@ -93,6 +108,9 @@ class TForm_Main : public QMainWindow {
   Modbus Link;
   InverterListRec InverterList;
   uint8_t KeepPortOpen = 0;
+  // True from a successful opening of the link until it is closed; unlike
+  // PollStop it is never left stale by a failed request.
+  bool LinkOpen = false;
   std::array<int, 300> LoadedCountryCodes{};
   std::array<QString, 300> LoadedCountryNames;
 
@@ -110,6 +128,10 @@ class TForm_Main : public QMainWindow {
   void BuildPages();
   void BuildGroupPanels();
   void IndexControls(QWidget* root);
+  void BindLinkHandlers();  // link/
+
+  int pollDepth_ = 0;         // polling loops running (0 or 1)
+  bool pollRestart_ = false;  // a fresh loop was asked for while one ran
 
   Ui::TForm_Main* ui;
   QHash<QString, QWidget*> controls_;

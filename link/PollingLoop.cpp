@@ -1,0 +1,226 @@
+#include "link/PollingLoop.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+#include "app/ControlTable.h"
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "logs/DataLogActive.h"
+#include "monitor/VersionView.h"
+#include "platform/Dialogs.h"
+
+namespace {
+
+// The top panel's link controls: open and close, the link kind, the radio
+// frequency and where commands go.
+constexpr ControlDecl kLinkTopRows[] = {
+    {Kind::Button, "OpenPort", 224, 8, 56, 26, "Open"},
+    {Kind::Button, "ClosePort", 284, 8, 56, 26, "Close", 0, kDisabled},
+    {Kind::Frame, "Panel_LinkKind", 348, 2, 80, 70},
+    {Kind::Edit, "Edit_RolaNextFreq", 432, 40, 60, 24, "928.9", 0, kHidden},
+    {Kind::Label, "Label_SendCommand", 500, 4, 110, 18, "Send Command", 1},
+    {Kind::Frame, "Panel_SendCommand", 500, 24, 110, 46},
+};
+constexpr ControlDecl kLinkKindRows[] = {
+    {Kind::Radio, "Radio_ComRS485", 0, 2, 80, 20, "RS485", 0, kChecked},
+    {Kind::Radio, "Radio_ComWifi", 0, 24, 80, 20, "Wi-Fi"},
+    {Kind::Radio, "Radio_ComSub1g", 0, 46, 80, 20, "Sub1G", 0, kHidden},
+};
+constexpr ControlDecl kSendCommandRows[] = {
+    {Kind::Radio, "Radio_SendSingle", 0, 0, 100, 20, "Single", 0, kChecked},
+    {Kind::Radio, "Radio_CmdBroadcast", 0, 22, 100, 20, "Broadcast"},
+};
+
+// One pass, in order. Later views add their rows at their places; the AC
+// rows (5 to 9) carry a `runs` test on ShowAcMode.
+constexpr PollRow kPollOrder[] = {
+    {1, PollVersion},
+};
+
+constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
+constexpr int16_t kWifiKeepAliveValue = 0x55AA;
+constexpr int kSocketSlotsClosed = 80;
+
+void PlainSleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+extern const PanelControls kLinkTopPanel{"Group_Top", kLinkTopRows};
+extern const PanelControls kLinkKindPanel{"Panel_LinkKind", kLinkKindRows};
+extern const PanelControls kSendCommandPanel{"Panel_SendCommand", kSendCommandRows};
+
+std::span<const PollRow> PollOrder() { return kPollOrder; }
+
+QString OptionSummary(int reactiveSign, int cosPhiSet, int writeLock) {
+  QString s;
+  if (reactiveSign == 0) s += QStringLiteral("Ind+ ");
+  else if (reactiveSign == 1) s += QStringLiteral("Ind- ");
+  if (cosPhiSet == 0) s += QStringLiteral("1%");
+  else if (cosPhiSet == 1) s += QStringLiteral("0.1%");
+  s += QStringLiteral(" , ");
+  s += writeLock == 1 ? QStringLiteral("Lock") : QStringLiteral("Unlock");
+  return s;
+}
+
+void TForm_Main::BindLinkHandlers() {
+  if (auto* b = Ctl<QPushButton>(QStringLiteral("OpenPort"))) {
+    b->setToolTip(QStringLiteral("start communication"));
+    connect(b, &QPushButton::clicked, this, [this] { OpenPortClick(); });
+  }
+  if (auto* b = Ctl<QPushButton>(QStringLiteral("ClosePort"))) {
+    b->setToolTip(QStringLiteral("stop communication"));
+    connect(b, &QPushButton::clicked, this, [this] { ClosePortClick(); });
+  }
+  if (auto* r = Ctl<QRadioButton>(QStringLiteral("Radio_ComRS485")))
+    connect(r, &QRadioButton::clicked, this, [this] { Radio_ComRS485Click(); });
+  if (auto* r = Ctl<QRadioButton>(QStringLiteral("Radio_ComWifi")))
+    connect(r, &QRadioButton::clicked, this, [this] { Radio_ComWifiClick(); });
+  if (auto* r = Ctl<QRadioButton>(QStringLiteral("Radio_ComSub1g")))
+    connect(r, &QRadioButton::clicked, this, [this] { Radio_ComSub1gClick(); });
+}
+
+void TForm_Main::Radio_ComRS485Click() {
+  if (QWidget* w = Control(QStringLiteral("Combo_COM"))) w->setEnabled(true);
+}
+
+void TForm_Main::Radio_ComWifiClick() {
+  if (QWidget* w = Control(QStringLiteral("Combo_COM"))) w->setEnabled(false);
+}
+
+void TForm_Main::Radio_ComSub1gClick() {
+  if (QWidget* w = Control(QStringLiteral("Combo_COM"))) w->setEnabled(true);
+  if (QWidget* w = Control(QStringLiteral("Edit_RolaNextFreq"))) w->show();
+}
+
+void TForm_Main::ClosePortClick() { PollStop = 1; }
+
+void TForm_Main::OpenPortClick() {
+  auto* profiles = Ctl<QComboBox>(QStringLiteral("Combo_SelectMode"));
+  if (!profiles || profiles->currentIndex() < 0) {
+    ShowMessage(QStringLiteral("You have to select Monitor Mode first"));
+    return;
+  }
+  if (QWidget* w = Control(QStringLiteral("OpenPort"))) w->setEnabled(false);
+  if (QWidget* w = Control(QStringLiteral("ClosePort"))) w->setEnabled(true);
+  for (int panel = 0; panel <= 3; ++panel) SetStatus(panel, QString());
+
+  Link.CmdCode = 0;
+  Link.SlaveId = 0;
+  Link.TxCount = 0;
+  Link.FailStreak = 0;
+  Link.CrcErrors = 0;
+  Link.NoReplyCount = 0;
+  Link.NoConnectCount = -1;
+  for (int id = 0; id < kSocketSlotsClosed; ++id) Link.Client.Sockets[id] = 0;
+
+  auto checked = [this](const char* name) {
+    auto* r = Ctl<QRadioButton>(QLatin1String(name));
+    return r && r->isChecked();
+  };
+  auto* ports = Ctl<QComboBox>(QStringLiteral("Combo_COM"));
+  const QString portName = ports ? ports->currentText() : QString();
+
+  if (checked("Radio_ComRS485")) {
+    if (Link.OpenSerial(portName)) {
+      CloseLink();
+      return;
+    }
+    Link.LinkMode = LinkSerial;
+    LinkOpen = true;
+    RunPollingLoop();
+    return;
+  }
+  // The Wi-Fi and radio links open with their own transports; until those
+  // exist the choice opens nothing.
+  CloseLink();
+}
+
+int TForm_Main::RunPollingLoop() {
+  // A profile change while polling asks for a fresh loop from inside this
+  // one; running a second loop here would send requests while this loop's
+  // request still waits, and close the link twice. Restart at the pass
+  // boundary instead.
+  if (pollDepth_ > 0) {
+    pollRestart_ = true;
+    return 0;
+  }
+  struct Depth {
+    int& d;
+    explicit Depth(int& depth) : d(depth) { ++d; }
+    ~Depth() { --d; }
+  } depth(pollDepth_);
+
+  for (;;) {
+    pollRestart_ = false;
+    PollStop = 0;
+    KeepPortOpen = 0;
+    bool ended = false;
+    while (!ended && !pollRestart_) {
+      if (Link.LinkMode == LinkTcp && Link.Request(kWifiKeepAliveRegister, kWifiKeepAliveValue, 6)) {
+        ended = true;
+        break;
+      }
+      for (const PollRow& row : kPollOrder) {
+        if (pollRestart_) break;
+        if (row.runs && !row.runs(*this)) continue;
+        if (row.item(&Link, PollStop)) {
+          ended = true;
+          break;
+        }
+      }
+      if (ended || pollRestart_) break;
+
+      QCoreApplication::processEvents();
+      PlainSleepMs(10);
+      // Once more after the pause, so input never waits longer than one
+      // tick, here or in the next request's turnaround wait.
+      QCoreApplication::processEvents();
+      if (pollRestart_) break;
+
+      if (Link.CmdCode > 0 && ExecutePendingCommand()) {
+        ended = true;
+        break;
+      }
+      if (PollStop == 1) {
+        ended = true;
+        break;
+      }
+      // A command posted while one ran stays for the next boundary; only a
+      // code that cannot be one is dropped.
+      if (Link.CmdCode < 0) Link.CmdCode = 0;
+      SetStatus(8, OptionSummary(ReactiveSign, CosPhiSet, WriteLock));
+    }
+    if (ended) break;
+  }
+
+  if (KeepPortOpen == 1) return 0;
+  CloseLink();
+  return 1;
+}
+
+int TForm_Main::CloseLink() {
+  DataLogActive = 0;
+  if (QWidget* w = Control(QStringLiteral("OpenPort"))) w->setEnabled(true);
+  if (QWidget* w = Control(QStringLiteral("ClosePort"))) w->setEnabled(false);
+  if (Link.LinkMode == LinkTcp) {
+    for (int id = 0; id < kSocketSlotsClosed; ++id) {
+      if (Link.Client.Sockets[id] > 0) ::close(Link.Client.Sockets[id]);
+      Link.Client.Sockets[id] = 0;
+    }
+  } else {
+    Link.Port.Close();
+    SetStatus(4, QStringLiteral("COM Close"));
+  }
+  // No loop runs any more: whoever asks whether a link is open is told no.
+  LinkOpen = false;
+  PollStop = 1;
+  return 0;
+}

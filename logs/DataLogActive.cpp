@@ -1,0 +1,3 @@
+#include "logs/DataLogActive.h"
+
+uint8_t DataLogActive = 0;

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/ControlTable.h"
+#include "platform/ValueLabel.h"
+
+TEST(ControlTable, DesignStatesFromFlags) {
+  static constexpr ControlDecl rows[] = {
+      {Kind::Label, "Label_Plain", 0, 0, 50, 16, "Caption", 1},
+      {Kind::Label, "Label_Value", 0, 20, 50, 16, "??", 0, kBlue},
+      {Kind::Label, "Label_Map", 0, 40, 50, 16, "???", 0, kGreen | kUnderline},
+      {Kind::Edit, "Edit_Hidden", 0, 60, 50, 20, "928.9", 0, kHidden},
+      {Kind::Button, "Btn_Off", 0, 80, 50, 20, "Close", 0, kDisabled},
+      {Kind::Frame, "Panel_Group", 60, 0, 100, 50},
+      {Kind::Check, "Check_On", 0, 100, 50, 20, "On", 0, kChecked},
+  };
+  QWidget parent;
+  BuildControls(&parent, rows);
+
+  auto* plain = parent.findChild<ValueLabel*>("Label_Plain");
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->fontColor(), clBlack);
+  EXPECT_EQ(plain->Tag(), 1);
+  EXPECT_EQ(plain->geometry(), QRect(0, 0, 50, 16));
+  auto* value = parent.findChild<ValueLabel*>("Label_Value");
+  EXPECT_EQ(value->fontColor(), clBlue);
+  EXPECT_EQ(value->text(), "??");
+  auto* map = parent.findChild<ValueLabel*>("Label_Map");
+  EXPECT_EQ(map->fontColor(), clGreen);
+  EXPECT_TRUE(map->font().underline());
+  auto* edit = parent.findChild<QLineEdit*>("Edit_Hidden");
+  EXPECT_TRUE(edit->isHidden());
+  EXPECT_EQ(edit->text(), "928.9");
+  EXPECT_FALSE(plain->isHidden());
+  EXPECT_FALSE(parent.findChild<QPushButton*>("Btn_Off")->isEnabled());
+  EXPECT_NE(parent.findChild<QFrame*>("Panel_Group"), nullptr);
+  EXPECT_TRUE(parent.findChild<QCheckBox*>("Check_On")->isChecked());
+
+  // Radio buttons in separate frames exclude only their own siblings.
+  static constexpr ControlDecl a[] = {{Kind::Radio, "Radio_A1", 0, 0, 50, 20, "A1", 0, kChecked},
+                                      {Kind::Radio, "Radio_A2", 0, 20, 50, 20, "A2"}};
+  static constexpr ControlDecl b[] = {{Kind::Radio, "Radio_B1", 0, 0, 50, 20, "B1", 0, kChecked}};
+  QFrame fa(&parent), fb(&parent);
+  BuildControls(&fa, a);
+  BuildControls(&fb, b);
+  EXPECT_TRUE(parent.findChild<QRadioButton*>("Radio_A1")->isChecked());
+  EXPECT_TRUE(parent.findChild<QRadioButton*>("Radio_B1")->isChecked());
+  parent.findChild<QRadioButton*>("Radio_A2")->setChecked(true);
+  EXPECT_FALSE(parent.findChild<QRadioButton*>("Radio_A1")->isChecked());
+  EXPECT_TRUE(parent.findChild<QRadioButton*>("Radio_B1")->isChecked());
+}
