@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
@@ -30,6 +31,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   IndexControls(this);
   eventLog_ = Ctl<LogView>("List_Event");
   BindLinkHandlers();
+  BindFurniture();
   AccessCode.clear();
 }
 
@@ -133,6 +135,16 @@ void TForm_Main::showEvent(QShowEvent* e) {
 void TForm_Main::closeEvent(QCloseEvent* e) {
   FormClose();
   e->accept();
+}
+
+void TForm_Main::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  FormResize();
+}
+
+void TForm_Main::keyPressEvent(QKeyEvent* e) {
+  FormShortCut(e->key());
+  QMainWindow::keyPressEvent(e);  // the key stays unhandled
 }
 
 void TForm_Main::dragEnterEvent(QDragEnterEvent* e) {
