@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <typeinfo>
 
 #include "app/LogViews.h"
 #include "app/main.h"
@@ -98,9 +99,8 @@ void TForm_Main::LanguageChange(int languageIndex) {
   // are other controls and keep their captions.
   for (QWidget* w : findChildren<QWidget*>()) {
     if (!MarkedForTranslation(w)) continue;
-    QLabel* label = w->metaObject() == &ValueLabel::staticMetaObject ? static_cast<QLabel*>(w) : nullptr;
-    QAbstractButton* radio =
-        w->metaObject() == &QRadioButton::staticMetaObject ? static_cast<QAbstractButton*>(w) : nullptr;
+    QLabel* label = typeid(*w) == typeid(ValueLabel) ? static_cast<QLabel*>(w) : nullptr;
+    QAbstractButton* radio = typeid(*w) == typeid(QRadioButton) ? static_cast<QAbstractButton*>(w) : nullptr;
     if (!label && !radio) continue;
     const QString caption = label ? label->text() : radio->text();
     const int row = FindGridRow(caption, grid);
