@@ -41,15 +41,25 @@ TForm_Main::~TForm_Main() {
 }
 
 void TForm_Main::BuildStatusBar() {
+  // The panels sit side by side at their widths in one strip that the window
+  // may make narrower than their sum (the last panels are then cut off), so
+  // they do not hold the window wider than its 800 px minimum.
+  auto* strip = new QWidget(this);
+  strip->setObjectName("StatusPanels");
+  strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  int left = 0, panelHeight = 0;
   for (int i = 0; i < 11; ++i) {
-    auto* panel = new QLabel(this);
+    auto* panel = new QLabel(strip);
     panel->setObjectName(QString("StatusPanel%1").arg(i));
-    panel->setFixedWidth(kStatusWidths[i]);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
-    ui->StatusBar->addWidget(panel);
+    panelHeight = panel->sizeHint().height();
+    panel->setGeometry(left, 0, kStatusWidths[i], panelHeight);
+    left += kStatusWidths[i] + 2;
     status_[i] = panel;
   }
+  strip->setFixedHeight(panelHeight);
+  ui->StatusBar->addWidget(strip, 1);
 }
 
 void TForm_Main::BuildPages() {
