@@ -6,6 +6,7 @@ extern const PanelControls kLinkKindPanel;
 extern const PanelControls kSendCommandPanel;
 extern const PanelControls kVersionPanel;
 extern const PanelControls kVersionTopPanel;
+extern const PanelControls kHeaderPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -22,6 +23,7 @@ constexpr const PanelControls* kAll[] = {
     &kSendCommandPanel,
     &kVersionPanel,
     &kVersionTopPanel,
+    &kHeaderPanel,
 };
 }  // namespace
 
