@@ -8,6 +8,7 @@
 #include <QTableWidget>
 
 #include "app/LogViews.h"
+#include "platform/ImageBox.h"
 #include "platform/ValueLabel.h"
 
 namespace {
@@ -41,8 +42,8 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     }
     case Kind::Button: return new QPushButton(caption, parent);
     case Kind::Image: {
-      auto* w = new QLabel(parent);
-      w->setToolTip(caption);
+      auto* w = new ImageBox(parent);
+      w->setToolTip(caption);  // the hint
       return w;
     }
     case Kind::Grid: return new QTableWidget(parent);

@@ -25,6 +25,9 @@ QPixmap WaitPicture(int step) {
 TForm_wait::TForm_wait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), timer_(new QTimer(this)) {
   setObjectName("Form_wait");
   setFixedSize(300, 306);
+  timer_->setObjectName("Timer_Wait");
+  // Only the pictures show: the window's own face is transparent (set before
+  // the window is first created, which is when it counts).
   setAttribute(Qt::WA_TranslucentBackground);
   for (int i = 0; i < 3; ++i) {
     images_[i] = new QLabel(this);
@@ -34,6 +37,19 @@ TForm_wait::TForm_wait(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::Frameless
   }
   connect(timer_, &QTimer::timeout, this, &TForm_wait::Timer_WaitTimer);
   timer_->start(1000);
+}
+
+void TForm_wait::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  FormShow();
+}
+
+void TForm_wait::FormShow() {
+  if (QWidget* owner = parentWidget()) {
+    QRect r(QPoint(0, 0), frameGeometry().size());
+    r.moveCenter(owner->window()->frameGeometry().center());
+    move(r.topLeft());
+  }
 }
 
 void TForm_wait::Timer_WaitTimer() {

@@ -4,14 +4,21 @@
 class QLabel;
 class QTimer;
 
-// The busy window shown without blocking around long bus-wide commands. Its
-// three pictures cycle once a second from creation on, shown or not.
+// The busy window shown without blocking around long bus-wide commands:
+// borderless, only its three stacked pictures visible. The pictures cycle
+// once a second from creation on, shown or not.
 class TForm_wait : public QWidget {
   Q_OBJECT
  public:
   explicit TForm_wait(QWidget* owner = nullptr);
+  // Centres the window on its owner.
+  void FormShow();
   void Timer_WaitTimer();
   int Tick() const { return tick_; }
+  QTimer* Timer_Wait() const { return timer_; }
+
+ protected:
+  void showEvent(QShowEvent* e) override;
 
  private:
   QLabel* images_[3];

@@ -107,7 +107,7 @@ int EnsureDirectory(const QString& path);
 
 // ---- Message-pumping delay -----------------------------------------------
 
-// One tick of about 10 ms (sleeping in 2 ms steps); processes no events. Returns 1.
+// One tick of about 10 ms; processes no events. Returns 1.
 int WaitTick10ms();
 
 // Waits ms / 10 ticks and processes the pending events after each tick, so

@@ -6,6 +6,7 @@ extern const PanelControls kLinkKindPanel;
 extern const PanelControls kSendCommandPanel;
 extern const PanelControls kVersionPanel;
 extern const PanelControls kVersionTopPanel;
+extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
 
@@ -24,6 +25,7 @@ constexpr const PanelControls* kAll[] = {
     &kSendCommandPanel,
     &kVersionPanel,
     &kVersionTopPanel,
+    &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
 };

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
@@ -31,6 +32,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   eventLog_ = Ctl<LogView>("List_Event");
   BindNetHandlers();
   BindLinkHandlers();
+  BindFurniture();
   AccessCode.clear();
 }
 
@@ -40,15 +42,25 @@ TForm_Main::~TForm_Main() {
 }
 
 void TForm_Main::BuildStatusBar() {
+  // The panels sit side by side at their widths in one strip that the window
+  // may make narrower than their sum (the last panels are then cut off), so
+  // they do not hold the window wider than its 800 px minimum.
+  auto* strip = new QWidget(this);
+  strip->setObjectName("StatusPanels");
+  strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  int left = 0, panelHeight = 0;
   for (int i = 0; i < 11; ++i) {
-    auto* panel = new QLabel(this);
+    auto* panel = new QLabel(strip);
     panel->setObjectName(QString("StatusPanel%1").arg(i));
-    panel->setFixedWidth(kStatusWidths[i]);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
-    ui->StatusBar->addWidget(panel);
+    panelHeight = panel->sizeHint().height();
+    panel->setGeometry(left, 0, kStatusWidths[i], panelHeight);
+    left += kStatusWidths[i] + 2;
     status_[i] = panel;
   }
+  strip->setFixedHeight(panelHeight);
+  ui->StatusBar->addWidget(strip, 1);
 }
 
 void TForm_Main::BuildPages() {
@@ -134,6 +146,16 @@ void TForm_Main::showEvent(QShowEvent* e) {
 void TForm_Main::closeEvent(QCloseEvent* e) {
   FormClose();
   e->accept();
+}
+
+void TForm_Main::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  FormResize();
+}
+
+void TForm_Main::keyPressEvent(QKeyEvent* e) {
+  FormShortCut(e->key());
+  QMainWindow::keyPressEvent(e);  // the key stays unhandled
 }
 
 void TForm_Main::dragEnterEvent(QDragEnterEvent* e) {

@@ -63,6 +63,29 @@ class TForm_Main : public QMainWindow {
   // Files dropped on the window (the firmware page fills this in).
   void OnDropFiles(const QString& path);
 
+  // Header, left panel, toolbar hover looks and help (app/Header.cpp).
+  void FormResize();
+  void FormShortCut(int key);  // Qt::Key_F11 collapses or restores the header
+  void Label_TopRetractClick();
+  void Label_LeftDownRetractClick();
+  void Image_SyncClockMouseEnter();
+  void Image_SyncClockMouseLeave();
+  void Image_DataLogMouseEnter();
+  void Image_DataLogMouseLeave();
+  void Image_FirmwareMouseEnter();
+  void Image_FirmwareMouseLeave();
+  void Image_OpenGridSetMouseEnter();
+  void Image_OpenGridSetMouseLeave();
+  void Image_SaveGridSetMouseEnter();
+  void Image_SaveGridSetMouseLeave();
+  void Btn_HelpClick();
+
+  // User-interface language (app/Language.cpp).
+  void LanguageChange(int languageIndex);
+  void Image_Country_USAClick();
+  void Image_Country_GenmanClick();
+  void Image_Country_FrenchClick();
+
   // Named controls, found by their objectName.
   QWidget* Control(const QString& name) const { return controls_.value(name); }
   template <class T>
@@ -154,6 +177,8 @@ class TForm_Main : public QMainWindow {
   void closeEvent(QCloseEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void BuildStatusBar();
@@ -162,6 +187,7 @@ class TForm_Main : public QMainWindow {
   void IndexControls(QWidget* root);
   void BindNetHandlers();  // link/IdScan.cpp
   void BindLinkHandlers();  // link/
+  void BindFurniture();     // app/Header.cpp
 
   int pollDepth_ = 0;         // polling loops running (0 or 1)
   bool pollRestart_ = false;  // a fresh loop was asked for while one ran

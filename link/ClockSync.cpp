@@ -15,9 +15,9 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
-#include "link/EventHook.h"
 #include "link/Modbus.h"
 #include "platform/Dialogs.h"
+#include "platform/ImageBox.h"
 #include "platform/ValueLabel.h"
 
 namespace {
@@ -71,15 +71,15 @@ int Modbus::SyncClock() {
 
 namespace {
 
+// The caption under the header's sync-clock picture.
 constexpr ControlDecl kClockTopRows[] = {
-    {Kind::Image, "Image_SyncClock", 700, 4, 47, 48, "Sync Clock"},
     {Kind::Label, "Label_SyncClock", 694, 54, 62, 18, "Sync Clock", 1, kGreen},
 };
 
-// A plain picture for the toolbar: a rounded tile with a short text.
+// A plain picture for the register-map switch: a rounded tile with a short text.
 QPixmap Tile(int w, int h, const QColor& colour, const QString& text) {
   QPixmap pm(w, h);
-  pm.fill(Qt::transparent);
+  pm.fill(QColor(135, 206, 235));  // the header's sky blue
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   p.setBrush(colour);
@@ -189,20 +189,18 @@ int TForm_Main::ExeMapSwitch(int map) {
 }
 
 void BindClockHandlers(TForm_Main& f) {
-  if (auto* image = f.Ctl<QLabel>(QStringLiteral("Image_SyncClock"))) {
-    image->setPixmap(Tile(image->width(), image->height(), QColor(0, 128, 0), QStringLiteral("Clock")));
-    OnEvent(image, QEvent::MouseButtonPress, [&f] { f.Image_SyncClockClick(); });
+  if (auto* image = f.Ctl<ImageBox>(QStringLiteral("Image_SyncClock")))
+    QObject::connect(image, &ImageBox::Click, &f, [&f] { f.Image_SyncClockClick(); });
+  if (auto* image = f.Ctl<ImageBox>(QStringLiteral("Image_TarvoSun"))) {
+    image->SetCanvas(Tile(image->width(), image->height(), QColor(30, 90, 160), QStringLiteral("T>S")).toImage());
+    QObject::connect(image, &ImageBox::Click, &f, [&f] { f.Image_TarvoSunClick(); });
+    QObject::connect(image, &ImageBox::MouseEnter, &f, [&f] { f.Image_TarvoSunMouseEnter(); });
+    QObject::connect(image, &ImageBox::MouseLeave, &f, [&f] { f.Image_TarvoSunMouseLeave(); });
   }
-  if (auto* image = f.Ctl<QLabel>(QStringLiteral("Image_TarvoSun"))) {
-    image->setPixmap(Tile(image->width(), image->height(), QColor(30, 90, 160), QStringLiteral("T>S")));
-    OnEvent(image, QEvent::MouseButtonPress, [&f] { f.Image_TarvoSunClick(); });
-    OnEvent(image, QEvent::Enter, [&f] { f.Image_TarvoSunMouseEnter(); });
-    OnEvent(image, QEvent::Leave, [&f] { f.Image_TarvoSunMouseLeave(); });
-  }
-  if (auto* image = f.Ctl<QLabel>(QStringLiteral("Image_SunTarvo"))) {
-    image->setPixmap(Tile(image->width(), image->height(), QColor(200, 120, 0), QStringLiteral("S>T")));
-    OnEvent(image, QEvent::MouseButtonPress, [&f] { f.Image_SunTarvoClick(); });
-    OnEvent(image, QEvent::Enter, [&f] { f.Image_SunTarvoMouseEnter(); });
-    OnEvent(image, QEvent::Leave, [&f] { f.Image_SunTarvoMouseLeave(); });
+  if (auto* image = f.Ctl<ImageBox>(QStringLiteral("Image_SunTarvo"))) {
+    image->SetCanvas(Tile(image->width(), image->height(), QColor(200, 120, 0), QStringLiteral("S>T")).toImage());
+    QObject::connect(image, &ImageBox::Click, &f, [&f] { f.Image_SunTarvoClick(); });
+    QObject::connect(image, &ImageBox::MouseEnter, &f, [&f] { f.Image_SunTarvoMouseEnter(); });
+    QObject::connect(image, &ImageBox::MouseLeave, &f, [&f] { f.Image_SunTarvoMouseLeave(); });
   }
 }

@@ -22,6 +22,8 @@ DialogHost& Dialogs() {
 
 void SetDialogHost(DialogHost* host) { g_host = host; }
 
+int DialogHost::ExecModal(QDialog* dialog) { return dialog->exec(); }
+
 void QtDialogHost::ShowMessage(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, Owner());
   box.exec();

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class QDialog;
+
 // Every modal box of the tool goes through this one interface, so a headless
 // test can answer or record it instead of blocking on it.
 class DialogHost {
@@ -16,6 +18,9 @@ class DialogHost {
   // File choosers: empty text when the user cancels.
   virtual QString OpenFileName(const QString& caption, const QString& dir, const QString& filter) = 0;
   virtual QString SaveFileName(const QString& caption, const QString& dir, const QString& filter) = 0;
+  // Shows one of the tool's own windows modally (the result window) and
+  // returns its result code.
+  virtual int ExecModal(QDialog* dialog);
 };
 
 // The host in use: the Qt one unless a test installed another.

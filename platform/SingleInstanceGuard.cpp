@@ -25,9 +25,18 @@ QString RuntimeDir() {
 SingleInstanceGuard::SingleInstanceGuard(const QString& title, QObject* parent)
     : QObject(parent), title_(title) {}
 
-SingleInstanceGuard::~SingleInstanceGuard() {
-  if (server_) server_->close();
-  if (fd_ >= 0) ::close(fd_);
+SingleInstanceGuard::~SingleInstanceGuard() { Release(); }
+
+void SingleInstanceGuard::Release() {
+  if (server_) {
+    server_->close();
+    delete server_;
+    server_ = nullptr;
+  }
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
 }
 
 QString SingleInstanceGuard::LockPath(const QString& title) {

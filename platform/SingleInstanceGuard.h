@@ -20,6 +20,12 @@ class SingleInstanceGuard : public QObject {
   // could not be set up at all (the instance then runs unguarded).
   bool OtherInstanceRunning();
 
+  // Gives the title up while this process goes on ending, so that a
+  // successor started right after this call holds it instead of being
+  // refused. The socket goes first: closing it later would remove the
+  // successor's socket of the same name.
+  void Release();
+
   static QString LockPath(const QString& title);
   static QString ServerName(const QString& title);
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -19,6 +20,7 @@ class FakeDialogs : public DialogHost {
   std::deque<Prompt> prompts;          // what was asked
   std::deque<QString> answers;         // OK with this text; empty queue = Cancel
   std::deque<QString> files;           // chosen file names; empty queue = cancelled
+  QStringList modals;                  // objectNames of the windows shown modally
 
   void ShowMessage(const QString& text) override { messages << text; }
   bool InputQuery(const QString& caption, const QString& prompt, QString& value) override {
@@ -30,6 +32,11 @@ class FakeDialogs : public DialogHost {
   }
   QString OpenFileName(const QString&, const QString&, const QString&) override { return Next(); }
   QString SaveFileName(const QString&, const QString&, const QString&) override { return Next(); }
+  // Records the window and leaves it as a click on its cancel button would.
+  int ExecModal(QDialog* dialog) override {
+    modals << dialog->objectName();
+    return QDialog::Rejected;
+  }
 
  private:
   QString Next() {
