@@ -3,16 +3,23 @@
 // simulated dongle on a pty.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTreeWidgetItem>
 #include <clocale>
 #include <cstring>
 #include <memory>
 
+#include "app/main.h"
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "sim/SimInverter.h"
 #include "sim/SimRadioDongle.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/NetFixture.h"
+#include "support/PollFixture.h"
 
 namespace {
 
@@ -237,4 +244,68 @@ TEST_F(RadioLinkTest, AWriteFailureOfTheDongleFailsTheRequest) {
   link->SlaveId = 1;
   link->Port.Close();
   EXPECT_EQ(link->Request(1, 1, 3), 1);
+}
+
+// ---------------------------------------------------------------------------
+// The radio link opened from the main window: set-up, the chosen frequency,
+// a probe, and a fallback when the inverter went back to the fallback.
+
+TEST(RadioLinkWindow, SetUpSelectionProbeAndFallbackWithSignalQuality) {
+  polltest::TempHome home;
+  FakeDialogs dialogs;
+  sim::SimInverter bus;
+  bus.AddSlave(1);
+  SimRadioDongle dongle([&bus](const QByteArray& frame) { return bus.Exchange(frame).value_or(QByteArray()); });
+  dongle.SetQuality(-52, 6);
+  TForm_Main w;
+  w.AddTreeRoot();
+  nettest::ChooseProfile(w);
+  auto* ports = w.Ctl<QComboBox>("Combo_COM");
+  ports->clear();
+  ports->addItem(dongle.PortPath());
+  ports->setCurrentIndex(0);
+  w.Ctl<QRadioButton>("Radio_ComSub1g")->setChecked(true);
+  ASSERT_EQ(w.Ctl<QLineEdit>("Edit_RolaNextFreq")->text(), "928.9");
+  w.Ctl<QLineEdit>("Edit_StartID")->setText("1");
+  w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
+
+  QList<QByteArray> opening;
+  int stage = 0;
+  nettest::Every5ms(w, [&] {
+    const bool idle = w.Link.CmdCode == 0 && w.TreeRoot->childCount() == 1;
+    if (stage == 0 && w.LinkOpen) {
+      w.Btn_ScanIDClick();  // probe ID 1 between two passes
+      stage = 1;
+    } else if (stage == 1 && idle) {
+      opening = Commands(dongle);
+      dongle.SetInverterFrequency(kAlt);  // the inverter restarted on the fallback
+      dongle.ClearRecords();
+      w.Btn_ScanIDClick();
+      stage = 2;
+    } else if (stage == 2 && idle && dongle.Payloads().size() >= 2) {
+      w.ClosePortClick();
+      return true;
+    }
+    return false;
+  });
+  w.OpenPortClick();
+
+  const QByteArray probe = TxCommand(sim::Hex("01 04 A0 02 00 01"), kChosen);
+  EXPECT_EQ(opening, (QList<QByteArray>{"rf set_freq 900000000", "rf rx_con off", "rf set_sync 51", "rf set_sf 9",
+                                        "rf set_bw 250", "rf set_pwr 15", probe, "rf rx_con on", "rf rx_con off",
+                                        "rf set_freq 928900000"}));
+  EXPECT_EQ(Commands(dongle), (QList<QByteArray>{probe, "rf rx_con on", "rf rx_con off", "rf set_freq 900000000",
+                                                 probe, "rf rx_con on", "rf rx_con off", "rf set_freq 928900000"}));
+  EXPECT_EQ(dongle.Frequency(), kChosen);
+  EXPECT_EQ(dongle.InverterFrequency(), kChosen);
+  EXPECT_EQ(w.Link.IdPresent[1], 1);
+  EXPECT_EQ(w.Link.IdBaudIndex[1], 3);
+  ASSERT_EQ(w.TreeRoot->childCount(), 1);
+  EXPECT_EQ(w.TreeRoot->child(0)->text(0), "ID:001");
+  EXPECT_EQ(w.Link.SlaveId, 1);
+  EXPECT_EQ(w.StatusText(1), "38400");
+  EXPECT_EQ(w.StatusText(9), "RSSI: -52");
+  EXPECT_EQ(w.StatusText(10), "SNR: 6");
+  EXPECT_EQ(w.StatusText(4), "COM Close");
+  EXPECT_TRUE(dialogs.messages.isEmpty());
 }

@@ -2,13 +2,20 @@
 // (standing in for the module), and against a scripted peer that hangs up.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QRadioButton>
 #include <memory>
 
+#include "app/LogViews.h"
+#include "app/main.h"
 #include "link/Modbus.h"
+#include "platform/ValueLabel.h"
 #include "sim/SimInverter.h"
 #include "sim/SimTcpServer.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/NetFixture.h"
+#include "support/PollFixture.h"
 
 namespace {
 
@@ -159,4 +166,98 @@ TEST_F(TcpLinkTest, NoSocketFailsTheRequest) {
   EXPECT_TRUE(ui.lines.contains("Error - Build Socket"));
   EXPECT_EQ(link->RxLength, 0);
   EXPECT_EQ(link->TxCount, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The Wi-Fi link opened from the main window, polled by the loop.
+
+namespace {
+
+QString Rtu(std::initializer_list<int> bytes) { return sim::HexText(sim::WithCrc(sim::Bytes(bytes))); }
+
+// One pass with the version view shown: the keep-alive write, then the
+// view's five reads, all to address 255.
+std::vector<QString> WifiPass() {
+  auto reg = [](int r, int fn, int count) {
+    const int wire = r - 1;
+    return Rtu({255, fn, wire >> 8, wire & 0xFF, 0, count});
+  };
+  return {Rtu({255, 6, 0xEC, 0x62, 0x55, 0xAA}), reg(802, 3, 1), reg(40963, 4, 33), reg(44032, 3, 8),
+          reg(25338, 3, 1), reg(60673, 3, 1)};
+}
+
+struct WifiWindow {
+  polltest::TempHome home;
+  FakeDialogs dialogs;
+  sim::SimInverter bus;
+  QByteArray savedAddr = qgetenv("QORVANE_WIFI_ADDR");
+  TForm_Main w;
+
+  WifiWindow() {
+    bus.AddSlave(255);
+    const int port = bus.ListenTcp();
+    qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
+    nettest::ChooseProfile(w);
+    w.Panel("Group_Version")->setHidden(false);
+    w.Ctl<QRadioButton>("Radio_ComWifi")->setChecked(true);
+  }
+  ~WifiWindow() {
+    if (savedAddr.isNull())
+      qunsetenv("QORVANE_WIFI_ADDR");
+    else
+      qputenv("QORVANE_WIFI_ADDR", savedAddr);
+  }
+  std::vector<QString> Frames() const {
+    std::vector<QString> out;
+    for (const auto& f : bus.Frames()) out.push_back(sim::HexText(f.bytes));
+    return out;
+  }
+  // Closes the link once the device has received n frames.
+  void CloseAfter(size_t n) {
+    nettest::Every5ms(w, [this, n] {
+      if (bus.Frames().size() < n) return false;
+      w.ClosePortClick();
+      return true;
+    });
+  }
+};
+
+}  // namespace
+
+TEST(WifiLink, PollsAddress255WithTheKeepAliveFirstInEveryPass) {
+  WifiWindow t;
+  t.bus.SetHolding(255, 802, 5);
+  t.CloseAfter(12);
+  t.w.OpenPortClick();
+
+  std::vector<QString> twoPasses = WifiPass();
+  const auto second = WifiPass();
+  twoPasses.insert(twoPasses.end(), second.begin(), second.end());
+  const auto frames = t.Frames();
+  ASSERT_GE(frames.size(), 12u);
+  EXPECT_EQ(std::vector<QString>(frames.begin(), frames.begin() + 12), twoPasses);
+  EXPECT_EQ(t.bus.Holding(255, 0xEC63), 0x55AA);
+  EXPECT_EQ(t.w.Ctl<ValueLabel>("Label_InvProtocol")->text(), "SunSpec");
+  // Every exchange on one connection, closed with the link; panel 4 is the
+  // serial port's and stays as it was.
+  EXPECT_EQ(t.bus.TcpConnections(), 1);
+  EXPECT_FALSE(t.w.Link.Client.HasSocket(255));
+  EXPECT_EQ(t.w.StatusText(4), "");
+  EXPECT_FALSE(t.w.LinkOpen);
+  EXPECT_TRUE(t.w.Ctl<QPushButton>("OpenPort")->isEnabled());
+}
+
+TEST(WifiLink, AModuleThatStaysSilentOnceIsWaitedOutAndPollingGoesOn) {
+  WifiWindow t;
+  t.bus.QueueFault(sim::ReplyFault::Silent());  // the first keep-alive goes unanswered
+  t.CloseAfter(8);
+  t.w.OpenPortClick();
+  const auto frames = t.Frames();
+  ASSERT_GE(frames.size(), 8u);
+  EXPECT_EQ(frames[0], WifiPass()[0]);
+  EXPECT_EQ(frames[1], WifiPass()[1]);  // the pass went on after the time-out
+  EXPECT_EQ(t.bus.TcpConnections(), 2);  // a fresh connection after it
+  EXPECT_EQ(t.w.Link.NoReplyCount, 1);
+  EXPECT_EQ(t.w.Link.CrcErrors, 0);
+  EXPECT_TRUE(t.w.EventLog()->toPlainText().contains("Error - Receive"));
 }
