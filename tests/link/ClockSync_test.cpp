@@ -1,16 +1,22 @@
 // The clock synchronisation's frames for a fixed clock and time zone.
 #include <gtest/gtest.h>
 
+#include <QRadioButton>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 
+#include "app/main.h"
 #include "link/ClockSync.h"
 #include "link/Modbus.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/NetFixture.h"
+#include "support/PollFixture.h"
+#include "platform/ValueLabel.h"
 
 namespace {
 
@@ -107,4 +113,131 @@ TEST(SyncClock, UnconfirmedWritesAreNoSetClock) {
   link->Port.Close();  // the link itself fails
   link->SlaveId = 1;
   EXPECT_EQ(link->SyncClock(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Through the window: the picture posts, the executor sets the clocks of the
+// listed inverters and says what it did.
+
+namespace {
+
+QString Write6(int id, int reg, int value) {
+  const int wire = reg - 1;
+  return sim::HexText(sim::WithCrc(sim::Bytes({id, 6, wire >> 8, wire & 0xFF, value >> 8, value & 0xFF})));
+}
+
+struct ClockWindow : ::testing::Test {
+  polltest::LinkedWindow t;
+  TForm_Main& w = t.w;
+  ZoneGuard zone{"UTC-1"};
+  void SetUp() override { SetClockSource([] { return kNoon2020; }); }
+  void List(std::initializer_list<std::pair<int, int>> idsAndBauds) {
+    w.InverterList.Count = 0;
+    for (auto [id, baud] : idsAndBauds) {
+      w.InverterList.Ids[w.InverterList.Count] = id;
+      w.InverterList.BaudIndex[w.InverterList.Count++] = baud;
+      w.Link.IdBaudIndex[id] = baud;
+    }
+  }
+  ValueLabel* SyncLabel() { return w.Ctl<ValueLabel>("Label_SyncClock"); }
+};
+
+}  // namespace
+
+TEST_F(ClockWindow, EveryListedInverterInTurnAndAFailureNamed) {
+  t.sim.SetSlaveBaud(1, 19200);
+  List({{1, 2}, {2, 1}});  // ID 2 is not on the bus
+  w.Link.IdBaudIndex[1] = 2;
+  ASSERT_EQ(SyncLabel()->fontColor(), clGreen);
+  w.Image_SyncClockClick();
+  EXPECT_EQ(w.Link.CmdCode, 400);
+  EXPECT_EQ(SyncLabel()->fontColor(), clRed);
+  w.WriteLock = 1;  // the clock passes the lock
+  EXPECT_EQ(w.ExecutePendingCommand(), 0);
+
+  const std::vector<QString> one = {Write6(1, 785, 0x97D0), Write6(1, 784, 0x5E0C), Write6(1, 785, 0x97D0),
+                                    Write6(1, 784, 0x5E0C)};
+  const std::vector<QString> two = {Write6(2, 785, 0x97D0), Write6(2, 784, 0x5E0C), Write6(2, 785, 0x97D0),
+                                    Write6(2, 784, 0x5E0C)};
+  std::vector<QString> expected = one;
+  expected.insert(expected.end(), two.begin(), two.end());
+  EXPECT_EQ(t.Frames(), expected);
+  EXPECT_EQ(t.dialogs.messages, (QStringList{"Sync Clock Fail", "Sync Clock Done"}));
+  EXPECT_EQ(SyncLabel()->fontColor(), clGreen);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  // Back to the inverter that was current, at its scanned speed.
+  EXPECT_EQ(w.Link.SlaveId, 1);
+  EXPECT_EQ(t.sim.LineBaud(), 19200);
+}
+
+TEST_F(ClockWindow, NothingSetIsNotReportedAsDone) {
+  struct Case {
+    const char* what;
+    int linkMode;
+    bool listed;
+  };
+  const Case cases[] = {
+      {"radio link: no clock is written", LinkRadio, true},
+      {"no inverter listed", LinkSerial, false},
+  };
+  for (const Case& c : cases) {
+    t.sim.ClearFrames();
+    t.dialogs.messages.clear();
+    w.Link.LinkMode = c.linkMode;
+    if (c.listed) List({{1, 1}});
+    else List({});
+    w.Image_SyncClockClick();
+    EXPECT_EQ(w.ExecutePendingCommand(), 0) << c.what;
+    EXPECT_TRUE(t.Frames().empty()) << c.what;
+    EXPECT_EQ(t.dialogs.messages, QStringList{"Sync Clock Fail"}) << c.what;
+    EXPECT_EQ(SyncLabel()->fontColor(), clGreen) << c.what;
+  }
+}
+
+TEST_F(ClockWindow, RegisterMapSwitchThenTheNextReadShowsTheNewMap) {
+  t.ShowPanel("Group_Version");
+  w.LinkOpen = true;
+  auto* protocol = w.Ctl<ValueLabel>("Label_InvProtocol");
+  bool posted = false;
+  nettest::Every5ms(w, [&] {
+    if (!posted && protocol->text() == "Tarvo") {
+      w.Image_TarvoSunClick();  // seen the native map: switch
+      EXPECT_EQ(protocol->fontColor(), clRed);
+      posted = true;
+    } else if (posted && protocol->text() == "SunSpec") {
+      w.ClosePortClick();
+      return true;
+    }
+    return false;
+  });
+  w.RunPollingLoop();
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Check Protocol Please"});
+  const auto frames = t.Frames();
+  EXPECT_NE(std::find(frames.begin(), frames.end(), "01 06 03 21 00 05 19 87"), frames.end());
+  EXPECT_EQ(t.sim.Holding(1, 802), 5);
+  EXPECT_EQ(protocol->text(), "SunSpec");
+  EXPECT_EQ(protocol->fontColor(), clGreen);
+  EXPECT_TRUE(w.Ctl<QWidget>("Image_SunTarvo")->isVisibleTo(&w));
+  EXPECT_FALSE(w.Ctl<QWidget>("Image_TarvoSun")->isVisibleTo(&w));
+}
+
+TEST_F(ClockWindow, RegisterMapSwitchToEveryListedInverterOrNone) {
+  w.Ctl<QRadioButton>("Radio_CmdBroadcast")->setChecked(true);
+  List({});
+  w.Image_SunTarvoClick();
+  EXPECT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_TRUE(t.Frames().empty());
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Check Protocol Please"});
+
+  t.sim.AddSlave(3);
+  List({{1, 1}, {3, 1}});
+  t.sim.ClearFrames();
+  w.Image_SunTarvoClick();
+  EXPECT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Write6(1, 802, 0), Write6(3, 802, 0)}));
+
+  // A failing link ends polling: the executor reports it.
+  w.Link.Port.Close();
+  w.Image_TarvoSunClick();
+  EXPECT_EQ(w.ExecutePendingCommand(), 1);
 }

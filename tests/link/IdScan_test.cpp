@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <memory>
 
+#include "app/FormWait.h"
 #include "app/SharedTables.h"
 #include "app/main.h"
 #include "link/IdScan.h"
@@ -16,6 +17,8 @@
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/NetFixture.h"
+#include "support/PollFixture.h"
 
 namespace {
 
@@ -338,4 +341,54 @@ TEST(CountryList, LoadedListUnlessNoneThenTheModelsBuiltInList) {
     EXPECT_EQ(got, expected) << list;
     EXPECT_FALSE(got.isEmpty());
   }
+}
+
+// The scan button while polling: the scan runs between two passes with the
+// busy window shown, and the loop goes on with the first found inverter.
+TEST(ScanWhilePolling, PostedScanRunsWithTheBusyWindowAndPollingGoesOn) {
+  polltest::LinkedWindow t;  // ID 1 on the bus, link open at 9,600 bit/s
+  sim::AddIdProbe(t.sim);
+  t.sim.AddSlave(2);
+  t.sim.SetSlaveBaud(2, 38400);
+  TForm_wait wait;
+  TForm_wait* savedWait = Form_wait;
+  Form_wait = &wait;
+  TForm_Main& w = t.w;
+  w.AddTreeRoot();
+  w.LinkOpen = true;
+  t.ShowPanel("Group_Version");
+  w.Ctl<QLineEdit>("Edit_StartID")->setText("1");
+  w.Ctl<QLineEdit>("Edit_EndID")->setText("2");
+
+  bool posted = false, busyShown = false;
+  size_t framesAfterScan = 0;
+  nettest::Every5ms(w, [&] {
+    const auto frames = t.sim.Frames();
+    if (!posted && !frames.empty()) {
+      w.Btn_ScanIDClick();
+      posted = true;
+    }
+    for (const auto& f : frames) busyShown = busyShown || (f.protocol == "probe" && wait.isVisible());
+    if (posted && w.TreeRoot->childCount() == 2 && framesAfterScan == 0) framesAfterScan = frames.size();
+    if (framesAfterScan && frames.size() >= framesAfterScan + 5) {
+      w.ClosePortClick();
+      return true;
+    }
+    return false;
+  });
+  w.RunPollingLoop();
+  Form_wait = savedWait;
+
+  EXPECT_TRUE(busyShown);
+  EXPECT_FALSE(wait.isVisible());
+  ASSERT_EQ(w.InverterList.Count, 2);
+  EXPECT_EQ(w.InverterList.BaudIndex[0], 3);  // ID 1 answers at every speed: the last one counts
+  EXPECT_EQ(w.InverterList.Ids[1], 2);
+  EXPECT_EQ(w.InverterList.BaudIndex[1], 3);
+  // Polling went on with the first listed inverter at its speed.
+  EXPECT_EQ(w.Link.SlaveId, 1);
+  EXPECT_EQ(t.sim.LineBaud(), 38400);
+  const auto frames = t.sim.Frames();
+  EXPECT_EQ(frames.back().protocol, "rtu");
+  EXPECT_EQ(uint8_t(frames.back().bytes[0]), 1);
 }
