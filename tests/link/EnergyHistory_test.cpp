@@ -2,26 +2,35 @@
 // the windowed history registers, and a transfer that loses a reply.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <memory>
 
+#include "app/ControlTable.h"
+#include "app/GroupPanel.h"
+#include "app/LogViews.h"
+#include "app/main.h"
 #include "link/EnergyHistory.h"
 #include "link/Modbus.h"
 #include "sim/SimEnergyHistory.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/PollFixture.h"
+
+extern const PanelControls kEnergyClonePanel;
 
 namespace {
 
-struct Write {
+struct RegWrite {
   int reg;
   int value;
 };
 
 // The function-6 writes among the frames, as (register number, value).
-std::vector<Write> WritesOf(const std::vector<sim::SimFrame>& frames, int id) {
-  std::vector<Write> out;
+std::vector<RegWrite> WritesOf(const std::vector<sim::SimFrame>& frames, int id) {
+  std::vector<RegWrite> out;
   for (const auto& f : frames) {
     const auto* b = reinterpret_cast<const uint8_t*>(f.bytes.constData());
     if (f.bytes.size() == 8 && b[0] == id && b[1] == 6) out.push_back({(b[2] << 8 | b[3]) + 1, b[4] << 8 | b[5]});
@@ -51,59 +60,6 @@ class HistoryTest : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(HistoryTest, ReadFromOneInverterWriteToAnother) {
-  std::vector<uint16_t> days(732), months(240);
-  for (int i = 0; i < 732; ++i) days[i] = static_cast<uint16_t>(1000 + 7 * i);
-  for (int i = 0; i < 240; ++i) months[i] = static_cast<uint16_t>(0xF000 + i);
-  history->SetDays(1, days);
-  history->SetMonths(1, months);
-  const uint16_t totals[4] = {0x0001, 0x2345, 0x0006, 0x7890};
-  for (int k = 0; k < 4; ++k) bus.SetInput(1, 1076 + k, totals[k]);
-  for (int k = 0; k < 7; ++k) bus.SetHolding(1, 0x6100 + k, static_cast<uint16_t>(0x4100 + k));
-
-  link->SlaveId = 1;
-  ASSERT_EQ(link->ReadDayHistory(), 0);
-  ASSERT_EQ(link->ReadMonthHistory(), 0);
-  for (int i = 0; i < 732; ++i) ASSERT_EQ(link->DayEnergy[i], days[i]) << i;
-  for (int i = 0; i < 240; ++i) ASSERT_EQ(link->MonthEnergy[i], months[i]) << i;
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(link->EnergyTotals[k], totals[k]);
-  for (int k = 0; k < 7; ++k) EXPECT_EQ(link->EnergyTotals[4 + k], 0x4100 + k);
-
-  // 12 day windows at 0, 32, ..., 352 and 5 month windows at 0, 24, ..., 96.
-  const auto readFrames = bus.Frames();
-  EXPECT_EQ(readFrames.size(), 36u);
-  std::vector<int> dayWindows, monthWindows;
-  for (const Write& w : WritesOf(readFrames, 1)) (w.reg == 809 ? dayWindows : monthWindows).push_back(w.value);
-  EXPECT_EQ(dayWindows, (std::vector<int>{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352}));
-  EXPECT_EQ(monthWindows, (std::vector<int>{0, 24, 48, 72, 96}));
-  EXPECT_TRUE(ui.lines.contains(QString("Day0: %1").arg(days[0])));
-  EXPECT_TRUE(ui.lines.contains(QString("Day365: %1").arg(days[731])));
-  EXPECT_TRUE(ui.lines.contains(QString("Month119: %1").arg(months[239])));
-  EXPECT_EQ(progress.first(), "Day: 0");
-  EXPECT_EQ(progress.last(), "Month: 119");
-
-  bus.ClearFrames();
-  progress.clear();
-  link->SlaveId = 2;
-  ASSERT_EQ(link->WriteDayHistory(), 0);
-  ASSERT_EQ(link->WriteMonthHistory(), 0);
-  EXPECT_EQ(history->Days(2), days);
-  EXPECT_EQ(history->Months(2), months);
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(bus.Holding(2, 0xACC0 + k), totals[k]);
-  for (int k = 0; k < 7; ++k) EXPECT_EQ(bus.Holding(2, 0x6100 + k), 0x4100 + k);
-
-  // 758 + 247 single-register writes, the markers in their places.
-  const auto writes = WritesOf(bus.Frames(), 2);
-  ASSERT_EQ(writes.size(), 1005u);
-  std::vector<std::pair<size_t, int>> markers;
-  for (size_t i = 0; i < writes.size(); ++i)
-    if (writes[i].reg == 0x6059) markers.push_back({i, writes[i].value});
-  const std::vector<std::pair<size_t, int>> expected = {
-      {0, 0x1010}, {745, 0x1011}, {757, 0x55AA}, {758, 0x1012}, {1004, 0x1013}};
-  EXPECT_EQ(markers, expected);
-  EXPECT_EQ(progress.last(), "Month: 119");
-}
 
 TEST_F(HistoryTest, AMissingReplyStopsTheReadAndNothingUnreadIsKept) {
   history->SetDays(1, std::vector<uint16_t>(732, 5));
@@ -136,4 +92,125 @@ TEST_F(HistoryTest, AnUnconfirmedWriteStopsTheWriteAndALinkFailureIsOne) {
   link->Port.Close();
   EXPECT_EQ(link->WriteMonthHistory(), 1);
   EXPECT_EQ(link->ReadMonthHistory(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// The Energy Clone panel: read from one inverter, pick another, write.
+
+namespace {
+
+struct CloneWindow : ::testing::Test {
+  polltest::LinkedWindow t;
+  TForm_Main& w = t.w;
+  sim::EnergyHistoryProtocol* history = &sim::AddEnergyHistory(t.sim);
+
+  void SetUp() override {
+    t.sim.AddSlave(2);
+    // The panel's controls come with the group panel table; build them the
+    // same way where the table does not carry the panel yet.
+    if (!w.Panel("Group_EnergyClone")) {
+      auto* panel = new GroupPanel("Group_EnergyClone", "Energy Clone", 120, 255, &w);
+      BuildControls(panel, kEnergyClonePanel.controls);
+      for (QWidget* c : panel->findChildren<QWidget*>()) w.RegisterControl(c);
+      w.RegisterControl(panel);
+      BindEnergyHandlers(w);
+    }
+  }
+  QPushButton* Read() { return w.Ctl<QPushButton>("Btn_ReadEnergy"); }
+  QPushButton* Write() { return w.Ctl<QPushButton>("Btn_WriteEnergy"); }
+  QString Progress() { return w.Ctl<QLabel>("Label_EnergyDsp")->text(); }
+};
+
+}  // namespace
+
+TEST_F(CloneWindow, HistoryMovesFromOneInverterToAnother) {
+  std::vector<uint16_t> days(732), months(240);
+  for (int i = 0; i < 732; ++i) days[i] = static_cast<uint16_t>(1000 + 7 * i);
+  for (int i = 0; i < 240; ++i) months[i] = static_cast<uint16_t>(0xF000 + i);
+  history->SetDays(1, days);
+  history->SetMonths(1, months);
+  const uint16_t totals[4] = {0x0001, 0x2345, 0x0006, 0x7890};
+  for (int k = 0; k < 4; ++k) t.sim.SetInput(1, 1076 + k, totals[k]);
+  for (int k = 0; k < 7; ++k) t.sim.SetHolding(1, 0x6100 + k, static_cast<uint16_t>(0x4100 + k));
+  EXPECT_TRUE(Read()->isEnabled());
+  EXPECT_FALSE(Write()->isEnabled());  // nothing read yet
+
+  Read()->click();
+  EXPECT_EQ(w.Link.CmdCode, 410);
+  EXPECT_FALSE(Read()->isEnabled());
+  EXPECT_FALSE(Write()->isEnabled());
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_TRUE(Read()->isEnabled());
+  EXPECT_TRUE(Write()->isEnabled());
+  EXPECT_EQ(Progress(), "Month: 119");
+  for (int i = 0; i < 732; ++i) ASSERT_EQ(w.Link.DayEnergy[i], days[i]) << i;
+  for (int i = 0; i < 240; ++i) ASSERT_EQ(w.Link.MonthEnergy[i], months[i]) << i;
+
+  // 12 day windows at 0, 32, ..., 352 and 5 month windows at 0, 24, ..., 96.
+  const auto readFrames = t.sim.Frames();
+  EXPECT_EQ(readFrames.size(), 36u);
+  std::vector<int> dayWindows, monthWindows;
+  for (const RegWrite& wr : WritesOf(readFrames, 1)) (wr.reg == 809 ? dayWindows : monthWindows).push_back(wr.value);
+  EXPECT_EQ(dayWindows, (std::vector<int>{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352}));
+  EXPECT_EQ(monthWindows, (std::vector<int>{0, 24, 48, 72, 96}));
+  const QString log = w.EventLog()->toPlainText();
+  EXPECT_TRUE(log.contains(QString("Day0: %1\n").arg(days[0])));
+  EXPECT_TRUE(log.contains(QString("Day365: %1\n").arg(days[731])));
+  EXPECT_TRUE(log.contains(QString("Month119: %1").arg(months[239])));
+
+  // The user picks the other inverter and writes.
+  t.sim.ClearFrames();
+  w.Link.SlaveId = 2;
+  Write()->click();
+  EXPECT_EQ(w.Link.CmdCode, 411);
+  EXPECT_FALSE(Read()->isEnabled());
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_TRUE(Read()->isEnabled());
+  EXPECT_TRUE(Write()->isEnabled());
+  EXPECT_EQ(Progress(), "Month: 119");
+  EXPECT_EQ(history->Days(2), days);
+  EXPECT_EQ(history->Months(2), months);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(t.sim.Holding(2, 0xACC0 + k), totals[k]);
+  for (int k = 0; k < 7; ++k) EXPECT_EQ(t.sim.Holding(2, 0x6100 + k), 0x4100 + k);
+
+  // 758 + 247 single-register writes, the markers in their places.
+  const auto writes = WritesOf(t.sim.Frames(), 2);
+  ASSERT_EQ(writes.size(), 1005u);
+  std::vector<std::pair<size_t, int>> markers;
+  for (size_t i = 0; i < writes.size(); ++i)
+    if (writes[i].reg == 0x6059) markers.push_back({i, writes[i].value});
+  const std::vector<std::pair<size_t, int>> expected = {
+      {0, 0x1010}, {745, 0x1011}, {757, 0x55AA}, {758, 0x1012}, {1004, 0x1013}};
+  EXPECT_EQ(markers, expected);
+  EXPECT_TRUE(t.dialogs.messages.isEmpty());
+}
+
+TEST_F(CloneWindow, AMissingReplyStopsTheTransferWithAMessage) {
+  history->SetDays(1, std::vector<uint16_t>(732, 9));
+  t.sim.QueueFault({});
+  t.sim.QueueFault({});
+  t.sim.QueueFault({});
+  t.sim.QueueFault(sim::ReplyFault::Silent());  // the second window's read
+  Read()->click();
+  EXPECT_EQ(w.ExecutePendingCommand(), 0);  // the link is fine: polling goes on
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Read Energy Fail"});
+  EXPECT_EQ(t.sim.Frames().size(), 4u);
+  // Buttons back; a history read only in part cannot be written.
+  EXPECT_TRUE(Read()->isEnabled());
+  EXPECT_FALSE(Write()->isEnabled());
+  t.sim.ClearFrames();
+  t.dialogs.messages.clear();
+  w.Btn_WriteEnergyClick();
+  EXPECT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_TRUE(t.Frames().empty());
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Write Energy Fail"});
+
+  // A link that fails ends polling; the buttons still come back.
+  w.Link.Port.Close();
+  t.dialogs.messages.clear();
+  Read()->click();
+  EXPECT_EQ(w.ExecutePendingCommand(), 1);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Read Energy Fail"});
+  EXPECT_TRUE(Read()->isEnabled());
+  EXPECT_FALSE(Write()->isEnabled());
 }
