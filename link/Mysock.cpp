@@ -176,7 +176,6 @@ WifiAddress WifiModuleAddress() {
 // The Wi-Fi link's exchange: the RTU frame as it stands in TxBuf, CRC and
 // all, on the slave ID's own connection to the module.
 
-
 int Modbus::TransactTcp() {
   LinkUi& ui = CurrentLinkUi();
   const unsigned serial = ++exchangeSerial_;
@@ -220,7 +219,7 @@ int Modbus::TransactTcp() {
       if (n > 0) {
         std::memcpy(Reply, Client.RxBuf, size_t(n));
         TraceRx();
-        ReplyValid = (CheckReplyCrc() && CheckReplyShape()) ? 1 : 0;
+        ReplyValid = ValidateReply() ? 1 : 0;
       }
     }
   }
