@@ -32,6 +32,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   eventLog_ = Ctl<LogView>("List_Event");
   BindLinkHandlers();
   BindFurniture();
+  BindProfileHandlers();
   AccessCode.clear();
 }
 
