@@ -159,6 +159,9 @@ void TForm_Main::Combo_SelectModeChange() {
   // for the access code again.
   Link.CmdCode = 0;
   AccessCode.clear();
+  // With the link open, polling goes on with the new profile's pages (a loop
+  // that is running restarts at its pass boundary).
+  if (LinkOpen) RunPollingLoop();
 }
 
 void TForm_Main::PageControlChange() {

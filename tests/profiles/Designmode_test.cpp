@@ -7,11 +7,13 @@
 #include <QScrollArea>
 #include <QSet>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
 #include "platform/IniFile.h"
 #include "profiles/Designmode.h"
+#include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "tests/profiles/ProfileHome.h"
 
@@ -287,6 +289,39 @@ TEST_F(Profiles, MissingSettingsFileKeepsTheOptionsAndSwitchesAnyway) {
   EXPECT_EQ(w.ShowAcMode, 2);  // still SuperUser's
   EXPECT_EQ(w.IsSuperUser, 0);
   EXPECT_EQ(VisibleTabs(), (QStringList{"Main", "Config", "Ctrl"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The link open on the simulated inverter: picking a profile resumes polling
+// on its Main page, and a command typed before is never sent.
+TEST(ProfileChangeWithLinkOpen, PollingResumesOnTheNewProfilesPages) {
+  ProfileHome home;
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  sim.AddSlave(1);
+  TForm_Main w;
+  w.show();
+  ASSERT_EQ(w.Link.OpenSerial(sim.PortPath()), 0);
+  w.Link.SlaveId = 1;
+  w.Link.SetBaudIndex(1);
+  w.LinkOpen = true;
+  w.Link.CmdCode = 6;  // a setting typed while no profile was shown
+  w.Link.CmdRegister = 802;
+  QTimer stop;
+  QObject::connect(&stop, &QTimer::timeout, &w, [&] {
+    if (sim.Frames().size() >= 3) w.ClosePortClick();
+  });
+  stop.start(5);
+  auto* combo = w.Ctl<QComboBox>("Combo_SelectMode");
+  combo->setCurrentIndex(combo->findText("SuperUser"));
+  w.Combo_SelectModeChange();  // returns when that polling ends
+  EXPECT_FALSE(w.LinkOpen);
+  ASSERT_GE(sim.Frames().size(), 3u);
+  for (const sim::SimFrame& f : sim.Frames()) EXPECT_NE(f.bytes[1], 6) << "the dropped write never goes out";
+  EXPECT_FALSE(w.Panel("Group_Version")->isHidden());
 }
 
 }  // namespace
