@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
@@ -30,7 +31,12 @@ void SetVisible(const TForm_Main& w, const char* name, bool visible) {
 }
 
 void SetWidth(const TForm_Main& w, const char* name, int width) {
-  if (QWidget* c = w.Control(name)) c->resize(width, c->height());
+  QWidget* c = w.Control(name);
+  if (!c) return;
+  c->resize(width, c->height());
+  // A panel's title bar spans the panel.
+  if (auto* panel = qobject_cast<GroupPanel*>(c); panel && panel->TitleLabel())
+    panel->TitleLabel()->resize(width - 1, panel->TitleLabel()->height());
 }
 }  // namespace
 

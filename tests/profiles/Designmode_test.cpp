@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QSet>
@@ -273,6 +274,7 @@ TEST_F(Profiles, ProfileOptionsRearrangeTheirControls) {
   EXPECT_FALSE(lang->isHidden());
   EXPECT_FALSE(factory->isHidden());
   EXPECT_EQ(w.Panel("Group_UacProtection")->width(), 520);
+  EXPECT_EQ(w.Panel("Group_UacProtection")->TitleLabel()->width(), 519);
   Pick("Alpha");  // none of them
   EXPECT_TRUE(constVolt->isHidden());
   EXPECT_TRUE(lang->isHidden());
