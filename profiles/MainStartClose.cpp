@@ -58,6 +58,7 @@ void TForm_Main::FormShow() {
   ScrollPopMenuAuto = false;
 
   LoadPreviousSet(*this, PreviousSetPath());
+  if (LanguageIndex > 0) LanguageChange(LanguageIndex);
   if (LanguageIndex == 1) Ctl<QLabel>("Label_SelectLanguage")->setText("German");
   if (LanguageIndex == 2) Ctl<QLabel>("Label_SelectLanguage")->setText("French");
 

@@ -82,6 +82,20 @@ TEST(FormShow, WithoutFilesStartsInEnglishWithNoInverters) {
   }
 }
 
+TEST(FormShow, RememberedLanguageIsApplied) {
+  ProfileHome home;
+  // The language table: UTF-16 with a byte-order mark, TAB between columns.
+  const QString table = "English\tGerman\tFrench\r\nSend Command\tBefehl senden\tEnvoyer\r\n";
+  QByteArray bytes("\xFF\xFE", 2);
+  for (QChar c : table) bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+  home.Write("profile/LangTable.KXL", bytes);
+  FakeDialogs dialogs;
+  TForm_Main w;
+  w.show();  // PreviousSet.KXL says French
+  EXPECT_EQ(w.Ctl<QLabel>("Label_SendCommand")->text(), "Envoyer");
+  EXPECT_EQ(w.Ctl<QLabel>("Label_SelectLanguage")->text(), "French");
+}
+
 TEST(FormShow, ProfileFolderThatCannotBeListedIsReported) {
   ProfileHome home(false);
   qputenv("QORVANE_HOME", home.Path("missing").toLocal8Bit());
