@@ -11,7 +11,10 @@ class GroupPanel : public QFrame {
  public:
   GroupPanel(const QString& name, const QString& title, int tag, int width, QWidget* parent);
   int Tag() const { return tag_; }
-  void setTag(int tag) { tag_ = tag; }
+  void setTag(int tag) {
+    tag_ = tag;
+    setProperty("Tag", tag);
+  }
   QLabel* TitleLabel() const { return title_; }
 
  private:

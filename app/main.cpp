@@ -33,6 +33,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindNetHandlers();
   BindLinkHandlers();
   BindFurniture();
+  BindProfileHandlers();
   AccessCode.clear();
 }
 

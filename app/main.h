@@ -60,6 +60,14 @@ class TForm_Main : public QMainWindow {
   // when a failed request ends polling.
   int ExecutePendingCommand();
 
+  // Profiles, pages and layouts (profiles/).
+  void Combo_SelectModeChange();  // the user picked a profile
+  void PageControlChange();       // the user picked a tab
+  bool CheckAccessCode();         // may the user go on with a guarded operation?
+  int ResetPageScroll();
+  int SaveCurrentPageLayout();
+  int ShowPageLayout();
+
   // Files dropped on the window (the firmware page fills this in).
   void OnDropFiles(const QString& path);
 
@@ -160,6 +168,10 @@ class TForm_Main : public QMainWindow {
   uint8_t WriteLock = 0;
   int LanguageIndex = 0;
   QString AccessCode;
+  // The settings or layout file that the next read or write uses.
+  QString SettingFilePath;
+  // The design-mode menu of the pages opens on a right-click only while set.
+  bool ScrollPopMenuAuto = false;
   Modbus Link;
   InverterListRec InverterList;
   uint8_t KeepPortOpen = 0;
@@ -185,9 +197,10 @@ class TForm_Main : public QMainWindow {
   void BuildPages();
   void BuildGroupPanels();
   void IndexControls(QWidget* root);
-  void BindNetHandlers();  // link/IdScan.cpp
-  void BindLinkHandlers();  // link/
-  void BindFurniture();     // app/Header.cpp
+  void BindLinkHandlers();     // link/
+  void BindFurniture();        // app/Header.cpp
+  void BindProfileHandlers();  // profiles/
+  void BindNetHandlers();      // link/IdScan.cpp
 
   int pollDepth_ = 0;         // polling loops running (0 or 1)
   bool pollRestart_ = false;  // a fresh loop was asked for while one ran

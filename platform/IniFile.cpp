@@ -37,10 +37,6 @@ QByteArray KeyName(const QByteArray& text) {
   return Trim(eq < 0 ? text : text.left(eq));
 }
 
-bool SameName(const QByteArray& stored, const QString& wanted) {
-  return Decode(stored).compare(wanted, Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
 
 IniFile::IniFile(const QString& path) : path_(path) {
@@ -65,31 +61,37 @@ void IniFile::Parse() {
     while (i < n && data_[i] != '\n' && data_[i] != '\r') ++i;
     l.length = i - pos;
     if (i < n) l.eol = (data_[i] == '\r' && i + 1 < n && data_[i + 1] == '\n') ? 2 : 1;
-    lines_.push_back(l);
-    pos = i + l.eol;
+    const QByteArray text = Text(l);
+    const QByteArray section = SectionName(text);
+    if (!section.isNull()) {
+      l.kind = Kind::Section;
+      l.name = Decode(section).toCaseFolded();
+    } else if (const QByteArray key = KeyName(text); !key.isEmpty()) {
+      l.kind = Kind::Key;
+      l.name = Decode(key).toCaseFolded();
+    }
+    lines_.push_back(std::move(l));
+    pos = i + lines_.back().eol;
   }
 }
 
 int IniFile::FindSection(const QString& section) const {
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const QByteArray name = SectionName(Text(lines_[i]));
-    if (!name.isNull() && SameName(name, section)) return int(i);
-  }
+  const QString wanted = section.toCaseFolded();
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].kind == Kind::Section && lines_[i].name == wanted) return int(i);
   return -1;
 }
 
 int IniFile::SectionEnd(int header) const {
   size_t i = size_t(header) + 1;
-  while (i < lines_.size() && SectionName(Text(lines_[i])).isNull()) ++i;
+  while (i < lines_.size() && lines_[i].kind != Kind::Section) ++i;
   return int(i);
 }
 
 int IniFile::FindKey(int header, const QString& key) const {
-  const int end = SectionEnd(header);
-  for (int i = header + 1; i < end; ++i) {
-    const QByteArray name = KeyName(Text(lines_[size_t(i)]));
-    if (!name.isEmpty() && SameName(name, key)) return i;
-  }
+  const QString wanted = key.toCaseFolded();
+  for (size_t i = size_t(header) + 1; i < lines_.size() && lines_[i].kind != Kind::Section; ++i)
+    if (lines_[i].kind == Kind::Key && lines_[i].name == wanted) return int(i);
   return -1;
 }
 
@@ -139,7 +141,8 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
   } else {
     // A new key follows the last non-blank line of its section.
     int last = header;
-    for (int i = header + 1; i < SectionEnd(header); ++i)
+    const int end = SectionEnd(header);
+    for (int i = header + 1; i < end; ++i)
       if (!Trim(Text(lines_[size_t(i)])).isEmpty()) last = i;
     const Line& l = lines_[size_t(last)];
     const int insertAt = l.start + l.length + l.eol;

@@ -33,10 +33,13 @@ class IniFile {
   static constexpr int kMaxValueLength = 2047;
 
  private:
+  enum class Kind { Blank, Section, Key };
   struct Line {
     int start = 0;    // offset of the line in data_
     int length = 0;   // bytes of text, line end excluded
     int eol = 0;      // bytes of line end (0, 1 or 2)
+    Kind kind = Kind::Blank;
+    QString name;     // section or key name, case-folded for lookups
   };
   void Parse();
   QByteArray Text(const Line& l) const { return data_.mid(l.start, l.length); }

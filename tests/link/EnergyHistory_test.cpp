@@ -7,8 +7,6 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/ControlTable.h"
-#include "app/GroupPanel.h"
 #include "app/LogViews.h"
 #include "app/main.h"
 #include "link/EnergyHistory.h"
@@ -18,8 +16,6 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
 #include "support/PollFixture.h"
-
-extern const PanelControls kEnergyClonePanel;
 
 namespace {
 
@@ -104,18 +100,7 @@ struct CloneWindow : ::testing::Test {
   TForm_Main& w = t.w;
   sim::EnergyHistoryProtocol* history = &sim::AddEnergyHistory(t.sim);
 
-  void SetUp() override {
-    t.sim.AddSlave(2);
-    // The panel's controls come with the group panel table; build them the
-    // same way where the table does not carry the panel yet.
-    if (!w.Panel("Group_EnergyClone")) {
-      auto* panel = new GroupPanel("Group_EnergyClone", "Energy Clone", 120, 255, &w);
-      BuildControls(panel, kEnergyClonePanel.controls);
-      for (QWidget* c : panel->findChildren<QWidget*>()) w.RegisterControl(c);
-      w.RegisterControl(panel);
-      BindEnergyHandlers(w);
-    }
-  }
+  void SetUp() override { t.sim.AddSlave(2); }
   QPushButton* Read() { return w.Ctl<QPushButton>("Btn_ReadEnergy"); }
   QPushButton* Write() { return w.Ctl<QPushButton>("Btn_WriteEnergy"); }
   QString Progress() { return w.Ctl<QLabel>("Label_EnergyDsp")->text(); }

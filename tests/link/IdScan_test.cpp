@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <memory>
@@ -391,4 +393,28 @@ TEST(ScanWhilePolling, PostedScanRunsWithTheBusyWindowAndPollingGoesOn) {
   const auto frames = t.sim.Frames();
   EXPECT_EQ(frames.back().protocol, "rtu");
   EXPECT_EQ(uint8_t(frames.back().bytes[0]), 1);
+}
+
+// At start the inverters of the previous run are listed and the tree shows
+// them before any scan.
+TEST(TreeAtStart, InvertersOfThePreviousRunAreListedAndShown) {
+  polltest::TempHome home;
+  FakeDialogs dialogs;
+  QDir(home.dir.path()).mkpath("profile");
+  QFile file(home.dir.path() + "/profile/PreviousSet.KXL");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[Language]\r\nSet=0\r\n[InvExist]\r\nID3=2\r\nID17=0\r\nID200=3\r\n");
+  file.close();
+  TForm_Main w;
+  w.show();
+  ASSERT_NE(w.TreeRoot, nullptr);
+  EXPECT_EQ(w.TreeRoot->text(0), "Inverters");
+  EXPECT_EQ(ImageOf(w.TreeRoot), TreeImageRoot);
+  ASSERT_EQ(w.TreeRoot->childCount(), 2);
+  EXPECT_EQ(w.TreeRoot->child(0)->text(0), "ID:003");
+  EXPECT_EQ(w.TreeRoot->child(1)->text(0), "ID:200");
+  EXPECT_EQ(ImageOf(w.TreeRoot->child(0)), TreeImageCurrent);
+  EXPECT_EQ(w.InverterList.Count, 2);
+  EXPECT_EQ(w.InverterList.BaudIndex[1], 3);
+  EXPECT_EQ(w.Link.SlaveId, 3);
 }
