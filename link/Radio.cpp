@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -45,17 +44,11 @@ int TokenInt(const QByteArray& token) {
 }  // namespace
 
 int RadioFreqTenthsFromText(const QString& text) {
-  QString t = text.trimmed();
-  if (t.isEmpty()) return 0;
-  t.replace(QLatin1Char(','), QLatin1Char('.'));
-  bool ok = false;
-  double v = QLocale::c().toDouble(t, &ok);
-  if (!ok || !std::isfinite(v)) v = 0;
-  // Nudged away from zero like every typed number, so 928.9 gives 9289.
-  v += v < 0 ? -0.00001 : 0.00001;
-  const double tenths = std::trunc(v * 10);
-  if (tenths > 2147483647.0 || tenths < -2147483648.0) return 0;
-  return int(tenths);
+  // The safe converter reads a point (or a comma) whatever the locale, and
+  // nudges the value so 928.9 gives 9289 after truncation.
+  const long double tenths = std::trunc(SafeStrToFloat(text) * 10);
+  if (!(tenths <= 2147483647.0L && tenths >= -2147483648.0L)) return 0;
+  return static_cast<int>(tenths);
 }
 
 int Modbus::SelectRadioFrequency(int tenthsMHz) {
