@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
+#include "app/Myfunc.h"
 #include "link/Executor.h"
 #include "link/Modbus.h"
 #include "link/PollingLoop.h"
@@ -163,4 +170,227 @@ TEST_F(PollingLoop, HiddenPanelsSendNothing) {
   EXPECT_EQ(w.RunPollingLoop(), 1);
   EXPECT_TRUE(t.Frames().empty());
   EXPECT_EQ(w.StatusText(8), "Ind+ 1% , Unlock");
+}
+
+// ---------------------------------------------------------------------------
+// End to end: the program folder, the profile, the open button and the
+// simulated inverter on a pty, as a technician uses them.
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& text) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(text);
+}
+
+// A version block: comm V1.05, DSP V2.07, redundant V3.10, no ARC, SCM V1.00,
+// serial "TV-12 34AB", one phase, scale word 0x1DA4.
+void LoadDevice(sim::SimInverter& sim, int id) {
+  sim.AddSlave(id);
+  sim.SetHolding(id, 802, 0);
+  const QByteArray sn("TV-12 34AB\0\0\0\0", 14);
+  std::vector<uint16_t> w(33, 0);
+  w[0] = 0x0105;
+  w[2] = 0x0207;
+  w[4] = 0x030A;
+  w[6] = 0xFF00;
+  w[8] = 0x0100;
+  for (int i = 0; i < 14; ++i) w[12 + i / 2] |= static_cast<uint8_t>(sn[i]) << (i % 2 ? 0 : 8);
+  w[24] = 1;
+  w[32] = 0x1DA4;
+  for (int k = 0; k < 33; ++k) sim.SetInput(id, 40963 + k, w[k]);
+  const char model[] = "SOL-5000TL-EU###";
+  for (int k = 0; k < 8; ++k) sim.SetHolding(id, 44032 + k, uint8_t(model[2 * k]) << 8 | uint8_t(model[2 * k + 1]));
+  sim.SetHolding(id, 25338, 0x2105);
+  sim.SetHolding(id, 60673, 0x0102);
+}
+
+struct LinkOpening : ::testing::Test {
+  polltest::TempHome home;
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  std::unique_ptr<TForm_Main> w;
+
+  // Inverters remembered from the last run: ID and speed index.
+  void SetUpHome(std::initializer_list<std::pair<int, int>> inverters) {
+    const QString root = home.dir.path();
+    QByteArray previous = "[Language]\r\nSet=0\r\n\r\n[InvExist]\r\n";
+    for (auto [id, baud] : inverters) previous += "ID" + QByteArray::number(id) + "=" + QByteArray::number(baud) + "\r\n";
+    WriteFile(root + "/profile/PreviousSet.KXL", previous);
+    // Both profiles show the version panel on their first page; Site has the write lock.
+    for (const char* profile : {"SuperUser", "Site"}) {
+      WriteFile(root + "/" + profile + "/MonitorSet0.KXL", "[Version]\r\nHeight=7770\r\nTop=20\r\nLeft=10\r\n");
+      WriteFile(root + "/" + profile + "/MonitorSet.KXL",
+                QByteArray("[Write]\r\nPermission=") + (profile == QLatin1String("Site") ? "1" : "0") + "\r\n");
+    }
+    qputenv("QORVANE_EXTRA_PORTS", sim.PortPath().toUtf8());
+    w = std::make_unique<TForm_Main>();
+    w->show();  // the show handler: previous inverters, tree, profile list
+    w->Combo_COMEnter();
+  }
+  void TearDown() override { qunsetenv("QORVANE_EXTRA_PORTS"); }
+
+  void PickProfile(const char* name) {
+    auto* combo = w->Ctl<QComboBox>("Combo_SelectMode");
+    const int i = combo->findText(name);
+    ASSERT_GE(i, 0) << name;
+    combo->setCurrentIndex(i);
+    w->Combo_SelectModeChange();
+  }
+  // Runs fn once the device has received n frames.
+  void AtFrame(size_t n, std::function<void()> fn) {
+    auto* timer = new QTimer(w.get());
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, n, fn] {
+      if (sim.Frames().size() < n) return;
+      timer->stop();
+      fn();
+    });
+    timer->start(5);
+  }
+  std::vector<QString> Frames() const {
+    std::vector<QString> out;
+    for (const sim::SimFrame& f : sim.Frames()) out.push_back(sim::HexText(f.bytes));
+    return out;
+  }
+  QString Text(const char* name) { return w->Ctl<ValueLabel>(name)->text(); }
+  QRgb Colour(const char* name) { return w->Ctl<ValueLabel>(name)->fontColor(); }
+  void ClickOpen() { w->Ctl<QPushButton>("OpenPort")->click(); }
+};
+
+const std::vector<QString> kVersionPass = {
+    Rtu({1, 3, 0x03, 0x21, 0, 1}), Rtu({1, 4, 0xA0, 0x02, 0, 33}), Rtu({1, 3, 0xAB, 0xFF, 0, 8}),
+    Rtu({1, 3, 0x62, 0xF9, 0, 1}), Rtu({1, 3, 0xED, 0x00, 0, 1})};
+
+}  // namespace
+
+TEST_F(LinkOpening, WithoutAProfileNothingOpens) {
+  LoadDevice(sim, 1);
+  SetUpHome({{1, 1}});
+  ClickOpen();
+  EXPECT_EQ(dialogs.messages, QStringList{"You have to select Monitor Mode first"});
+  EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+  EXPECT_FALSE(w->Ctl<QPushButton>("ClosePort")->isEnabled());
+  EXPECT_TRUE(sim.Frames().empty());
+  EXPECT_FALSE(w->LinkOpen);
+}
+
+TEST_F(LinkOpening, VersionViewFillsThenAPostedWriteIsReadBackThenClose) {
+  LoadDevice(sim, 1);
+  SetUpHome({{1, 1}});
+  PickProfile("SuperUser");
+  ASSERT_FALSE(w->Panel("Group_Version")->isHidden());
+
+  // After the first pass, post a write the way a setting editor does.
+  AtFrame(5, [&] {
+    EXPECT_EQ(w->StatusText(4), "COM Open");
+    EXPECT_FALSE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+    EXPECT_TRUE(w->Ctl<QPushButton>("ClosePort")->isEnabled());
+    PostCommand(w->Link, 6, 802, 5);
+    w->Ctl<ValueLabel>("Label_InvProtocol")->setFontColor(clRed);
+  });
+  AtFrame(11, [&] { w->Ctl<QPushButton>("ClosePort")->click(); });
+  ClickOpen();
+
+  const auto frames = Frames();
+  ASSERT_GE(frames.size(), 11u);
+  EXPECT_EQ(std::vector<QString>(frames.begin(), frames.begin() + 5), kVersionPass);
+  EXPECT_EQ(frames[5], "01 06 03 21 00 05 19 87");
+  EXPECT_EQ(std::vector<QString>(frames.begin() + 6, frames.begin() + 11), kVersionPass);
+  EXPECT_EQ(sim.Holding(1, 802), 5);
+
+  EXPECT_EQ(Text("Label_InvProtocol"), "SunSpec");
+  EXPECT_EQ(Colour("Label_InvProtocol"), clGreen);
+  EXPECT_TRUE(w->Control("Image_TarvoSun")->isHidden());
+  EXPECT_FALSE(w->Control("Image_SunTarvo")->isHidden());
+  EXPECT_EQ(Text("Label_Display_Rev"), "V1.05");
+  EXPECT_EQ(Text("Label_DSP_Rev"), "V2.07");
+  EXPECT_EQ(Text("Label_Redundant_Rev"), "V3.10");
+  EXPECT_EQ(Text("Label_ARC_Rev"), ".");
+  EXPECT_EQ(Text("Label_SCM_Rev"), "V1.00");
+  EXPECT_EQ(Text("Label_Sub1G_Rev"), "V1.02");
+  EXPECT_EQ(Text("Label_TarvoSN"), "TV1234AB");
+  EXPECT_EQ(Colour("Label_TarvoSN"), clBlue);
+  EXPECT_EQ(Text("Label_ModelName"), "SOL-5000TL-EU");
+  for (const char* name : {"Label_Display_Rev", "Label_DSP_Rev", "Label_ModelName", "Label_Sub1G_Rev"})
+    EXPECT_EQ(Colour(name), clBlue) << name;
+  EXPECT_EQ(w->StatusText(6), "Idc:10 ; P:100 ; E:100 ; Iac:1 ; V:100");
+  EXPECT_EQ(w->StatusText(7), "Type:0x2105");
+  EXPECT_EQ(w->SignedValues, 1);
+  EXPECT_EQ(w->PhaseCount, 1);
+
+  // Closed: polling stopped, the port closed.
+  EXPECT_EQ(w->StatusText(4), "COM Close");
+  EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+  EXPECT_FALSE(w->Ctl<QPushButton>("ClosePort")->isEnabled());
+  EXPECT_FALSE(w->Link.Port.IsOpen());
+  EXPECT_FALSE(w->LinkOpen);
+  const size_t after = sim.Frames().size();
+  DelayMs(300);
+  EXPECT_EQ(sim.Frames().size(), after);
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(LinkOpening, WriteLockRefusesAndSendsNothing) {
+  LoadDevice(sim, 1);
+  SetUpHome({{1, 1}});
+  PickProfile("Site");
+  ASSERT_EQ(w->WriteLock, 1);
+  ASSERT_EQ(w->IsSuperUser, 0);
+  AtFrame(5, [&] { PostCommand(w->Link, 6, 802, 5); });
+  AtFrame(15, [&] { w->ClosePortClick(); });
+  ClickOpen();
+  const auto frames = Frames();
+  EXPECT_EQ(std::count(frames.begin(), frames.end(), QString("01 06 03 21 00 05 19 87")), 0);
+  for (const QString& f : frames) EXPECT_FALSE(f.startsWith("01 06")) << f.toStdString();
+  EXPECT_EQ(dialogs.messages, QStringList{"Lock: Permission denied"});
+  EXPECT_EQ(w->StatusText(8), "Ind+ 1% , Lock");
+  EXPECT_EQ(sim.Holding(1, 802), 0);
+}
+
+TEST_F(LinkOpening, BroadcastWritesEveryListedInverterAndReturns) {
+  LoadDevice(sim, 1);
+  LoadDevice(sim, 2);
+  SetUpHome({{1, 1}, {2, 2}});
+  PickProfile("SuperUser");
+  ASSERT_EQ(w->InverterList.Count, 2);
+  w->Ctl<QRadioButton>("Radio_CmdBroadcast")->setChecked(true);
+  AtFrame(5, [&] { PostCommand(w->Link, 6, 802, 5); });
+  AtFrame(12, [&] { w->ClosePortClick(); });
+  ClickOpen();
+
+  const auto frames = Frames();
+  ASSERT_GE(frames.size(), 12u);
+  EXPECT_EQ(frames[5], "01 06 03 21 00 05 19 87");
+  EXPECT_EQ(frames[6], Rtu({2, 6, 0x03, 0x21, 0, 5}));
+  // The next pass talks to the current inverter again, at its own speed.
+  EXPECT_EQ(frames[7], Rtu({1, 3, 0x03, 0x21, 0, 1}));
+  EXPECT_EQ(w->Link.SlaveId, 1);
+  EXPECT_EQ(w->StatusText(1), "9600");
+  EXPECT_EQ(sim.Holding(1, 802), 5);
+  EXPECT_EQ(sim.Holding(2, 802), 5);
+}
+
+TEST_F(LinkOpening, ProfileChangeWhilePollingRestartsTheLoop) {
+  LoadDevice(sim, 1);
+  SetUpHome({{1, 1}});
+  PickProfile("SuperUser");
+  bool changedAtOnce = false;
+  // From inside the first request's wait: no second loop runs in here.
+  AtFrame(1, [&] {
+    const size_t before = sim.Frames().size();
+    PickProfile("Site");
+    changedAtOnce = sim.Frames().size() == before && w->Link.Port.IsOpen();
+  });
+  AtFrame(12, [&] { w->ClosePortClick(); });
+  ClickOpen();
+  EXPECT_TRUE(changedAtOnce);
+  EXPECT_EQ(w->IsSuperUser, 0);
+  EXPECT_EQ(w->StatusText(8), "Ind+ 1% , Lock");  // passes ran on for the new profile
+  EXPECT_EQ(w->Link.NoReplyCount, 0);
+  EXPECT_EQ(w->Link.CrcErrors, 0);
+  EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+  EXPECT_FALSE(w->Link.Port.IsOpen());
+  EXPECT_EQ(w->StatusText(4), "COM Close");
 }
