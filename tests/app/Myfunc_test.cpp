@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 
+#include "support/ScopedTimeZone.h"
+
 namespace {
 
 // ---- Converters ----------------------------------------------------------
@@ -318,28 +320,6 @@ TEST(SplitToWebReqStr, LongTokensAreKeptWhole) {
 
 // ---- Time and date texts -------------------------------------------------
 
-// Sets TZ for one test and puts the old value back.
-class TimeZone {
- public:
-  explicit TimeZone(const char* tz) {
-    const char* old = std::getenv("TZ");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~TimeZone() {
-    if (had_)
-      setenv("TZ", old_.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
-};
 
 // The register bytes of a second count: c, d the high half, a, b the low half.
 QString RegisterTime(std::uint32_t s, int layout) {
@@ -349,7 +329,7 @@ QString RegisterTime(std::uint32_t s, int layout) {
 
 TEST(FormatRegisterTime, UtcWhateverTheLocalZone) {
   for (const char* tz : {"UTC0", "JST-9", "EST5EDT,M3.2.0,M11.1.0"}) {
-    TimeZone zone(tz);
+    ScopedTimeZone zone(tz);
     ExpectAll({
         {RegisterTime(1561451467u, 0), "2019/06/25 08:31:07"},
         {RegisterTime(1561451467u, 1), "2019/06/25"},
@@ -372,7 +352,7 @@ TEST(FormatRegisterTime, UtcWhateverTheLocalZone) {
 
 TEST(FormatLocalDate, LocalCalendarDate) {
   {
-    TimeZone zone("JST-9");
+    ScopedTimeZone zone("JST-9");
     EXPECT_EQ(FormatLocalDate(1561451467, 0), "2019/06/25");
     EXPECT_EQ(FormatLocalDate(1561451467, -86400), "2019/06/24");
     EXPECT_EQ(FormatLocalDate(1561451467, -172800), "2019/06/23");
@@ -381,14 +361,14 @@ TEST(FormatLocalDate, LocalCalendarDate) {
     EXPECT_EQ(FormatLocalDate(midnight, -1), "2019/06/24");
   }
   {
-    TimeZone zone("EST5EDT,M3.2.0,M11.1.0");
+    ScopedTimeZone zone("EST5EDT,M3.2.0,M11.1.0");
     EXPECT_EQ(FormatLocalDate(1561428000, 0), "2019/06/24");  // 02:00 UTC is 22:00 the day before
     EXPECT_EQ(FormatLocalDate(1561428000, 4 * 3600), "2019/06/25");
   }
 }
 
 TEST(FormatLocalDate, UnsetClockOrNoDateGivesEmptyText) {
-  TimeZone zone("JST-9");
+  ScopedTimeZone zone("JST-9");
   EXPECT_EQ(FormatLocalDate(0, 0), "");
   EXPECT_EQ(FormatLocalDate(0, -86400), "");
   EXPECT_EQ(FormatLocalDate(100, -86400), "");          // before 1970

@@ -16,32 +16,16 @@
 #include "support/FakeLinkUi.h"
 #include "support/NetFixture.h"
 #include "support/PollFixture.h"
+#include "support/ScopedTimeZone.h"
 #include "platform/ValueLabel.h"
 
 namespace {
 
-// Sets TZ for one test and puts the previous one back.
-class ZoneGuard {
+// A time zone for one test; the clock source goes back to the real one too.
+class ZoneGuard : public ScopedTimeZone {
  public:
-  explicit ZoneGuard(const char* zone) {
-    const char* old = std::getenv("TZ");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ZoneGuard() {
-    if (had_)
-      setenv("TZ", old_.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-    SetClockSource({});
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
+  using ScopedTimeZone::ScopedTimeZone;
+  ~ZoneGuard() { SetClockSource({}); }
 };
 
 constexpr int64_t kNoon2020 = 1577880000;  // 2020-01-01 12:00:00 UTC
