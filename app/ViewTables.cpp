@@ -9,6 +9,8 @@ extern const PanelControls kVersionTopPanel;
 extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
+extern const PanelControls kStatusPanel;
+extern const PanelControls kConstVoltPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -28,6 +30,8 @@ constexpr const PanelControls* kAll[] = {
     &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
+    &kStatusPanel,
+    &kConstVoltPanel,  // inside kStatusPanel's box
 };
 }  // namespace
 
