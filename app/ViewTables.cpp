@@ -11,6 +11,12 @@ extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
 extern const PanelControls kStatusPanel;
 extern const PanelControls kConstVoltPanel;
+extern const PanelControls kAc1Panel;
+extern const PanelControls kAc2Panel;
+extern const PanelControls kAc3Panel;
+extern const PanelControls kLnStPanel;
+extern const PanelControls kStandAlonePanel;
+extern const PanelControls kTotalPowerPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -32,6 +38,12 @@ constexpr const PanelControls* kAll[] = {
     &kEnergyClonePanel,
     &kStatusPanel,
     &kConstVoltPanel,  // inside kStatusPanel's box
+    &kAc1Panel,
+    &kAc2Panel,
+    &kAc3Panel,
+    &kLnStPanel,
+    &kStandAlonePanel,
+    &kTotalPowerPanel,
 };
 }  // namespace
 
