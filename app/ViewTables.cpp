@@ -9,6 +9,14 @@ extern const PanelControls kVersionTopPanel;
 extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
+extern const PanelControls kStatusPanel;
+extern const PanelControls kConstVoltPanel;
+extern const PanelControls kAc1Panel;
+extern const PanelControls kAc2Panel;
+extern const PanelControls kAc3Panel;
+extern const PanelControls kLnStPanel;
+extern const PanelControls kStandAlonePanel;
+extern const PanelControls kTotalPowerPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -28,6 +36,14 @@ constexpr const PanelControls* kAll[] = {
     &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
+    &kStatusPanel,
+    &kConstVoltPanel,  // inside kStatusPanel's box
+    &kAc1Panel,
+    &kAc2Panel,
+    &kAc3Panel,
+    &kLnStPanel,
+    &kStandAlonePanel,
+    &kTotalPowerPanel,
 };
 }  // namespace
 

@@ -15,6 +15,8 @@
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
+#include "monitor/AcView.h"
+#include "monitor/StatusView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -40,10 +42,24 @@ constexpr ControlDecl kSendCommandRows[] = {
     {Kind::Radio, "Radio_CmdBroadcast", 0, 22, 100, 20, "Broadcast"},
 };
 
+// The AC layouts: one block for all phases (0, 1), each phase with its
+// second readings (2), or the first phase alone (3).
+bool AcBlockLayout(const TForm_Main& f) { return f.ShowAcMode == 0 || f.ShowAcMode == 1; }
+bool AcPhasesLayout(const TForm_Main& f) { return f.ShowAcMode == 2; }
+bool AcFirstPhaseLayout(const TForm_Main& f) { return f.ShowAcMode == 3; }
+
 // One pass, in order. Later views add their rows at their places; the AC
 // rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
+    {5, PollAC, AcBlockLayout},
+    {6, PollAC1, AcPhasesLayout},
+    {7, PollAC2, AcPhasesLayout},
+    {8, PollAC3, AcPhasesLayout},
+    {9, PollAC1, AcFirstPhaseLayout},
+    {10, PollLNST},
+    {44, PollStatus},
+    {59, PollStandAlone3P},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
+#include <typeinfo>
 
 #include "app/ControlTable.h"
 #include "app/Language.h"
@@ -78,6 +79,18 @@ QString Caption(TForm_Main& w, const char* name) {
   if (auto* b = qobject_cast<QAbstractButton*>(c)) return b->text();
   ADD_FAILURE() << name;
   return {};
+}
+
+// Marked plain labels and radio buttons of the whole window with this
+// caption: the views' own captions miss an empty table too.
+int MarkedWithCaption(TForm_Main& w, const QString& caption) {
+  int n = 0;
+  for (QWidget* c : w.findChildren<QWidget*>()) {
+    if (c->property("Tag").toInt() != 1) continue;
+    if (typeid(*c) == typeid(ValueLabel) && static_cast<QLabel*>(c)->text() == caption) ++n;
+    if (typeid(*c) == typeid(QRadioButton) && static_cast<QAbstractButton*>(c)->text() == caption) ++n;
+  }
+  return n;
 }
 
 QStringList LogLines(TForm_Main& w) {
@@ -181,8 +194,10 @@ TEST_F(Language, MarkedCaptionsTakeTheLanguageColumn) {
       EXPECT_EQ(Caption(*w, e.name), language == 1 ? e.german : e.french) << e.name << " language " << language;
 
     const QStringList log = LogLines(*w);
-    for (const char* miss : {"grid code Search Error", "Grid code  Search Error", "Countdown Search Error"})
-      EXPECT_EQ(log.count(miss), 1) << miss;
+    for (const char* miss : {"grid code", "Grid code ", "Countdown"}) {
+      EXPECT_EQ(log.count(QString(miss) + " Search Error"), MarkedWithCaption(*w, miss)) << miss;
+      EXPECT_GE(log.count(QString(miss) + " Search Error"), 1) << miss;
+    }
     for (const QString& line : log) {
       EXPECT_TRUE(line.endsWith(" Search Error")) << line.toStdString();
       for (const char* hit : {"Voltage", "Power", "Trip", "Frequency", "Relay", "Single"})
@@ -241,7 +256,8 @@ TEST_F(Language, EmptyTableMakesEveryMarkedControlAMiss) {
     for (int i = 0; i < kMarked; ++i) {
       const QString caption = Caption(*w, kRows[i].name);
       EXPECT_EQ(caption, QString::fromUtf8(kRows[i].caption));
-      EXPECT_EQ(log.count(caption + " Search Error"), 1) << kRows[i].name;
+      EXPECT_EQ(log.count(caption + " Search Error"), MarkedWithCaption(*w, caption)) << kRows[i].name;
+      EXPECT_GE(log.count(caption + " Search Error"), 1) << kRows[i].name;
     }
     EXPECT_EQ(w->Ctl<QTableWidget>("Grid_MultiLang")->rowCount(), 1);  // the header row only
   }

@@ -261,8 +261,11 @@ TEST_F(Profiles, SwitchingProfilesNeverSavesThePageOnScreen) {
 TEST_F(Profiles, ProfileOptionsRearrangeTheirControls) {
   // Controls that the settings views declare; built here the way views do.
   auto* status = w.Panel("Group_Status");
-  auto* constVolt = new QWidget(status);
-  constVolt->setObjectName("Group_ConstVolt");
+  QWidget* constVolt = w.Control("Group_ConstVolt");
+  if (!constVolt) {
+    constVolt = new QWidget(status);
+    constVolt->setObjectName("Group_ConstVolt");
+  }
   auto* lang = new QWidget(w.Panel("Group_Country"));
   lang->setObjectName("Combo_LanguageSelect");
   auto* factory = new QWidget(w.Panel("Group_Factory"));
