@@ -9,6 +9,10 @@ extern const PanelControls kVersionTopPanel;
 extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
+extern const PanelControls kAdcPanel;
+extern const PanelControls kVbusPanel;
+extern const PanelControls kTotalBusPanel;
+extern const PanelControls kOutputPowerPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -28,6 +32,10 @@ constexpr const PanelControls* kAll[] = {
     &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
+    &kAdcPanel,
+    &kVbusPanel,
+    &kTotalBusPanel,
+    &kOutputPowerPanel,
 };
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
+#include "monitor/AdcBusView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -44,6 +45,10 @@ constexpr ControlDecl kSendCommandRows[] = {
 // rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
+    {4, PollOutputPower},
+    {13, PollADC},
+    {14, PollVbus},
+    {15, PollTotalBus},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
