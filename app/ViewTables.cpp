@@ -13,6 +13,10 @@ extern const PanelControls kAdcPanel;
 extern const PanelControls kVbusPanel;
 extern const PanelControls kTotalBusPanel;
 extern const PanelControls kOutputPowerPanel;
+extern const PanelControls kTemper1Panel;
+extern const PanelControls kTemper2Panel;
+extern const PanelControls kMaxInputPanel;
+extern const PanelControls kMaxOutputPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -36,6 +40,10 @@ constexpr const PanelControls* kAll[] = {
     &kVbusPanel,
     &kTotalBusPanel,
     &kOutputPowerPanel,
+    &kTemper1Panel,
+    &kTemper2Panel,
+    &kMaxInputPanel,
+    &kMaxOutputPanel,
 };
 }  // namespace
 

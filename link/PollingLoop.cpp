@@ -16,6 +16,7 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/AdcBusView.h"
+#include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -45,10 +46,14 @@ constexpr ControlDecl kSendCommandRows[] = {
 // rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
+    {2, PollTemper1},
+    {3, PollTemper2},
     {4, PollOutputPower},
     {13, PollADC},
     {14, PollVbus},
     {15, PollTotalBus},
+    {64, PollMaxOutputValue},
+    {65, PollMaxInputValue},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
