@@ -17,6 +17,10 @@ extern const PanelControls kTemper1Panel;
 extern const PanelControls kTemper2Panel;
 extern const PanelControls kMaxInputPanel;
 extern const PanelControls kMaxOutputPanel;
+extern const PanelControls kBTModule1Panel;
+extern const PanelControls kBTModule2Panel;
+extern const PanelControls kWarnEventPanel;
+extern const PanelControls kTestValuePanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -44,6 +48,10 @@ constexpr const PanelControls* kAll[] = {
     &kTemper2Panel,
     &kMaxInputPanel,
     &kMaxOutputPanel,
+    &kBTModule1Panel,
+    &kBTModule2Panel,
+    &kWarnEventPanel,
+    &kTestValuePanel,
 };
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/AdcBusView.h"
+#include "monitor/BatteryWarnView.h"
 #include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -52,6 +53,10 @@ constexpr PollRow kPollOrder[] = {
     {13, PollADC},
     {14, PollVbus},
     {15, PollTotalBus},
+    {17, PollTestValue},
+    {20, PollWarnEvent},
+    {55, PollBTModule1},
+    {56, PollBTModule2},
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
 };
