@@ -17,6 +17,18 @@ extern const PanelControls kAc3Panel;
 extern const PanelControls kLnStPanel;
 extern const PanelControls kStandAlonePanel;
 extern const PanelControls kTotalPowerPanel;
+extern const PanelControls kAdcPanel;
+extern const PanelControls kVbusPanel;
+extern const PanelControls kTotalBusPanel;
+extern const PanelControls kOutputPowerPanel;
+extern const PanelControls kTemper1Panel;
+extern const PanelControls kTemper2Panel;
+extern const PanelControls kMaxInputPanel;
+extern const PanelControls kMaxOutputPanel;
+extern const PanelControls kBTModule1Panel;
+extern const PanelControls kBTModule2Panel;
+extern const PanelControls kWarnEventPanel;
+extern const PanelControls kTestValuePanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -44,6 +56,18 @@ constexpr const PanelControls* kAll[] = {
     &kLnStPanel,
     &kStandAlonePanel,
     &kTotalPowerPanel,
+    &kAdcPanel,
+    &kVbusPanel,
+    &kTotalBusPanel,
+    &kOutputPowerPanel,
+    &kTemper1Panel,
+    &kTemper2Panel,
+    &kMaxInputPanel,
+    &kMaxOutputPanel,
+    &kBTModule1Panel,
+    &kBTModule2Panel,
+    &kWarnEventPanel,
+    &kTestValuePanel,
 };
 }  // namespace
 

@@ -17,6 +17,9 @@
 #include "logs/DataLogActive.h"
 #include "monitor/AcView.h"
 #include "monitor/StatusView.h"
+#include "monitor/AdcBusView.h"
+#include "monitor/BatteryWarnView.h"
+#include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -52,14 +55,26 @@ bool AcFirstPhaseLayout(const TForm_Main& f) { return f.ShowAcMode == 3; }
 // rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
+    {2, PollTemper1},
+    {3, PollTemper2},
+    {4, PollOutputPower},
     {5, PollAC, AcBlockLayout},
     {6, PollAC1, AcPhasesLayout},
     {7, PollAC2, AcPhasesLayout},
     {8, PollAC3, AcPhasesLayout},
     {9, PollAC1, AcFirstPhaseLayout},
     {10, PollLNST},
+    {13, PollADC},
+    {14, PollVbus},
+    {15, PollTotalBus},
+    {17, PollTestValue},
+    {20, PollWarnEvent},
     {44, PollStatus},
+    {55, PollBTModule1},
+    {56, PollBTModule2},
     {59, PollStandAlone3P},
+    {64, PollMaxOutputValue},
+    {65, PollMaxInputValue},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

@@ -124,9 +124,18 @@ std::optional<QByteArray> RtuProtocol::Answer(SimInverter& dev, const QByteArray
       const auto& map = fn == 3 ? s->holding : s->input;
       r.append(static_cast<char>(2 * count));
       for (int i = 0; i < count; ++i) {
-        if (!known(map, first + i)) return ExceptionReply(f, 2);
+        std::optional<uint16_t> paged;
+        if (fn == 4)
+          for (const auto& [selector, byPage] : s->pages) {
+            auto sel = s->holding.find(selector);
+            auto page = byPage.find(sel == s->holding.end() ? 0 : sel->second);
+            if (page == byPage.end()) continue;
+            auto it = page->second.find(first + i);
+            if (it != page->second.end()) paged = it->second;
+          }
+        if (!paged && !known(map, first + i)) return ExceptionReply(f, 2);
         auto it = map.find(first + i);
-        const uint16_t v = it == map.end() ? 0 : it->second;
+        const uint16_t v = paged ? *paged : it == map.end() ? 0 : it->second;
         r.append(static_cast<char>(v >> 8));
         r.append(static_cast<char>(v & 0xFF));
       }
@@ -214,6 +223,11 @@ void SimInverter::SetHoldingBlock(int id, int reg, const std::vector<uint16_t>& 
 void SimInverter::SetInput(int id, int reg, uint16_t value) {
   std::lock_guard lock(mu_);
   slaves_[id].input[reg] = value;
+}
+void SimInverter::SetPagedInput(int id, int selector, int page, int reg, const std::vector<uint16_t>& values) {
+  std::lock_guard lock(mu_);
+  auto& window = slaves_[id].pages[selector][page];
+  for (size_t i = 0; i < values.size(); ++i) window[reg + static_cast<int>(i)] = values[i];
 }
 void SimInverter::SetCoil(int id, int coil, bool on) {
   std::lock_guard lock(mu_);

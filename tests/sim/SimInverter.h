@@ -99,6 +99,10 @@ class SimInverter {
     bool strict = false;  // unknown registers answer exception 2 instead of 0
     int baud = 0;             // pty line: answers only at this speed (0 = at any)
     uint32_t productId = 0;   // what the ID probe reports
+    // Input windows that show one of several pages, chosen by the value last
+    // written to a holding register (the page selector):
+    // selector -> page -> input register -> value.
+    std::map<int, std::map<int, std::map<int, uint16_t>>> pages;
   };
 
   SimInverter();  // a pty line speaking Modbus RTU
@@ -116,6 +120,9 @@ class SimInverter {
   void SetHolding(int id, int reg, uint16_t value);
   void SetHoldingBlock(int id, int reg, const std::vector<uint16_t>& values);
   void SetInput(int id, int reg, uint16_t value);
+  // Input registers from reg on that read as values while the selector
+  // holds page; other pages, and registers outside any page, read as usual.
+  void SetPagedInput(int id, int selector, int page, int reg, const std::vector<uint16_t>& values);
   void SetCoil(int id, int coil, bool on);
   void SetSlaveBaud(int id, int baud);
   void SetProductId(int id, uint32_t productId);
