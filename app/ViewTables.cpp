@@ -17,6 +17,13 @@ extern const PanelControls kAc3Panel;
 extern const PanelControls kLnStPanel;
 extern const PanelControls kStandAlonePanel;
 extern const PanelControls kTotalPowerPanel;
+extern const PanelControls kDc1Panel;
+extern const PanelControls kDc2Panel;
+extern const PanelControls kDc3Panel;
+extern const PanelControls kDc4Panel;
+extern const PanelControls kDc5Panel;
+extern const PanelControls kDc6Panel;
+extern const PanelControls kStringCurrPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -44,6 +51,13 @@ constexpr const PanelControls* kAll[] = {
     &kLnStPanel,
     &kStandAlonePanel,
     &kTotalPowerPanel,
+    &kDc1Panel,
+    &kDc2Panel,
+    &kDc3Panel,
+    &kDc4Panel,
+    &kDc5Panel,
+    &kDc6Panel,
+    &kStringCurrPanel,
 };
 }  // namespace
 

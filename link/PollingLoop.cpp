@@ -16,6 +16,7 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/AcView.h"
+#include "monitor/DcView.h"
 #include "monitor/StatusView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -58,6 +59,8 @@ constexpr PollRow kPollOrder[] = {
     {8, PollAC3, AcPhasesLayout},
     {9, PollAC1, AcFirstPhaseLayout},
     {10, PollLNST},
+    {11, PollDC},
+    {12, PollStringCurr},
     {44, PollStatus},
     {59, PollStandAlone3P},
 };
