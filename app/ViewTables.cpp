@@ -29,6 +29,13 @@ extern const PanelControls kBTModule1Panel;
 extern const PanelControls kBTModule2Panel;
 extern const PanelControls kWarnEventPanel;
 extern const PanelControls kTestValuePanel;
+extern const PanelControls kDc1Panel;
+extern const PanelControls kDc2Panel;
+extern const PanelControls kDc3Panel;
+extern const PanelControls kDc4Panel;
+extern const PanelControls kDc5Panel;
+extern const PanelControls kDc6Panel;
+extern const PanelControls kStringCurrPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -68,6 +75,13 @@ constexpr const PanelControls* kAll[] = {
     &kBTModule2Panel,
     &kWarnEventPanel,
     &kTestValuePanel,
+    &kDc1Panel,
+    &kDc2Panel,
+    &kDc3Panel,
+    &kDc4Panel,
+    &kDc5Panel,
+    &kDc6Panel,
+    &kStringCurrPanel,
 };
 }  // namespace
 

@@ -16,9 +16,10 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/AcView.h"
-#include "monitor/StatusView.h"
 #include "monitor/AdcBusView.h"
 #include "monitor/BatteryWarnView.h"
+#include "monitor/DcView.h"
+#include "monitor/StatusView.h"
 #include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -64,6 +65,8 @@ constexpr PollRow kPollOrder[] = {
     {8, PollAC3, AcPhasesLayout},
     {9, PollAC1, AcFirstPhaseLayout},
     {10, PollLNST},
+    {11, PollDC},
+    {12, PollStringCurr},
     {13, PollADC},
     {14, PollVbus},
     {15, PollTotalBus},
