@@ -6,7 +6,6 @@
 #include "link/PollingLoop.h"
 #include "monitor/AcView.h"
 #include "platform/ValueLabel.h"
-#include "sim/SimPagedWindow.h"
 #include "support/PollFixture.h"
 
 using polltest::LinkedWindow;
@@ -141,11 +140,10 @@ TEST_F(AcView, UnusableRepliesKeepModeCaptionsAndLabels) {
 }
 
 TEST_F(AcView, PhasePagesFillTheirOwnPanelOnly) {
-  auto& window = sim::AddPagedWindow(t.sim, 800, 1056, 16);
   t.ShowPanel("Group_GetAC2");
   w.SignedValues = 1;
-  window.SetPage(1, 1, {0x0001, 2302, 0xFFFF, 0xFF9C, 5001, 0, 2290, 4999});
-  window.SetPage(1, 17, {0x0011, 2311, 0, 0, 0, 0, 2312});
+  t.sim.SetPagedInput(1, 800, 1, 1056, {0x0001, 2302, 0xFFFF, 0xFF9C, 5001, 0, 2290, 4999});
+  t.sim.SetPagedInput(1, 800, 17, 1056, {0x0011, 2311, 0, 0, 0, 0, 2312});
   ASSERT_EQ(PollAC2(&w.Link, 0), 0);
 
   EXPECT_EQ(t.Frames(), (std::vector<QString>{
@@ -167,15 +165,14 @@ TEST_F(AcView, PhasePagesFillTheirOwnPanelOnly) {
 }
 
 TEST_F(AcView, PageEchoMustMatchThePageSelected) {
-  auto& window = sim::AddPagedWindow(t.sim, 800, 1056, 16);
   t.ShowPanel("Group_GetAC2");
   t.ShowPanel("Group_GetAC3");
   // Phase S: a first page whose echo's low byte is 0, not 1.
-  window.SetPage(1, 1, {0x0100, 2302, 100, 100, 5000, 0, 2290, 4999});
-  window.SetPage(1, 17, {0x0011, 2311, 0, 0, 0, 0, 2312});
+  t.sim.SetPagedInput(1, 800, 1, 1056, {0x0100, 2302, 100, 100, 5000, 0, 2290, 4999});
+  t.sim.SetPagedInput(1, 800, 17, 1056, {0x0011, 2311, 0, 0, 0, 0, 2312});
   // Phase T: the first page right, the second echoing another page.
-  window.SetPage(1, 2, {0x0002, 2303, 100, 100, 5000, 0, 2290, 4999});
-  window.SetPage(1, 18, {0x0012 + 1, 2321, 0, 0, 0, 0, 2322});
+  t.sim.SetPagedInput(1, 800, 2, 1056, {0x0002, 2303, 100, 100, 5000, 0, 2290, 4999});
+  t.sim.SetPagedInput(1, 800, 18, 1056, {0x0012 + 1, 2321, 0, 0, 0, 0, 2322});
   ASSERT_EQ(PollAC2(&w.Link, 0), 0);
   ASSERT_EQ(PollAC3(&w.Link, 0), 0);
 
