@@ -21,6 +21,8 @@ extern const PanelControls kBTModule1Panel;
 extern const PanelControls kBTModule2Panel;
 extern const PanelControls kWarnEventPanel;
 extern const PanelControls kTestValuePanel;
+extern const PanelControls kErrorEventPanel;
+extern const PanelControls kErrorCodesPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -52,6 +54,8 @@ constexpr const PanelControls* kAll[] = {
     &kBTModule2Panel,
     &kWarnEventPanel,
     &kTestValuePanel,
+    &kErrorEventPanel,
+    &kErrorCodesPanel,
 };
 }  // namespace
 

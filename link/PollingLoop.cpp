@@ -17,6 +17,7 @@
 #include "logs/DataLogActive.h"
 #include "monitor/AdcBusView.h"
 #include "monitor/BatteryWarnView.h"
+#include "monitor/EventView.h"
 #include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -55,10 +56,12 @@ constexpr PollRow kPollOrder[] = {
     {15, PollTotalBus},
     {17, PollTestValue},
     {20, PollWarnEvent},
+    {22, PollErrorEvent},
     {55, PollBTModule1},
     {56, PollBTModule2},
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
+    {75, PollErrorCodes},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
