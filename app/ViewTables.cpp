@@ -36,6 +36,8 @@ extern const PanelControls kDc4Panel;
 extern const PanelControls kDc5Panel;
 extern const PanelControls kDc6Panel;
 extern const PanelControls kStringCurrPanel;
+extern const PanelControls kErrorEventPanel;
+extern const PanelControls kErrorCodesPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -82,6 +84,8 @@ constexpr const PanelControls* kAll[] = {
     &kDc5Panel,
     &kDc6Panel,
     &kStringCurrPanel,
+    &kErrorEventPanel,
+    &kErrorCodesPanel,
 };
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include "monitor/AdcBusView.h"
 #include "monitor/BatteryWarnView.h"
 #include "monitor/DcView.h"
+#include "monitor/EventView.h"
 #include "monitor/StatusView.h"
 #include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
@@ -72,12 +73,14 @@ constexpr PollRow kPollOrder[] = {
     {15, PollTotalBus},
     {17, PollTestValue},
     {20, PollWarnEvent},
+    {22, PollErrorEvent},
     {44, PollStatus},
     {55, PollBTModule1},
     {56, PollBTModule2},
     {59, PollStandAlone3P},
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
+    {75, PollErrorCodes},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

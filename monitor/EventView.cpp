@@ -1,0 +1,277 @@
+#include "monitor/EventView.h"
+
+#include "app/ControlTable.h"
+#include "app/Myfunc.h"
+#include "app/SharedTables.h"
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "monitor/PollFrame.h"
+#include "platform/ValueLabel.h"
+
+namespace {
+
+// Group_ErrorEvent: rows 00. to 29., each with its time and its event text.
+constexpr ControlDecl kErrorEventRows[] = {
+    {Kind::Label, "Label_EventTimeTitle", 40, 24, 150, 18, "Time", 1},
+    {Kind::Label, "Label_EventCodeTitle", 195, 24, 315, 18, "Code", 1},
+    {Kind::Label, "Label_EventNo0", 8, 44, 30, 18, "00.", 0},
+    {Kind::Label, "Label_EventTime0", 40, 44, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event0", 195, 44, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo1", 8, 64, 30, 18, "01.", 0},
+    {Kind::Label, "Label_EventTime1", 40, 64, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event1", 195, 64, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo2", 8, 84, 30, 18, "02.", 0},
+    {Kind::Label, "Label_EventTime2", 40, 84, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event2", 195, 84, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo3", 8, 104, 30, 18, "03.", 0},
+    {Kind::Label, "Label_EventTime3", 40, 104, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event3", 195, 104, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo4", 8, 124, 30, 18, "04.", 0},
+    {Kind::Label, "Label_EventTime4", 40, 124, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event4", 195, 124, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo5", 8, 144, 30, 18, "05.", 0},
+    {Kind::Label, "Label_EventTime5", 40, 144, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event5", 195, 144, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo6", 8, 164, 30, 18, "06.", 0},
+    {Kind::Label, "Label_EventTime6", 40, 164, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event6", 195, 164, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo7", 8, 184, 30, 18, "07.", 0},
+    {Kind::Label, "Label_EventTime7", 40, 184, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event7", 195, 184, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo8", 8, 204, 30, 18, "08.", 0},
+    {Kind::Label, "Label_EventTime8", 40, 204, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event8", 195, 204, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo9", 8, 224, 30, 18, "09.", 0},
+    {Kind::Label, "Label_EventTime9", 40, 224, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event9", 195, 224, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo10", 8, 244, 30, 18, "10.", 0},
+    {Kind::Label, "Label_EventTime10", 40, 244, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event10", 195, 244, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo11", 8, 264, 30, 18, "11.", 0},
+    {Kind::Label, "Label_EventTime11", 40, 264, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event11", 195, 264, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo12", 8, 284, 30, 18, "12.", 0},
+    {Kind::Label, "Label_EventTime12", 40, 284, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event12", 195, 284, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo13", 8, 304, 30, 18, "13.", 0},
+    {Kind::Label, "Label_EventTime13", 40, 304, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event13", 195, 304, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo14", 8, 324, 30, 18, "14.", 0},
+    {Kind::Label, "Label_EventTime14", 40, 324, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event14", 195, 324, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo15", 8, 344, 30, 18, "15.", 0},
+    {Kind::Label, "Label_EventTime15", 40, 344, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event15", 195, 344, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo16", 8, 364, 30, 18, "16.", 0},
+    {Kind::Label, "Label_EventTime16", 40, 364, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event16", 195, 364, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo17", 8, 384, 30, 18, "17.", 0},
+    {Kind::Label, "Label_EventTime17", 40, 384, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event17", 195, 384, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo18", 8, 404, 30, 18, "18.", 0},
+    {Kind::Label, "Label_EventTime18", 40, 404, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event18", 195, 404, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo19", 8, 424, 30, 18, "19.", 0},
+    {Kind::Label, "Label_EventTime19", 40, 424, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event19", 195, 424, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo20", 8, 444, 30, 18, "20.", 0},
+    {Kind::Label, "Label_EventTime20", 40, 444, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event20", 195, 444, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo21", 8, 464, 30, 18, "21.", 0},
+    {Kind::Label, "Label_EventTime21", 40, 464, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event21", 195, 464, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo22", 8, 484, 30, 18, "22.", 0},
+    {Kind::Label, "Label_EventTime22", 40, 484, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event22", 195, 484, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo23", 8, 504, 30, 18, "23.", 0},
+    {Kind::Label, "Label_EventTime23", 40, 504, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event23", 195, 504, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo24", 8, 524, 30, 18, "24.", 0},
+    {Kind::Label, "Label_EventTime24", 40, 524, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event24", 195, 524, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo25", 8, 544, 30, 18, "25.", 0},
+    {Kind::Label, "Label_EventTime25", 40, 544, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event25", 195, 544, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo26", 8, 564, 30, 18, "26.", 0},
+    {Kind::Label, "Label_EventTime26", 40, 564, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event26", 195, 564, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo27", 8, 584, 30, 18, "27.", 0},
+    {Kind::Label, "Label_EventTime27", 40, 584, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event27", 195, 584, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo28", 8, 604, 30, 18, "28.", 0},
+    {Kind::Label, "Label_EventTime28", 40, 604, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event28", 195, 604, 315, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EventNo29", 8, 624, 30, 18, "29.", 0},
+    {Kind::Label, "Label_EventTime29", 40, 624, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Event29", 195, 624, 315, 18, "??", 0, kBlue},
+};
+
+// Group_ErrorCodes: two columns of fifteen codes.
+constexpr ControlDecl kErrorCodesRows[] = {
+    {Kind::Label, "Label_Codes_F00Caption", 8, 28, 50, 18, "F-00", 0},
+    {Kind::Label, "Label_Codes_F00", 60, 28, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F01Caption", 8, 52, 50, 18, "F-01", 0},
+    {Kind::Label, "Label_Codes_F01", 60, 52, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F02Caption", 8, 76, 50, 18, "F-02", 0},
+    {Kind::Label, "Label_Codes_F02", 60, 76, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F03Caption", 8, 100, 50, 18, "F-03", 0},
+    {Kind::Label, "Label_Codes_F03", 60, 100, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F06Caption", 8, 124, 50, 18, "F-06", 0},
+    {Kind::Label, "Label_Codes_F06", 60, 124, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F07Caption", 8, 148, 50, 18, "F-07", 0},
+    {Kind::Label, "Label_Codes_F07", 60, 148, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F08Caption", 8, 172, 50, 18, "F-08", 0},
+    {Kind::Label, "Label_Codes_F08", 60, 172, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_F09Caption", 8, 196, 50, 18, "F-09", 0},
+    {Kind::Label, "Label_Codes_F09", 60, 196, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_P11Caption", 8, 220, 50, 18, "P-11", 0},
+    {Kind::Label, "Label_Codes_P11", 60, 220, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E15Caption", 8, 244, 50, 18, "E-15", 0},
+    {Kind::Label, "Label_Codes_E15", 60, 244, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d15Caption", 8, 268, 50, 18, "d-15", 0},
+    {Kind::Label, "Label_Codes_d15", 60, 268, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E16Caption", 8, 292, 50, 18, "E-16", 0},
+    {Kind::Label, "Label_Codes_E16", 60, 292, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d16Caption", 8, 316, 50, 18, "d-16", 0},
+    {Kind::Label, "Label_Codes_d16", 60, 316, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E17Caption", 8, 340, 50, 18, "E-17", 0},
+    {Kind::Label, "Label_Codes_E17", 60, 340, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d17Caption", 8, 364, 50, 18, "d-17", 0},
+    {Kind::Label, "Label_Codes_d17", 60, 364, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E18Caption", 260, 28, 50, 18, "E-18", 0},
+    {Kind::Label, "Label_Codes_E18", 312, 28, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d19Caption", 260, 52, 50, 18, "d-19", 0},
+    {Kind::Label, "Label_Codes_d19", 312, 52, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d20Caption", 260, 76, 50, 18, "d-20", 0},
+    {Kind::Label, "Label_Codes_d20", 312, 76, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E21Caption", 260, 100, 50, 18, "E-21", 0},
+    {Kind::Label, "Label_Codes_E21", 312, 100, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d21Caption", 260, 124, 50, 18, "d-21", 0},
+    {Kind::Label, "Label_Codes_d21", 312, 124, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E22Caption", 260, 148, 50, 18, "E-22", 0},
+    {Kind::Label, "Label_Codes_E22", 312, 148, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d22Caption", 260, 172, 50, 18, "d-22", 0},
+    {Kind::Label, "Label_Codes_d22", 312, 172, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E23Caption", 260, 196, 50, 18, "E-23", 0},
+    {Kind::Label, "Label_Codes_E23", 312, 196, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d23Caption", 260, 220, 50, 18, "d-23", 0},
+    {Kind::Label, "Label_Codes_d23", 312, 220, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E26Caption", 260, 244, 50, 18, "E-26", 0},
+    {Kind::Label, "Label_Codes_E26", 312, 244, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d26Caption", 260, 268, 50, 18, "d-26", 0},
+    {Kind::Label, "Label_Codes_d26", 312, 268, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E27Caption", 260, 292, 50, 18, "E-27", 0},
+    {Kind::Label, "Label_Codes_E27", 312, 292, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d27Caption", 260, 316, 50, 18, "d-27", 0},
+    {Kind::Label, "Label_Codes_d27", 312, 316, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_E28Caption", 260, 340, 50, 18, "E-28", 0},
+    {Kind::Label, "Label_Codes_E28", 312, 340, 180, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Codes_d40Caption", 260, 364, 50, 18, "d-40", 0},
+    {Kind::Label, "Label_Codes_d40", 312, 364, 180, 18, "??", 0, kBlue},
+};
+
+// The error-code labels in the order of the words that fill them.
+constexpr const char* kCodeLabels[30] = {
+    "Label_Codes_F00",
+    "Label_Codes_F01",
+    "Label_Codes_F02",
+    "Label_Codes_F03",
+    "Label_Codes_F06",
+    "Label_Codes_F07",
+    "Label_Codes_F08",
+    "Label_Codes_F09",
+    "Label_Codes_P11",
+    "Label_Codes_E15",
+    "Label_Codes_d15",
+    "Label_Codes_E16",
+    "Label_Codes_d16",
+    "Label_Codes_E17",
+    "Label_Codes_d17",
+    "Label_Codes_E18",
+    "Label_Codes_d19",
+    "Label_Codes_d20",
+    "Label_Codes_E21",
+    "Label_Codes_d21",
+    "Label_Codes_E22",
+    "Label_Codes_d22",
+    "Label_Codes_E23",
+    "Label_Codes_d23",
+    "Label_Codes_E26",
+    "Label_Codes_d26",
+    "Label_Codes_E27",
+    "Label_Codes_d27",
+    "Label_Codes_E28",
+    "Label_Codes_d40",
+};
+
+constexpr uint16_t kEventPageSelector = 801;
+constexpr uint16_t kEventCodeWindow = 1088;
+constexpr uint16_t kEventTimeWindow = 1184;
+constexpr uint16_t kErrorCodeValues = 1152;
+constexpr uint8_t kReadInput = 4;
+constexpr uint8_t kWriteOne = 6;
+
+void SetText(const QString& name, const QString& text) {
+  if (ValueLabel* l = Form_Main->Ctl<ValueLabel>(name)) l->setText(text);
+}
+
+QString Numbered(const char* stem, int n) { return QLatin1String(stem) + QString::number(n); }
+
+constexpr const char* kCosPhiTexts[42] = {
+    "OFF",      "Ind 0.8",  "Ind 0.81", "Ind 0.82", "Ind 0.83", "Ind 0.84", "Ind 0.85", "Ind 0.86", "Ind 0.87",
+    "Ind 0.88", "Ind 0.89", "Ind 0.90", "Ind 0.91", "Ind 0.92", "Ind 0.93", "Ind 0.94", "Ind 0.95", "Ind 0.96",
+    "Ind 0.97", "Ind 0.98", "Ind 0.99", "1.00",     "Cap 0.99", "Cap 0.98", "Cap 0.97", "Cap 0.96", "Cap 0.95",
+    "Cap 0.94", "Cap 0.93", "Cap 0.92", "Cap 0.91", "Cap 0.90", "Cap 0.89", "Cap 0.88", "Cap 0.87", "Cap 0.86",
+    "Cap 0.85", "Cap 0.84", "Cap 0.83", "Cap 0.82", "Cap 0.81", "Cap 0.80",
+};
+
+}  // namespace
+
+extern const PanelControls kErrorEventPanel{"Group_ErrorEvent", kErrorEventRows};
+extern const PanelControls kErrorCodesPanel{"Group_ErrorCodes", kErrorCodesRows};
+
+int PollErrorEvent(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_ErrorEvent", QStringLiteral("Event..."), result)) return result;
+  for (int p = 0; p < 3; ++p) {
+    if (link->Request(kEventPageSelector, static_cast<int16_t>(p), kWriteOne)) return 1;
+    if (link->Request(kEventCodeWindow, 11, kReadInput)) return 1;
+    // A page that does not name itself is skipped whole, times included.
+    if (!ReplyUsable(link, kReadInput) || (ReplyWord(link, 0) & 0xFF) != p) continue;
+    for (int k = 1; k <= 10; ++k) {
+      uint16_t code = ReplyWord(link, k);
+      if (code >> 8) code = 0;  // only codes 0..255 have texts
+      SetText(Numbered("Label_Event", 10 * p + k - 1), EventTexts[code]);
+    }
+    if (link->Request(kEventTimeWindow, 20, kReadInput)) return 1;
+    if (!ReplyUsable(link, kReadInput)) continue;
+    for (int i = 0; i < 10; ++i) {
+      const uint16_t low = ReplyWord(link, 2 * i);
+      const uint16_t high = ReplyWord(link, 2 * i + 1);
+      SetText(Numbered("Label_EventTime", 10 * p + i),
+              FormatRegisterTime(low >> 8, low & 0xFF, high >> 8, high & 0xFF, 0));
+    }
+  }
+  return 0;
+}
+
+int PollErrorCodes(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_ErrorCodes", QStringLiteral("Error Codes..."), result)) return result;
+  if (link->Request(kErrorCodeValues, 30, kReadInput)) return 1;
+  if (!ReplyUsable(link, kReadInput)) return 0;
+  for (int k = 0; k < 30; ++k) SetText(QLatin1String(kCodeLabels[k]), QString::number(ReplyWord(link, k)));
+  return 0;
+}
+
+int TestSpecBit(int spec, int value) {
+  int n = 14;
+  while (n >= 0 && !(spec & (1 << n))) --n;
+  if (n < 0) return 0;
+  const bool set = (value >> n) & 1;
+  return (spec & 0x8000) ? set : !set;
+}
+
+QString CosPhiText(unsigned code) {
+  return code < std::size(kCosPhiTexts) ? QLatin1String(kCosPhiTexts[code]) : QStringLiteral("??");
+}
