@@ -9,6 +9,14 @@ extern const PanelControls kVersionTopPanel;
 extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
+extern const PanelControls kTotalPowerPanel;
+extern const PanelControls kDcRelayAccTimesPanel;
+extern const PanelControls kAntiPidPanel;
+extern const PanelControls kFactoryPanel;
+extern const PanelControls kUseForFactoryPanel;
+extern const PanelControls kAcTerminalPanel;
+extern const PanelControls kFanTestPanel;
+extern const PanelControls kVIPGainPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -28,6 +36,14 @@ constexpr const PanelControls* kAll[] = {
     &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
+    &kTotalPowerPanel,
+    &kDcRelayAccTimesPanel,
+    &kAntiPidPanel,
+    &kFactoryPanel,
+    &kUseForFactoryPanel,  // inside Group_Factory
+    &kAcTerminalPanel,
+    &kFanTestPanel,
+    &kVIPGainPanel,
 };
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
+#include "monitor/EngineeringViews.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -44,6 +45,13 @@ constexpr ControlDecl kSendCommandRows[] = {
 // rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
+    {16, PollTotalPower},
+    {18, PollDcRelayAccTimes},
+    {19, PollAntiPid},
+    {25, PollAcTerminal},
+    {38, PollFactory},
+    {39, PollVIPGain},
+    {40, PollFanTest},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
