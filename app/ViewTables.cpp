@@ -17,6 +17,9 @@ extern const PanelControls kUseForFactoryPanel;
 extern const PanelControls kAcTerminalPanel;
 extern const PanelControls kFanTestPanel;
 extern const PanelControls kVIPGainPanel;
+extern const PanelControls kInvTimePanel;
+extern const PanelControls kDailyEnergyPanel;
+extern const PanelControls kMonthlyEnergyPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -44,6 +47,9 @@ constexpr const PanelControls* kAll[] = {
     &kAcTerminalPanel,
     &kFanTestPanel,
     &kVIPGainPanel,
+    &kInvTimePanel,
+    &kDailyEnergyPanel,
+    &kMonthlyEnergyPanel,
 };
 }  // namespace
 

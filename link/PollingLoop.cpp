@@ -15,7 +15,10 @@
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
+#include "monitor/DailyEnergyView.h"
 #include "monitor/EngineeringViews.h"
+#include "monitor/InvTimeView.h"
+#include "monitor/MonthlyEnergyView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -52,6 +55,9 @@ constexpr PollRow kPollOrder[] = {
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},
+    {66, PollInvTime},
+    {68, PollDailyEnergy},
+    {69, PollMonthlyEnergy},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
