@@ -20,6 +20,11 @@ extern const PanelControls kVIPGainPanel;
 extern const PanelControls kInvTimePanel;
 extern const PanelControls kDailyEnergyPanel;
 extern const PanelControls kMonthlyEnergyPanel;
+extern const PanelControls kLoadPower1Panel;
+extern const PanelControls kLoadPower2Panel;
+extern const PanelControls kSubsidyPanel;
+extern const PanelControls kBTCtrlPanel;
+extern const PanelControls kBTInfoPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -50,6 +55,11 @@ constexpr const PanelControls* kAll[] = {
     &kInvTimePanel,
     &kDailyEnergyPanel,
     &kMonthlyEnergyPanel,
+    &kLoadPower1Panel,
+    &kLoadPower2Panel,
+    &kSubsidyPanel,
+    &kBTCtrlPanel,
+    &kBTInfoPanel,
 };
 }  // namespace
 

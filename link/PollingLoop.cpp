@@ -18,6 +18,7 @@
 #include "monitor/DailyEnergyView.h"
 #include "monitor/EngineeringViews.h"
 #include "monitor/InvTimeView.h"
+#include "monitor/LoadBatteryViews.h"
 #include "monitor/MonthlyEnergyView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -55,6 +56,11 @@ constexpr PollRow kPollOrder[] = {
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},
+    {52, PollBTInfo},
+    {53, PollBTCTRL},
+    {54, PollSubsidy},
+    {57, PollLoadPower1},
+    {58, PollLoadPower2},
     {66, PollInvTime},
     {68, PollDailyEnergy},
     {69, PollMonthlyEnergy},
