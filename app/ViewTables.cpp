@@ -38,6 +38,21 @@ extern const PanelControls kDc6Panel;
 extern const PanelControls kStringCurrPanel;
 extern const PanelControls kErrorEventPanel;
 extern const PanelControls kErrorCodesPanel;
+extern const PanelControls kDcRelayAccTimesPanel;
+extern const PanelControls kAntiPidPanel;
+extern const PanelControls kFactoryPanel;
+extern const PanelControls kUseForFactoryPanel;
+extern const PanelControls kAcTerminalPanel;
+extern const PanelControls kFanTestPanel;
+extern const PanelControls kVIPGainPanel;
+extern const PanelControls kInvTimePanel;
+extern const PanelControls kDailyEnergyPanel;
+extern const PanelControls kMonthlyEnergyPanel;
+extern const PanelControls kLoadPower1Panel;
+extern const PanelControls kLoadPower2Panel;
+extern const PanelControls kSubsidyPanel;
+extern const PanelControls kBTCtrlPanel;
+extern const PanelControls kBTInfoPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -86,6 +101,21 @@ constexpr const PanelControls* kAll[] = {
     &kStringCurrPanel,
     &kErrorEventPanel,
     &kErrorCodesPanel,
+    &kDcRelayAccTimesPanel,
+    &kAntiPidPanel,
+    &kFactoryPanel,
+    &kUseForFactoryPanel,  // inside Group_Factory
+    &kAcTerminalPanel,
+    &kFanTestPanel,
+    &kVIPGainPanel,
+    &kInvTimePanel,
+    &kDailyEnergyPanel,
+    &kMonthlyEnergyPanel,
+    &kLoadPower1Panel,
+    &kLoadPower2Panel,
+    &kSubsidyPanel,
+    &kBTCtrlPanel,
+    &kBTInfoPanel,
 };
 }  // namespace
 

@@ -18,8 +18,13 @@
 #include "monitor/AcView.h"
 #include "monitor/AdcBusView.h"
 #include "monitor/BatteryWarnView.h"
+#include "monitor/DailyEnergyView.h"
 #include "monitor/DcView.h"
+#include "monitor/EngineeringViews.h"
 #include "monitor/EventView.h"
+#include "monitor/InvTimeView.h"
+#include "monitor/LoadBatteryViews.h"
+#include "monitor/MonthlyEnergyView.h"
 #include "monitor/StatusView.h"
 #include "monitor/TemperatureView.h"
 #include "monitor/VersionView.h"
@@ -71,15 +76,30 @@ constexpr PollRow kPollOrder[] = {
     {13, PollADC},
     {14, PollVbus},
     {15, PollTotalBus},
+    {16, PollTotalPower},
     {17, PollTestValue},
+    {18, PollDcRelayAccTimes},
+    {19, PollAntiPid},
     {20, PollWarnEvent},
     {22, PollErrorEvent},
+    {25, PollAcTerminal},
+    {38, PollFactory},
+    {39, PollVIPGain},
+    {40, PollFanTest},
     {44, PollStatus},
+    {52, PollBTInfo},
+    {53, PollBTCTRL},
+    {54, PollSubsidy},
     {55, PollBTModule1},
     {56, PollBTModule2},
+    {57, PollLoadPower1},
+    {58, PollLoadPower2},
     {59, PollStandAlone3P},
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
+    {66, PollInvTime},
+    {68, PollDailyEnergy},
+    {69, PollMonthlyEnergy},
     {75, PollErrorCodes},
 };
 

@@ -268,9 +268,9 @@ TEST_F(Profiles, ProfileOptionsRearrangeTheirControls) {
   }
   auto* lang = new QWidget(w.Panel("Group_Country"));
   lang->setObjectName("Combo_LanguageSelect");
-  auto* factory = new QWidget(w.Panel("Group_Factory"));
-  factory->setObjectName("Group_UseForFactory");
-  for (QWidget* c : {constVolt, lang, factory}) w.RegisterControl(c);
+  for (QWidget* c : {constVolt, lang}) w.RegisterControl(c);
+  QWidget* factory = w.Control("Group_UseForFactory");  // the factory view's repair box
+  ASSERT_TRUE(factory);
 
   Pick("SuperUser");  // ConstVlot show=5, Language Select=1, VacProtect set=2
   EXPECT_FALSE(constVolt->isHidden());

@@ -1,0 +1,87 @@
+#include "monitor/DailyEnergyView.h"
+
+#include "app/ControlTable.h"
+#include "app/Myfunc.h"
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "monitor/PollFrame.h"
+#include "platform/ValueLabel.h"
+
+namespace {
+
+// Group_DailyEnergy: days 0-15 left, 16-31 right, newest at the top.
+constexpr ControlDecl kDailyEnergyRows[] = {
+    {Kind::Label, "Label_EnergyDay0", 8, 28, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay1", 8, 50, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay2", 8, 72, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay3", 8, 94, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay4", 8, 116, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay5", 8, 138, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay6", 8, 160, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay7", 8, 182, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay8", 8, 204, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay9", 8, 226, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay10", 8, 248, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay11", 8, 270, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay12", 8, 292, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay13", 8, 314, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay14", 8, 336, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay15", 8, 358, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay16", 262, 28, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay17", 262, 50, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay18", 262, 72, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay19", 262, 94, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay20", 262, 116, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay21", 262, 138, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay22", 262, 160, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay23", 262, 182, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay24", 262, 204, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay25", 262, 226, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay26", 262, 248, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay27", 262, 270, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay28", 262, 292, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay29", 262, 314, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay30", 262, 336, 250, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_EnergyDay31", 262, 358, 250, 18, "??", 0, kBlue},
+};
+
+constexpr uint8_t kReadHolding = 3;
+constexpr uint8_t kReadInput = 4;
+constexpr int kDaySeconds = 86400;
+
+// Sixteen days of one energy reply, each stored low word first.
+void ShowDays(const Modbus* link, int firstDay, int clock) {
+  for (int i = 0; i < 16; ++i) {
+    const int day = firstDay + i;
+    const uint32_t raw = ReplyWord(link, 2 * i) | static_cast<uint32_t>(ReplyWord(link, 2 * i + 1)) << 16;
+    // A product beyond 32 bits wraps, as the device's own counters do.
+    const auto wh = static_cast<int32_t>(raw * static_cast<uint32_t>(Form_Main->EnergyMul));
+    const QString name = QStringLiteral("Label_EnergyDay") + QString::number(day);
+    if (auto* l = Form_Main->Ctl<ValueLabel>(name))
+      l->setText((clock > 0 ? FormatLocalDate(clock, -day * kDaySeconds) : QString()) + QStringLiteral(":  ") +
+                 FormatMilli(static_cast<float>(wh)) + QStringLiteral(" KWh"));
+  }
+}
+
+}  // namespace
+
+extern const PanelControls kDailyEnergyPanel{"Group_DailyEnergy", kDailyEnergyRows};
+
+int PollDailyEnergy(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_DailyEnergy", QStringLiteral("Daily Energy..."), result)) return result;
+
+  // Without a clock reply in this pass, or with a count past 2038 that reads
+  // negative, the days carry no date rather than a stale or wrapped one.
+  int clock = 0;
+  if (link->Request(784, 2, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding))
+    clock = static_cast<int32_t>(static_cast<uint32_t>(ReplyWord(link, 0)) << 16 | ReplyWord(link, 1));
+
+  if (link->Request(2048, 32, kReadInput)) return 1;
+  if (ReplyUsable(link, kReadInput)) ShowDays(link, 0, clock);
+
+  if (link->Request(2080, 32, kReadInput)) return 1;
+  if (ReplyUsable(link, kReadInput)) ShowDays(link, 16, clock);
+  return 0;
+}

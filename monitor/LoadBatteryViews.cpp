@@ -1,0 +1,292 @@
+#include "monitor/LoadBatteryViews.h"
+
+#include "app/ControlTable.h"
+#include "app/Myfunc.h"
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "monitor/PollFrame.h"
+#include "platform/ValueLabel.h"
+
+namespace {
+
+// Group_LoadPower1 and Group_LoadPower2: one row per quantity; no item fills PF.
+constexpr ControlDecl kLoadPower1Rows[] = {
+    {Kind::Label, "Label_Vload1Caption", 8, 30, 110, 16, "Voltage", 1},
+    {Kind::Label, "Label_Vload1", 130, 30, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Iload1Caption", 8, 60, 110, 16, "Current", 1},
+    {Kind::Label, "Label_Iload1", 130, 60, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Pload1Caption", 8, 90, 110, 16, "Power", 1},
+    {Kind::Label, "Label_Pload1", 130, 90, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Fload1Caption", 8, 120, 110, 16, "Frequency", 1},
+    {Kind::Label, "Label_Fload1", 130, 120, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_PFload1Caption", 8, 150, 110, 16, "PF", 1},
+    {Kind::Label, "Label_PFload1", 130, 150, 110, 18, "??", 0, kBlue},
+};
+constexpr ControlDecl kLoadPower2Rows[] = {
+    {Kind::Label, "Label_Vload2Caption", 8, 30, 110, 16, "Voltage", 1},
+    {Kind::Label, "Label_Vload2", 130, 30, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Iload2Caption", 8, 60, 110, 16, "Current", 1},
+    {Kind::Label, "Label_Iload2", 130, 60, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Pload2Caption", 8, 90, 110, 16, "Power", 1},
+    {Kind::Label, "Label_Pload2", 130, 90, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Fload2Caption", 8, 120, 110, 16, "Frequency", 1},
+    {Kind::Label, "Label_Fload2", 130, 120, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_PFload2Caption", 8, 150, 110, 16, "PF", 1},
+    {Kind::Label, "Label_PFload2", 130, 150, 110, 18, "??", 0, kBlue},
+};
+
+// Group_Subsidy: the read-back labels (the editors beside them are the
+// settings side's).
+constexpr ControlDecl kSubsidyRows[] = {
+    {Kind::Label, "Label_Subsidy_ModeCaption", 8, 30, 110, 16, "Mode", 1},
+    {Kind::Label, "Label_Subsidy_Mode", 130, 30, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_PV_CapacityCaption", 8, 62, 110, 16, "PV Capacity", 1},
+    {Kind::Label, "Label_PV_Capacity", 130, 62, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Feedin_PercentCaption", 8, 94, 110, 16, "Feed-in Percent", 1},
+    {Kind::Label, "Label_Feedin_Percent", 130, 94, 110, 18, "??", 0, kBlue},
+};
+
+// Group_BT_CTRL: mode, limits, then the charge and discharge windows.
+constexpr ControlDecl kBTCtrlRows[] = {
+    {Kind::Label, "Label_BT_CtrlModeCaption", 8, 30, 120, 16, "Operation Mode", 1},
+    {Kind::Label, "Label_BT_CtrlMode", 132, 30, 130, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_SOC_LimitCaption", 8, 60, 120, 16, "SOC Limit", 1},
+    {Kind::Label, "Label_SOC_Limit", 132, 60, 130, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Peak_Cut_PowerCaption", 8, 90, 120, 16, "Peak Cut Power", 1},
+    {Kind::Label, "Label_Peak_Cut_Power", 132, 90, 130, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_ChargeBox", 8, 130, 240, 16, "BT Charge", 1},
+    {Kind::Label, "Label_BT_Charge_T1StartCaption", 8, 154, 70, 16, "T1 Start", 1},
+    {Kind::Label, "Label_BT_Charge_T1Start", 84, 154, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_Charge_T1StopCaption", 8, 190, 70, 16, "T1 Stop", 1},
+    {Kind::Label, "Label_BT_Charge_T1Stop", 84, 190, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_Charge_T2StartCaption", 8, 226, 70, 16, "T2 Start", 1},
+    {Kind::Label, "Label_BT_Charge_T2Start", 84, 226, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_Charge_T2StopCaption", 8, 262, 70, 16, "T2 Stop", 1},
+    {Kind::Label, "Label_BT_Charge_T2Stop", 84, 262, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_Charge_T3StartCaption", 8, 298, 70, 16, "T3 Start", 1},
+    {Kind::Label, "Label_BT_Charge_T3Start", 84, 298, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_Charge_T3StopCaption", 8, 334, 70, 16, "T3 Stop", 1},
+    {Kind::Label, "Label_BT_Charge_T3Stop", 84, 334, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_DCHGBox", 264, 130, 240, 16, "BT DCHG", 1},
+    {Kind::Label, "Label_BT_DCHG_T1StartCaption", 264, 154, 70, 16, "T1 Start", 1},
+    {Kind::Label, "Label_BT_DCHG_T1Start", 340, 154, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_DCHG_T1StopCaption", 264, 190, 70, 16, "T1 Stop", 1},
+    {Kind::Label, "Label_BT_DCHG_T1Stop", 340, 190, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_DCHG_T2StartCaption", 264, 226, 70, 16, "T2 Start", 1},
+    {Kind::Label, "Label_BT_DCHG_T2Start", 340, 226, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_DCHG_T2StopCaption", 264, 262, 70, 16, "T2 Stop", 1},
+    {Kind::Label, "Label_BT_DCHG_T2Stop", 340, 262, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_DCHG_T3StartCaption", 264, 298, 70, 16, "T3 Start", 1},
+    {Kind::Label, "Label_BT_DCHG_T3Start", 340, 298, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_DCHG_T3StopCaption", 264, 334, 70, 16, "T3 Stop", 1},
+    {Kind::Label, "Label_BT_DCHG_T3Stop", 340, 334, 70, 18, "??", 0, kBlue},
+};
+
+// Group_BT_Info: one row per battery value.
+constexpr ControlDecl kBTInfoRows[] = {
+    {Kind::Label, "Label_BT_StatusCaption", 8, 26, 110, 16, "BT Status", 1},
+    {Kind::Label, "Label_BT_Status", 130, 26, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_SOCCaption", 8, 43, 110, 16, "BT SOC", 1},
+    {Kind::Label, "Label_BT_SOC", 130, 43, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_SOHCaption", 8, 60, 110, 16, "BT SOH", 1},
+    {Kind::Label, "Label_BT_SOH", 130, 60, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_EventCaption", 8, 77, 110, 16, "BT Event", 1},
+    {Kind::Label, "Label_BT_Event", 130, 77, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_MaxVoltCaption", 8, 94, 110, 16, "BT MaxVolt", 1},
+    {Kind::Label, "Label_BT_MaxVolt", 130, 94, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_MinVoltCaption", 8, 111, 110, 16, "BT MinVolt", 1},
+    {Kind::Label, "Label_BT_MinVolt", 130, 111, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_MaxTCaption", 8, 128, 110, 16, "BT MaxT", 1},
+    {Kind::Label, "Label_BT_MaxT", 130, 128, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_MinTCaption", 8, 145, 110, 16, "BT MinT", 1},
+    {Kind::Label, "Label_BT_MinT", 130, 145, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_CapacityCaption", 8, 162, 110, 16, "BT Capacity", 1},
+    {Kind::Label, "Label_BT_Capacity", 130, 162, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_ModeCaption", 8, 179, 110, 16, "BT Mode", 1},
+    {Kind::Label, "Label_BT_Mode", 130, 179, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_RealSOCCaption", 8, 196, 110, 16, "BT RealSOC", 1},
+    {Kind::Label, "Label_BT_RealSOC", 130, 196, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_RPRPwrCaption", 8, 213, 110, 16, "BT RPRPwr", 1},
+    {Kind::Label, "Label_BT_RPRPwr", 130, 213, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_VoltageCaption", 8, 230, 110, 16, "BT Voltage", 1},
+    {Kind::Label, "Label_BT_Voltage", 130, 230, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_CurrentCaption", 8, 247, 110, 16, "BT Current", 1},
+    {Kind::Label, "Label_BT_Current", 130, 247, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_PowerCaption", 8, 264, 110, 16, "BT Power", 1},
+    {Kind::Label, "Label_BT_Power", 130, 264, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_MCCLCaption", 8, 281, 110, 16, "BT MCCL", 1},
+    {Kind::Label, "Label_BT_MCCL", 130, 281, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_MDCLCaption", 8, 298, 110, 16, "BT MDCL", 1},
+    {Kind::Label, "Label_BT_MDCL", 130, 298, 110, 18, "??", 0, kBlue},
+};
+
+constexpr uint8_t kReadHolding = 3;
+constexpr uint8_t kReadInput = 4;
+constexpr uint8_t kWriteRegister = 6;
+
+void SetText(const char* name, const QString& text) {
+  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
+}
+
+void SetBlue(const char* name) {
+  if (ValueLabel* l = ViewLabel(name)) l->setFontColor(clBlue);
+}
+
+QString Int(long long v) { return QString::number(v); }
+
+// How one battery word is shown.
+enum class Form { Int, Deci, Centi, Times10, TimesPowerMul };
+
+struct BatteryRow {
+  int word;
+  const char* label;
+  bool isSigned;
+  Form form;
+  const char* unit;
+};
+
+constexpr BatteryRow kBTInfoFirst[] = {
+    {0, "Label_BT_Status", false, Form::Int, ""},        {2, "Label_BT_SOC", false, Form::Deci, " %"},
+    {3, "Label_BT_SOH", false, Form::Int, " %"},         {5, "Label_BT_Event", false, Form::Int, ""},
+    {6, "Label_BT_MaxVolt", false, Form::Int, " mV"},    {8, "Label_BT_MinVolt", false, Form::Int, " mV"},
+    {9, "Label_BT_MaxT", false, Form::Int, " °C"},       {10, "Label_BT_MinT", false, Form::Int, " °C"},
+    {13, "Label_BT_Capacity", false, Form::Deci, " KWh"}, {16, "Label_BT_Mode", false, Form::Int, ""},
+    {18, "Label_BT_RealSOC", false, Form::Deci, " %"},
+};
+constexpr BatteryRow kBTInfoSecond[] = {
+    {0, "Label_BT_RPRPwr", true, Form::Times10, " W"},
+    {1, "Label_BT_Voltage", false, Form::Deci, " V"},
+    {2, "Label_BT_Current", true, Form::Centi, " A"},
+    {3, "Label_BT_Power", true, Form::TimesPowerMul, " W"},
+};
+constexpr BatteryRow kBTInfoThird[] = {
+    {0, "Label_BT_MCCL", true, Form::Deci, " A"},
+    {1, "Label_BT_MDCL", true, Form::Deci, " A"},
+};
+
+// These words are signed or unsigned by the table, never by the device's
+// signed-value convention.
+void ShowBatteryRows(const Modbus* link, std::span<const BatteryRow> rows) {
+  for (const BatteryRow& r : rows) {
+    const uint16_t w = ReplyWord(link, r.word);
+    const int v = r.isSigned ? static_cast<int16_t>(w) : w;
+    QString text;
+    switch (r.form) {
+      case Form::Int: text = Int(v); break;
+      case Form::Deci: text = FormatDeci(static_cast<float>(v)); break;
+      case Form::Centi: text = FormatCenti(static_cast<float>(v)); break;
+      case Form::Times10: text = Int(10LL * v); break;
+      case Form::TimesPowerMul: text = Int(static_cast<long long>(v) * Form_Main->PowerMul); break;
+    }
+    SetText(r.label, text + QString::fromUtf8(r.unit));
+  }
+}
+
+// One battery read; a rejected reply leaves its rows.
+int ReadBatteryRows(Modbus* link, int reg, int count, uint8_t function, std::span<const BatteryRow> rows) {
+  if (link->Request(reg, count, function)) return 1;
+  if (ReplyUsable(link, function)) ShowBatteryRows(link, rows);
+  return 0;
+}
+
+struct LoadOutput {
+  uint16_t page;
+  const char* gate;
+  const char* status;
+  const char *voltage, *current, *power, *frequency;
+};
+constexpr LoadOutput kLoad1{32, "Group_LoadPower1", "Load1...", "Label_Vload1", "Label_Iload1", "Label_Pload1",
+                            "Label_Fload1"};
+constexpr LoadOutput kLoad2{33, "Group_LoadPower2", "Load2...", "Label_Vload2", "Label_Iload2", "Label_Pload2",
+                            "Label_Fload2"};
+
+int PollLoadPower(Modbus* link, uint8_t stop, const LoadOutput& out) {
+  int result;
+  if (!PollPrologue(link, stop, out.gate, QString::fromLatin1(out.status), result)) return result;
+  if (link->Request(800, out.page, kWriteRegister)) return 1;
+  if (link->Request(1056, 5, kReadInput)) return 1;
+  // The window shows whichever page the selector holds: it is this output's
+  // only when the echo matches, and only a reply that passed its checks
+  // carries a trustworthy echo.
+  if (!ReplyUsable(link, kReadInput) || (ReplyWord(link, 0) & 0xFF) != out.page) return 0;
+  SetText(out.voltage, FormatDeci(ReplyWord(link, 1)) + QStringLiteral(" V"));
+  SetText(out.current, FormatCenti(ReplyWord(link, 2)) + QStringLiteral(" A"));
+  SetText(out.power, Int(ReplyWord(link, 3)) + QStringLiteral(" W"));
+  SetText(out.frequency, FormatCenti(ReplyWord(link, 4)) + QStringLiteral(" Hz"));
+  return 0;
+}
+
+QString BatteryModeText(uint16_t code) {
+  static const char* const kTexts[] = {"Standby",         "Selfconsumption", "Peak Cut",
+                                       "Selling First",   "Charge First",    "Discharge First",
+                                       "Without Battery", "Maintenance",     "Standalone"};
+  return code < std::size(kTexts) ? QString::fromLatin1(kTexts[code]) : QString();
+}
+
+}  // namespace
+
+extern const PanelControls kLoadPower1Panel{"Group_LoadPower1", kLoadPower1Rows};
+extern const PanelControls kLoadPower2Panel{"Group_LoadPower2", kLoadPower2Rows};
+extern const PanelControls kSubsidyPanel{"Group_Subsidy", kSubsidyRows};
+extern const PanelControls kBTCtrlPanel{"Group_BT_CTRL", kBTCtrlRows};
+extern const PanelControls kBTInfoPanel{"Group_BT_Info", kBTInfoRows};
+
+int PollLoadPower1(Modbus* link, uint8_t stop) { return PollLoadPower(link, stop, kLoad1); }
+int PollLoadPower2(Modbus* link, uint8_t stop) { return PollLoadPower(link, stop, kLoad2); }
+
+// A label that an editor painted red turns blue only from an accepted reply:
+// a rejected one is no confirmation of the written value.
+int PollSubsidy(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_Subsidy", QStringLiteral("Subsidy..."), result)) return result;
+  if (link->Request(25632, 3, kReadHolding)) return 1;
+  if (!ReplyUsable(link, kReadHolding)) return 0;
+  const uint16_t mode = ReplyWord(link, 0);
+  if (mode <= 1) SetText("Label_Subsidy_Mode", mode == 1 ? QStringLiteral("ON") : QStringLiteral("OFF"));
+  SetText("Label_PV_Capacity", FormatDeci(ReplyWord(link, 1)) + QStringLiteral(" KWh"));
+  SetText("Label_Feedin_Percent", Int(ReplyWord(link, 2)) + QStringLiteral(" %"));
+  for (const char* l : {"Label_Subsidy_Mode", "Label_PV_Capacity", "Label_Feedin_Percent"}) SetBlue(l);
+  return 0;
+}
+
+int PollBTCTRL(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_BT_CTRL", QStringLiteral("BT CTRL..."), result)) return result;
+
+  if (link->Request(25617, 4, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) {
+    SetText("Label_SOC_Limit", Int(ReplyWord(link, 0)) + QStringLiteral(" %"));
+    SetText("Label_Peak_Cut_Power", Int(ReplyWord(link, 3)) + QStringLiteral(" kW"));
+    SetBlue("Label_SOC_Limit");
+    SetBlue("Label_Peak_Cut_Power");
+  }
+
+  if (link->Request(25627, 1, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) {
+    const QString mode = BatteryModeText(ReplyWord(link, 0));
+    if (!mode.isEmpty()) SetText("Label_BT_CtrlMode", mode);
+    SetBlue("Label_BT_CtrlMode");
+  }
+
+  static const char* const kWindows[] = {
+      "Label_BT_Charge_T1Start", "Label_BT_Charge_T1Stop", "Label_BT_Charge_T2Start", "Label_BT_Charge_T2Stop",
+      "Label_BT_Charge_T3Start", "Label_BT_Charge_T3Stop", "Label_BT_DCHG_T1Start",   "Label_BT_DCHG_T1Stop",
+      "Label_BT_DCHG_T2Start",   "Label_BT_DCHG_T2Stop",   "Label_BT_DCHG_T3Start",   "Label_BT_DCHG_T3Stop"};
+  if (link->Request(25635, 12, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) {
+    for (int k = 0; k < 12; ++k) {
+      SetText(kWindows[k], FormatHourMinute(ReplyWord(link, k)));
+      SetBlue(kWindows[k]);
+    }
+  }
+  return 0;
+}
+
+int PollBTInfo(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_BT_Info", QStringLiteral("BT Info..."), result)) return result;
+  if (ReadBatteryRows(link, 1536, 19, kReadInput, kBTInfoFirst)) return 1;
+  if (ReadBatteryRows(link, 1564, 4, kReadInput, kBTInfoSecond)) return 1;
+  if (ReadBatteryRows(link, 25614, 2, kReadHolding, kBTInfoThird)) return 1;
+  return 0;
+}
