@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -166,7 +167,15 @@ TEST_F(PollingLoop, FirmwareHandOverKeepsThePortOpen) {
 
 TEST_F(PollingLoop, HiddenPanelsSendNothing) {
   t.ShowPanel("Group_Version", false);
-  QTimer::singleShot(150, &w, [&] { w.ClosePortClick(); });
+  // Close once a whole pass has run (panel 8 is written after each pass),
+  // however slowly the machine runs; give up after 10 s.
+  QElapsedTimer since;
+  since.start();
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, &w, [&] {
+    if (!w.StatusText(8).isEmpty() || since.elapsed() > 10000) w.ClosePortClick();
+  });
+  closer.start(10);
   EXPECT_EQ(w.RunPollingLoop(), 1);
   EXPECT_TRUE(t.Frames().empty());
   EXPECT_EQ(w.StatusText(8), "Ind+ 1% , Unlock");
