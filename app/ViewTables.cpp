@@ -9,6 +9,12 @@ extern const PanelControls kVersionTopPanel;
 extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
+extern const PanelControls kDeratingRecordsOPVPanel;
+extern const PanelControls kDeratingRecordsVinPanel;
+extern const PanelControls kDeratingRecordsOPVLoPanel;
+extern const PanelControls kDeratingRecordsPMPanel;
+extern const PanelControls kDeratingRecordsPanel;
+extern const PanelControls kFanFailPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -28,6 +34,12 @@ constexpr const PanelControls* kAll[] = {
     &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
+    &kDeratingRecordsOPVPanel,
+    &kDeratingRecordsVinPanel,
+    &kDeratingRecordsOPVLoPanel,
+    &kDeratingRecordsPMPanel,
+    &kDeratingRecordsPanel,
+    &kFanFailPanel,
 };
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
+#include "monitor/DeratingView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -44,6 +45,12 @@ constexpr ControlDecl kSendCommandRows[] = {
 // rows (5 to 9) carry a `runs` test on ShowAcMode.
 constexpr PollRow kPollOrder[] = {
     {1, PollVersion},
+    {41, PollFanFail},
+    {42, PollDeratingRecords},
+    {60, PollDeratingRecordsOPV},
+    {61, PollDeratingRecordsVin},
+    {62, PollDeratingRecordsOPVLo},
+    {63, PollDeratingRecordsPM},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
