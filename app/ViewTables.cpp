@@ -15,6 +15,10 @@ extern const PanelControls kDeratingRecordsOPVLoPanel;
 extern const PanelControls kDeratingRecordsPMPanel;
 extern const PanelControls kDeratingRecordsPanel;
 extern const PanelControls kFanFailPanel;
+extern const PanelControls kPoll01Panel;
+extern const PanelControls kPoll02Panel;
+extern const PanelControls kPoll03Panel;
+extern const PanelControls kPoll04Panel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -40,6 +44,10 @@ constexpr const PanelControls* kAll[] = {
     &kDeratingRecordsPMPanel,
     &kDeratingRecordsPanel,
     &kFanFailPanel,
+    &kPoll01Panel,
+    &kPoll02Panel,
+    &kPoll03Panel,
+    &kPoll04Panel,
 };
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/DeratingView.h"
+#include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -51,6 +52,10 @@ constexpr PollRow kPollOrder[] = {
     {61, PollDeratingRecordsVin},
     {62, PollDeratingRecordsOPVLo},
     {63, PollDeratingRecordsPM},
+    {71, PollUser01},
+    {72, PollUser02},
+    {73, PollUser03},
+    {74, PollUser04},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
