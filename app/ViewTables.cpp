@@ -19,6 +19,11 @@ extern const PanelControls kPoll01Panel;
 extern const PanelControls kPoll02Panel;
 extern const PanelControls kPoll03Panel;
 extern const PanelControls kPoll04Panel;
+extern const PanelControls kBrennikMMPanel;
+extern const PanelControls kBRKSetPointPanel;
+extern const PanelControls kBRKEnergyPanel;
+extern const PanelControls kBRKTodayPanel;
+extern const PanelControls kBRKAccumulatedPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -48,6 +53,11 @@ constexpr const PanelControls* kAll[] = {
     &kPoll02Panel,
     &kPoll03Panel,
     &kPoll04Panel,
+    &kBrennikMMPanel,
+    &kBRKSetPointPanel,
+    &kBRKEnergyPanel,
+    &kBRKTodayPanel,  // inside kBRKEnergyPanel
+    &kBRKAccumulatedPanel,  // inside kBRKEnergyPanel
 };
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/DeratingView.h"
+#include "monitor/OemMonitorView.h"
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -56,6 +57,9 @@ constexpr PollRow kPollOrder[] = {
     {72, PollUser02},
     {73, PollUser03},
     {74, PollUser04},
+    {77, PollBrennikMM},
+    {82, PollBRKSetPoint},
+    {83, PollBRKEnergy},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
