@@ -24,6 +24,10 @@ extern const PanelControls kBRKSetPointPanel;
 extern const PanelControls kBRKEnergyPanel;
 extern const PanelControls kBRKTodayPanel;
 extern const PanelControls kBRKAccumulatedPanel;
+extern const PanelControls kBRKThermalEventPanel;
+extern const PanelControls kBRKOpvEventPanel;
+extern const PanelControls kBRKVinEventPanel;
+extern const PanelControls kBRKOpvloEventPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -58,6 +62,10 @@ constexpr const PanelControls* kAll[] = {
     &kBRKEnergyPanel,
     &kBRKTodayPanel,  // inside kBRKEnergyPanel
     &kBRKAccumulatedPanel,  // inside kBRKEnergyPanel
+    &kBRKThermalEventPanel,
+    &kBRKOpvEventPanel,
+    &kBRKVinEventPanel,
+    &kBRKOpvloEventPanel,
 };
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
 #include "monitor/DeratingView.h"
+#include "monitor/OemEventView.h"
 #include "monitor/OemMonitorView.h"
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
@@ -58,6 +59,10 @@ constexpr PollRow kPollOrder[] = {
     {73, PollUser03},
     {74, PollUser04},
     {77, PollBrennikMM},
+    {78, PollBRKThermalEvent},
+    {79, PollBRKOpvEvent},
+    {80, PollBRKVinEvent},
+    {81, PollBRKOpvloEvent},
     {82, PollBRKSetPoint},
     {83, PollBRKEnergy},
 };
