@@ -28,6 +28,10 @@ extern const PanelControls kBRKThermalEventPanel;
 extern const PanelControls kBRKOpvEventPanel;
 extern const PanelControls kBRKVinEventPanel;
 extern const PanelControls kBRKOpvloEventPanel;
+extern const PanelControls kMerivonTestPanel;
+extern const PanelControls kMerivonDc1Panel;
+extern const PanelControls kMerivonDc2Panel;
+extern const PanelControls kMerivonAc1Panel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -66,6 +70,10 @@ constexpr const PanelControls* kAll[] = {
     &kBRKOpvEventPanel,
     &kBRKVinEventPanel,
     &kBRKOpvloEventPanel,
+    &kMerivonTestPanel,
+    &kMerivonDc1Panel,
+    &kMerivonDc2Panel,
+    &kMerivonAc1Panel,
 };
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include "monitor/DeratingView.h"
 #include "monitor/OemEventView.h"
 #include "monitor/OemMonitorView.h"
+#include "monitor/OlderLineView.h"
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
@@ -65,6 +66,10 @@ constexpr PollRow kPollOrder[] = {
     {81, PollBRKOpvloEvent},
     {82, PollBRKSetPoint},
     {83, PollBRKEnergy},
+    {86, PollMerivonTest},
+    {87, PollMerivonDc1},
+    {88, PollMerivonDc2},
+    {89, PollMerivonAc1},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;
