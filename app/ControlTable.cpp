@@ -29,7 +29,12 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       return w;
     }
     case Kind::Edit: return new QLineEdit(caption, parent);
-    case Kind::Combo: return new QComboBox(parent);
+    case Kind::Combo: {
+      auto* w = new QComboBox(parent);
+      if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
+      w->setCurrentIndex(-1);  // no entry chosen until a profile or a read-back picks one
+      return w;
+    }
     case Kind::Radio: {
       auto* w = new QRadioButton(caption, parent);
       w->setChecked(d.flags & kChecked);

@@ -22,7 +22,8 @@ struct ControlDecl {
   Kind kind;
   const char* name;
   int left, top, width, height;
-  const char* caption = "";  // text as designed (label, button, radio, check, edit)
+  const char* caption = "";  // text as designed (label, button, radio, check, edit);
+                             // a combo's items, one per line
   int tag = 0;               // 1 = caption is translated
   unsigned flags = 0;        // ControlFlag bits
 };

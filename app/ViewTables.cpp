@@ -53,6 +53,29 @@ extern const PanelControls kLoadPower2Panel;
 extern const PanelControls kSubsidyPanel;
 extern const PanelControls kBTCtrlPanel;
 extern const PanelControls kBTInfoPanel;
+extern const PanelControls kDeratingRecordsOPVPanel;
+extern const PanelControls kDeratingRecordsVinPanel;
+extern const PanelControls kDeratingRecordsOPVLoPanel;
+extern const PanelControls kDeratingRecordsPMPanel;
+extern const PanelControls kDeratingRecordsPanel;
+extern const PanelControls kFanFailPanel;
+extern const PanelControls kPoll01Panel;
+extern const PanelControls kPoll02Panel;
+extern const PanelControls kPoll03Panel;
+extern const PanelControls kPoll04Panel;
+extern const PanelControls kBrennikMMPanel;
+extern const PanelControls kBRKSetPointPanel;
+extern const PanelControls kBRKEnergyPanel;
+extern const PanelControls kBRKTodayPanel;
+extern const PanelControls kBRKAccumulatedPanel;
+extern const PanelControls kBRKThermalEventPanel;
+extern const PanelControls kBRKOpvEventPanel;
+extern const PanelControls kBRKVinEventPanel;
+extern const PanelControls kBRKOpvloEventPanel;
+extern const PanelControls kMerivonTestPanel;
+extern const PanelControls kMerivonDc1Panel;
+extern const PanelControls kMerivonDc2Panel;
+extern const PanelControls kMerivonAc1Panel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -116,6 +139,29 @@ constexpr const PanelControls* kAll[] = {
     &kSubsidyPanel,
     &kBTCtrlPanel,
     &kBTInfoPanel,
+    &kDeratingRecordsOPVPanel,
+    &kDeratingRecordsVinPanel,
+    &kDeratingRecordsOPVLoPanel,
+    &kDeratingRecordsPMPanel,
+    &kDeratingRecordsPanel,
+    &kFanFailPanel,
+    &kPoll01Panel,
+    &kPoll02Panel,
+    &kPoll03Panel,
+    &kPoll04Panel,
+    &kBrennikMMPanel,
+    &kBRKSetPointPanel,
+    &kBRKEnergyPanel,
+    &kBRKTodayPanel,  // inside kBRKEnergyPanel
+    &kBRKAccumulatedPanel,  // inside kBRKEnergyPanel
+    &kBRKThermalEventPanel,
+    &kBRKOpvEventPanel,
+    &kBRKVinEventPanel,
+    &kBRKOpvloEventPanel,
+    &kMerivonTestPanel,
+    &kMerivonDc1Panel,
+    &kMerivonDc2Panel,
+    &kMerivonAc1Panel,
 };
 }  // namespace
 

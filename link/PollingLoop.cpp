@@ -20,13 +20,18 @@
 #include "monitor/BatteryWarnView.h"
 #include "monitor/DailyEnergyView.h"
 #include "monitor/DcView.h"
+#include "monitor/DeratingView.h"
 #include "monitor/EngineeringViews.h"
 #include "monitor/EventView.h"
 #include "monitor/InvTimeView.h"
 #include "monitor/LoadBatteryViews.h"
 #include "monitor/MonthlyEnergyView.h"
+#include "monitor/OemEventView.h"
+#include "monitor/OemMonitorView.h"
+#include "monitor/OlderLineView.h"
 #include "monitor/StatusView.h"
 #include "monitor/TemperatureView.h"
+#include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 
@@ -86,6 +91,8 @@ constexpr PollRow kPollOrder[] = {
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},
+    {41, PollFanFail},
+    {42, PollDeratingRecords},
     {44, PollStatus},
     {52, PollBTInfo},
     {53, PollBTCTRL},
@@ -95,12 +102,31 @@ constexpr PollRow kPollOrder[] = {
     {57, PollLoadPower1},
     {58, PollLoadPower2},
     {59, PollStandAlone3P},
+    {60, PollDeratingRecordsOPV},
+    {61, PollDeratingRecordsVin},
+    {62, PollDeratingRecordsOPVLo},
+    {63, PollDeratingRecordsPM},
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
     {66, PollInvTime},
     {68, PollDailyEnergy},
     {69, PollMonthlyEnergy},
+    {71, PollUser01},
+    {72, PollUser02},
+    {73, PollUser03},
+    {74, PollUser04},
     {75, PollErrorCodes},
+    {77, PollBrennikMM},
+    {78, PollBRKThermalEvent},
+    {79, PollBRKOpvEvent},
+    {80, PollBRKVinEvent},
+    {81, PollBRKOpvloEvent},
+    {82, PollBRKSetPoint},
+    {83, PollBRKEnergy},
+    {86, PollMerivonTest},
+    {87, PollMerivonDc1},
+    {88, PollMerivonDc2},
+    {89, PollMerivonAc1},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

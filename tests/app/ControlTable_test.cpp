@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,4 +54,20 @@ TEST(ControlTable, DesignStatesFromFlags) {
   parent.findChild<QRadioButton*>("Radio_A2")->setChecked(true);
   EXPECT_FALSE(parent.findChild<QRadioButton*>("Radio_A1")->isChecked());
   EXPECT_TRUE(parent.findChild<QRadioButton*>("Radio_B1")->isChecked());
+}
+
+TEST(ControlTable, ComboItemsFromCaptionNoneChosen) {
+  static constexpr ControlDecl rows[] = {
+      {Kind::Combo, "Combo_Type", 0, 0, 60, 20, "Coil\nIR\nHR"},
+      {Kind::Combo, "Combo_Empty", 0, 20, 60, 20},
+  };
+  QWidget parent;
+  BuildControls(&parent, rows);
+  auto* type = parent.findChild<QComboBox*>("Combo_Type");
+  ASSERT_NE(type, nullptr);
+  ASSERT_EQ(type->count(), 3);
+  EXPECT_EQ(type->itemText(0), "Coil");
+  EXPECT_EQ(type->itemText(2), "HR");
+  EXPECT_EQ(type->currentIndex(), -1);
+  EXPECT_EQ(parent.findChild<QComboBox*>("Combo_Empty")->count(), 0);
 }

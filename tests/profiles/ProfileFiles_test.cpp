@@ -104,8 +104,9 @@ TEST(MonitorSettings, SaveWritesOnlyForSuperUserAndOnlyIntoTheExistingFile) {
   EXPECT_EQ(ini.ReadString("Poll01", "Type02"), "-1");  // no selection
   EXPECT_EQ(ini.ReadString("Extra", "Kept"), "by the tool's own hand");
   EXPECT_EQ(ini.ReadString("Poll01", "Type10"), "2");  // not the tool's key: untouched
-  // Rows whose controls no view has built keep what the file holds.
-  EXPECT_FALSE(ini.ValueExists("Poll02", "Addr11"));
+  // Every row the poll-list views built is written, empty ones too.
+  EXPECT_TRUE(ini.ValueExists("Poll02", "Addr11"));
+  EXPECT_EQ(ini.ReadString("Poll02", "Addr11", "missing"), "");
   const QByteArray after = home.Read("SuperUser/MonitorSet.KXL");
   EXPECT_TRUE(after.startsWith("[SEARCH]\r\nstartid=5\r\nEndID=64\r\n"));
   EXPECT_EQ(after.count("\n"), after.count("\r\n"));

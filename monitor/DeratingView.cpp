@@ -1,0 +1,314 @@
+#include "monitor/DeratingView.h"
+
+#include "app/ControlTable.h"
+#include "app/Myfunc.h"
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "monitor/PollFrame.h"
+#include "platform/ValueLabel.h"
+
+namespace {
+
+// Group_DeratingRecordsOPV, ...Vin, ...OPVLo, ...PM: row number, start time
+// and accumulated time of records 01 to 12.
+constexpr ControlDecl kRecordsOPVRows[] = {
+    {Kind::Label, "Label_RecordsOPVStartHead", 36, 26, 140, 16, "Start Time", 1},
+    {Kind::Label, "Label_RecordsOPVAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
+    {Kind::Label, "Label_RecordsOPVNo01", 8, 44, 26, 18, "01."},
+    {Kind::Label, "Label_RecordsOPVStart01", 36, 44, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo02", 8, 68, 26, 18, "02."},
+    {Kind::Label, "Label_RecordsOPVStart02", 36, 68, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo03", 8, 92, 26, 18, "03."},
+    {Kind::Label, "Label_RecordsOPVStart03", 36, 92, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo04", 8, 116, 26, 18, "04."},
+    {Kind::Label, "Label_RecordsOPVStart04", 36, 116, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo05", 8, 140, 26, 18, "05."},
+    {Kind::Label, "Label_RecordsOPVStart05", 36, 140, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo06", 8, 164, 26, 18, "06."},
+    {Kind::Label, "Label_RecordsOPVStart06", 36, 164, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo07", 8, 188, 26, 18, "07."},
+    {Kind::Label, "Label_RecordsOPVStart07", 36, 188, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo08", 8, 212, 26, 18, "08."},
+    {Kind::Label, "Label_RecordsOPVStart08", 36, 212, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo09", 8, 236, 26, 18, "09."},
+    {Kind::Label, "Label_RecordsOPVStart09", 36, 236, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo10", 8, 260, 26, 18, "10."},
+    {Kind::Label, "Label_RecordsOPVStart10", 36, 260, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo11", 8, 284, 26, 18, "11."},
+    {Kind::Label, "Label_RecordsOPVStart11", 36, 284, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVNo12", 8, 308, 26, 18, "12."},
+    {Kind::Label, "Label_RecordsOPVStart12", 36, 308, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
+};
+constexpr ControlDecl kRecordsVinRows[] = {
+    {Kind::Label, "Label_RecordsVinStartHead", 36, 26, 140, 16, "Start Time", 1},
+    {Kind::Label, "Label_RecordsVinAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
+    {Kind::Label, "Label_RecordsVinNo01", 8, 44, 26, 18, "01."},
+    {Kind::Label, "Label_RecordsVinStart01", 36, 44, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo02", 8, 68, 26, 18, "02."},
+    {Kind::Label, "Label_RecordsVinStart02", 36, 68, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo03", 8, 92, 26, 18, "03."},
+    {Kind::Label, "Label_RecordsVinStart03", 36, 92, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo04", 8, 116, 26, 18, "04."},
+    {Kind::Label, "Label_RecordsVinStart04", 36, 116, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo05", 8, 140, 26, 18, "05."},
+    {Kind::Label, "Label_RecordsVinStart05", 36, 140, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo06", 8, 164, 26, 18, "06."},
+    {Kind::Label, "Label_RecordsVinStart06", 36, 164, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo07", 8, 188, 26, 18, "07."},
+    {Kind::Label, "Label_RecordsVinStart07", 36, 188, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo08", 8, 212, 26, 18, "08."},
+    {Kind::Label, "Label_RecordsVinStart08", 36, 212, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo09", 8, 236, 26, 18, "09."},
+    {Kind::Label, "Label_RecordsVinStart09", 36, 236, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo10", 8, 260, 26, 18, "10."},
+    {Kind::Label, "Label_RecordsVinStart10", 36, 260, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo11", 8, 284, 26, 18, "11."},
+    {Kind::Label, "Label_RecordsVinStart11", 36, 284, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinNo12", 8, 308, 26, 18, "12."},
+    {Kind::Label, "Label_RecordsVinStart12", 36, 308, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsVinAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
+};
+constexpr ControlDecl kRecordsOPVLoRows[] = {
+    {Kind::Label, "Label_RecordsOPVLoStartHead", 36, 26, 140, 16, "Start Time", 1},
+    {Kind::Label, "Label_RecordsOPVLoAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
+    {Kind::Label, "Label_RecordsOPVLoNo01", 8, 44, 26, 18, "01."},
+    {Kind::Label, "Label_RecordsOPVLoStart01", 36, 44, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo02", 8, 68, 26, 18, "02."},
+    {Kind::Label, "Label_RecordsOPVLoStart02", 36, 68, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo03", 8, 92, 26, 18, "03."},
+    {Kind::Label, "Label_RecordsOPVLoStart03", 36, 92, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo04", 8, 116, 26, 18, "04."},
+    {Kind::Label, "Label_RecordsOPVLoStart04", 36, 116, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo05", 8, 140, 26, 18, "05."},
+    {Kind::Label, "Label_RecordsOPVLoStart05", 36, 140, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo06", 8, 164, 26, 18, "06."},
+    {Kind::Label, "Label_RecordsOPVLoStart06", 36, 164, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo07", 8, 188, 26, 18, "07."},
+    {Kind::Label, "Label_RecordsOPVLoStart07", 36, 188, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo08", 8, 212, 26, 18, "08."},
+    {Kind::Label, "Label_RecordsOPVLoStart08", 36, 212, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo09", 8, 236, 26, 18, "09."},
+    {Kind::Label, "Label_RecordsOPVLoStart09", 36, 236, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo10", 8, 260, 26, 18, "10."},
+    {Kind::Label, "Label_RecordsOPVLoStart10", 36, 260, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo11", 8, 284, 26, 18, "11."},
+    {Kind::Label, "Label_RecordsOPVLoStart11", 36, 284, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoNo12", 8, 308, 26, 18, "12."},
+    {Kind::Label, "Label_RecordsOPVLoStart12", 36, 308, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsOPVLoAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
+};
+constexpr ControlDecl kRecordsPMRows[] = {
+    {Kind::Label, "Label_RecordsPMStartHead", 36, 26, 140, 16, "Start Time", 1},
+    {Kind::Label, "Label_RecordsPMAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
+    {Kind::Label, "Label_RecordsPMNo01", 8, 44, 26, 18, "01."},
+    {Kind::Label, "Label_RecordsPMStart01", 36, 44, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo02", 8, 68, 26, 18, "02."},
+    {Kind::Label, "Label_RecordsPMStart02", 36, 68, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo03", 8, 92, 26, 18, "03."},
+    {Kind::Label, "Label_RecordsPMStart03", 36, 92, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo04", 8, 116, 26, 18, "04."},
+    {Kind::Label, "Label_RecordsPMStart04", 36, 116, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo05", 8, 140, 26, 18, "05."},
+    {Kind::Label, "Label_RecordsPMStart05", 36, 140, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo06", 8, 164, 26, 18, "06."},
+    {Kind::Label, "Label_RecordsPMStart06", 36, 164, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo07", 8, 188, 26, 18, "07."},
+    {Kind::Label, "Label_RecordsPMStart07", 36, 188, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo08", 8, 212, 26, 18, "08."},
+    {Kind::Label, "Label_RecordsPMStart08", 36, 212, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo09", 8, 236, 26, 18, "09."},
+    {Kind::Label, "Label_RecordsPMStart09", 36, 236, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo10", 8, 260, 26, 18, "10."},
+    {Kind::Label, "Label_RecordsPMStart10", 36, 260, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo11", 8, 284, 26, 18, "11."},
+    {Kind::Label, "Label_RecordsPMStart11", 36, 284, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMNo12", 8, 308, 26, 18, "12."},
+    {Kind::Label, "Label_RecordsPMStart12", 36, 308, 140, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_RecordsPMAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
+};
+
+// Group_DeratingRecords: one cause per flag bit 1 to 8, top to bottom.
+constexpr ControlDecl kDeratingFlagRows[] = {
+    {Kind::Label, "Label_DerateRecord1", 16, 26, 120, 18, "Thermal"},
+    {Kind::Label, "Label_DerateRecord2", 16, 50, 120, 18, "OPV"},
+    {Kind::Label, "Label_DerateRecord3", 16, 74, 120, 18, "Vin"},
+    {Kind::Label, "Label_DerateRecord4", 16, 98, 120, 18, "OPV_Lo"},
+    {Kind::Label, "Label_DerateRecord5", 16, 122, 120, 18, "PM"},
+    {Kind::Label, "Label_DerateRecord6", 16, 146, 120, 18, "P(F)"},
+    {Kind::Label, "Label_DerateRecord7", 16, 170, 120, 18, "Ramp up"},
+    {Kind::Label, "Label_DerateRecord8", 16, 194, 120, 18, "Others"},
+};
+
+// Group_FanFail: internal and external fans, four rows of four each.
+constexpr ControlDecl kFanFailRows[] = {
+    {Kind::Label, "Label_FanIntBox", 8, 26, 120, 16, "Internal", 1},
+    {Kind::Label, "Label_FanInt00", 16, 46, 40, 18, "F00"},
+    {Kind::Label, "Label_FanInt01", 72, 46, 40, 18, "F01"},
+    {Kind::Label, "Label_FanInt02", 128, 46, 40, 18, "F02"},
+    {Kind::Label, "Label_FanInt03", 184, 46, 40, 18, "F03"},
+    {Kind::Label, "Label_FanInt04", 16, 70, 40, 18, "F04"},
+    {Kind::Label, "Label_FanInt05", 72, 70, 40, 18, "F05"},
+    {Kind::Label, "Label_FanInt06", 128, 70, 40, 18, "F06"},
+    {Kind::Label, "Label_FanInt07", 184, 70, 40, 18, "F07"},
+    {Kind::Label, "Label_FanInt08", 16, 94, 40, 18, "F08"},
+    {Kind::Label, "Label_FanInt09", 72, 94, 40, 18, "F09"},
+    {Kind::Label, "Label_FanInt10", 128, 94, 40, 18, "F10"},
+    {Kind::Label, "Label_FanInt11", 184, 94, 40, 18, "F11"},
+    {Kind::Label, "Label_FanInt12", 16, 118, 40, 18, "F12"},
+    {Kind::Label, "Label_FanInt13", 72, 118, 40, 18, "F13"},
+    {Kind::Label, "Label_FanInt14", 128, 118, 40, 18, "F14"},
+    {Kind::Label, "Label_FanInt15", 184, 118, 40, 18, "F15"},
+    {Kind::Label, "Label_FanExtBox", 8, 150, 120, 16, "External", 1},
+    {Kind::Label, "Label_FanExt00", 16, 170, 40, 18, "F00"},
+    {Kind::Label, "Label_FanExt01", 72, 170, 40, 18, "F01"},
+    {Kind::Label, "Label_FanExt02", 128, 170, 40, 18, "F02"},
+    {Kind::Label, "Label_FanExt03", 184, 170, 40, 18, "F03"},
+    {Kind::Label, "Label_FanExt04", 16, 194, 40, 18, "F04"},
+    {Kind::Label, "Label_FanExt05", 72, 194, 40, 18, "F05"},
+    {Kind::Label, "Label_FanExt06", 128, 194, 40, 18, "F06"},
+    {Kind::Label, "Label_FanExt07", 184, 194, 40, 18, "F07"},
+    {Kind::Label, "Label_FanExt08", 16, 218, 40, 18, "F08"},
+    {Kind::Label, "Label_FanExt09", 72, 218, 40, 18, "F09"},
+    {Kind::Label, "Label_FanExt10", 128, 218, 40, 18, "F10"},
+    {Kind::Label, "Label_FanExt11", 184, 218, 40, 18, "F11"},
+    {Kind::Label, "Label_FanExt12", 16, 242, 40, 18, "F12"},
+    {Kind::Label, "Label_FanExt13", 72, 242, 40, 18, "F13"},
+    {Kind::Label, "Label_FanExt14", 128, 242, 40, 18, "F14"},
+    {Kind::Label, "Label_FanExt15", 184, 242, 40, 18, "F15"},
+};
+
+constexpr uint8_t kReadInput = 4;
+
+// A lit cause or failed fan is painted a red that differs from the stale
+// display's red, and a clear one the button face: the stale and restore
+// passes select labels by exact blue and red and so leave these alone.
+constexpr QRgb kFlagSet = 0xFFFA0000u;    // RGB 250, 0, 0
+constexpr QRgb kFlagClear = 0xFFF0F0F0u;  // button face
+
+ValueLabel* Label(const QString& name) { return Form_Main->Ctl<ValueLabel>(name); }
+
+QString Numbered(const QString& prefix, int n) {
+  return prefix + QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+// One record area: records of three words (start time low word, high word,
+// accumulated seconds); only the first twelve are read and shown.
+int PollRecordArea(Modbus* link, uint8_t stop, const char* gate, const char* status, uint16_t first,
+                   const char* key) {
+  constexpr int kRecords = 12;
+  int result;
+  if (!PollPrologue(link, stop, gate, QLatin1String(status), result)) return result;
+  if (link->Request(first, 3 * kRecords, kReadInput)) return 1;
+  if (!ReplyUsable(link, kReadInput)) return 0;
+  const QString start = QStringLiteral("Label_Records%1Start").arg(QLatin1String(key));
+  const QString addUp = QStringLiteral("Label_Records%1AddUp").arg(QLatin1String(key));
+  for (int k = 1; k <= kRecords; ++k) {
+    const int w = 3 * (k - 1);
+    const uint16_t low = ReplyWord(link, w);
+    const uint16_t high = ReplyWord(link, w + 1);
+    if (ValueLabel* l = Label(Numbered(start, k)))
+      l->setText(FormatRegisterTime(low >> 8, low & 0xFF, high >> 8, high & 0xFF, 0));
+    if (ValueLabel* l = Label(Numbered(addUp, k)))
+      l->setText(FormatIntUnit(ReplyWord(link, w + 2), QStringLiteral(" sec")));
+  }
+  return 0;
+}
+
+void PaintFlag(const QString& name, bool set) {
+  if (ValueLabel* l = Label(name)) l->setFontColor(set ? kFlagSet : kFlagClear);
+}
+
+}  // namespace
+
+extern const PanelControls kDeratingRecordsOPVPanel{"Group_DeratingRecordsOPV", kRecordsOPVRows};
+extern const PanelControls kDeratingRecordsVinPanel{"Group_DeratingRecordsVin", kRecordsVinRows};
+extern const PanelControls kDeratingRecordsOPVLoPanel{"Group_DeratingRecordsOPVLo", kRecordsOPVLoRows};
+extern const PanelControls kDeratingRecordsPMPanel{"Group_DeratingRecordsPM", kRecordsPMRows};
+extern const PanelControls kDeratingRecordsPanel{"Group_DeratingRecords", kDeratingFlagRows};
+extern const PanelControls kFanFailPanel{"Group_FanFail", kFanFailRows};
+
+int PollDeratingRecordsOPV(Modbus* link, uint8_t stop) {
+  return PollRecordArea(link, stop, "Group_DeratingRecordsOPV", "OPV...", 21120, "OPV");
+}
+
+int PollDeratingRecordsVin(Modbus* link, uint8_t stop) {
+  return PollRecordArea(link, stop, "Group_DeratingRecordsVin", "Vin...", 21184, "Vin");
+}
+
+int PollDeratingRecordsOPVLo(Modbus* link, uint8_t stop) {
+  return PollRecordArea(link, stop, "Group_DeratingRecordsOPVLo", "OPVLo...", 21248, "OPVLo");
+}
+
+int PollDeratingRecordsPM(Modbus* link, uint8_t stop) {
+  return PollRecordArea(link, stop, "Group_DeratingRecordsPM", "Thermal...", 21056, "PM");
+}
+
+int PollDeratingRecords(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_DeratingRecords", QStringLiteral("Derating..."), result)) return result;
+  if (link->Request(20991, 1, kReadInput)) return 1;
+  if (!ReplyUsable(link, kReadInput)) return 0;
+  const uint16_t flags = ReplyWord(link, 0);
+  for (int bit = 1; bit <= 8; ++bit)
+    PaintFlag(QStringLiteral("Label_DerateRecord") + QString::number(bit), flags & (1u << bit));
+  return 0;
+}
+
+int PollFanFail(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_FanFail", QStringLiteral("Fan Fail..."), result)) return result;
+  if (link->Request(53297, 4, kReadInput)) return 1;
+  if (!ReplyUsable(link, kReadInput)) return 0;
+  const uint16_t internal = ReplyWord(link, 0);
+  const uint16_t external = ReplyWord(link, 2);
+  for (int n = 0; n < 16; ++n) {
+    PaintFlag(Numbered(QStringLiteral("Label_FanInt"), n), internal & (1u << n));
+    PaintFlag(Numbered(QStringLiteral("Label_FanExt"), n), external & (1u << n));
+  }
+  return 0;
+}

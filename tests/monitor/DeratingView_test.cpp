@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "link/Modbus.h"
+#include "monitor/DeratingView.h"
+#include "platform/ValueLabel.h"
+#include "support/PollFixture.h"
+
+using polltest::LinkedWindow;
+
+namespace {
+
+constexpr QRgb kLit = 0xFFFA0000u;    // 250, 0, 0: not the stale display's red
+constexpr QRgb kClear = 0xFFF0F0F0u;  // button face
+
+QString Two(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
+
+struct DeratingView : ::testing::Test {
+  LinkedWindow t;
+  TForm_Main& w = t.w;
+  ValueLabel* L(const QString& name) {
+    auto* l = w.Ctl<ValueLabel>(name);
+    if (!l) ADD_FAILURE() << qPrintable(name);
+    return l;
+  }
+  void SetRecord(int first, int k, uint32_t start, uint16_t addUp) {
+    const int reg = first + 3 * (k - 1);
+    t.sim.SetInput(1, reg, start & 0xFFFF);  // low word first
+    t.sim.SetInput(1, reg + 1, start >> 16);
+    t.sim.SetInput(1, reg + 2, addUp);
+  }
+};
+
+struct Area {
+  int (*poll)(Modbus*, uint8_t);
+  const char* panel;
+  const char* status;
+  int first;
+  const char* key;
+};
+constexpr Area kAreas[] = {
+    {PollDeratingRecordsOPV, "Group_DeratingRecordsOPV", "OPV...", 21120, "OPV"},
+    {PollDeratingRecordsVin, "Group_DeratingRecordsVin", "Vin...", 21184, "Vin"},
+    {PollDeratingRecordsOPVLo, "Group_DeratingRecordsOPVLo", "OPVLo...", 21248, "OPVLo"},
+    {PollDeratingRecordsPM, "Group_DeratingRecordsPM", "Thermal...", 21056, "PM"},
+};
+
+}  // namespace
+
+TEST_F(DeratingView, EachAreaShowsItsTwelveRecords) {
+  for (const Area& a : kAreas) {
+    SCOPED_TRACE(a.key);
+    t.ShowPanel(a.panel);
+    // Record k starts k - 1 days after 2021/06/01 12:00:00 and lasted 10k s;
+    // a thirteenth record lies beyond what is read.
+    for (int k = 1; k <= 13; ++k) SetRecord(a.first, k, 0x60B62140u + (k - 1) * 86400u, 10 * k);
+    t.sim.ClearFrames();
+
+    ASSERT_EQ(a.poll(&w.Link, 0), 0);
+
+    const int wire = a.first - 1;
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, wire >> 8, wire & 0xFF, 0, 36})}));
+    EXPECT_EQ(w.StatusText(2), a.status);
+    const QString prefix = QStringLiteral("Label_Records") + a.key;
+    for (int k = 1; k <= 12; ++k) {
+      ValueLabel* start = L(prefix + "Start" + Two(k));
+      ValueLabel* addUp = L(prefix + "AddUp" + Two(k));
+      ASSERT_TRUE(start && addUp);
+      EXPECT_EQ(start->text(), QStringLiteral("2021/06/%1 12:00:00").arg(Two(k))) << k;
+      EXPECT_EQ(addUp->text(), QStringLiteral("%1 sec").arg(10 * k)) << k;
+      EXPECT_EQ(start->fontColor(), clBlue);
+      EXPECT_EQ(addUp->fontColor(), clBlue);
+    }
+    EXPECT_EQ(L(prefix + "No12")->text(), "12.");
+    t.ShowPanel(a.panel, false);
+  }
+}
+
+TEST_F(DeratingView, EmptyAndOutOfRangeRecordSlots) {
+  t.ShowPanel("Group_DeratingRecordsOPV");
+  const struct {
+    uint32_t start;
+    uint16_t addUp;
+    const char *startText, *addUpText;
+  } cases[] = {
+      {0x60B62140u, 0x0078, "2021/06/01 12:00:00", "120 sec"},
+      {0, 0, "", ""},                       // an empty slot is an empty row
+      {0, 65535, "", "65535 sec"},          // no start time, the seconds still shown
+      {0xFFFF0000u, 5, "", "5 sec"},        // a start after 2100 is no time
+      {0x00000001u, 1, "1970/01/01 00:00:01", "1 sec"},
+  };
+  int k = 1;
+  for (const auto& c : cases) SetRecord(21120, k++, c.start, c.addUp);
+  ASSERT_EQ(PollDeratingRecordsOPV(&w.Link, 0), 0);
+  k = 1;
+  for (const auto& c : cases) {
+    EXPECT_EQ(L("Label_RecordsOPVStart" + Two(k))->text(), c.startText) << k;
+    EXPECT_EQ(L("Label_RecordsOPVAddUp" + Two(k))->text(), c.addUpText) << k;
+    ++k;
+  }
+}
+
+TEST_F(DeratingView, RejectedRepliesLeaveEveryLabel) {
+  t.ShowPanel("Group_DeratingRecordsVin");
+  t.ShowPanel("Group_DeratingRecords");
+  t.ShowPanel("Group_FanFail");
+  SetRecord(21184, 1, 0x60B62140u, 120);
+  t.sim.SetInput(1, 20991, 0x01FE);
+  t.sim.SetInput(1, 53297, 0xFFFF);
+  t.sim.SetInput(1, 53299, 0xFFFF);
+  L("Label_RecordsVinAddUp01")->show("7 sec", clRed);
+
+  for (const sim::ReplyFault& fault :
+       {sim::ReplyFault::Exception(2), sim::ReplyFault::Short(), sim::ReplyFault::BadCrc(), sim::ReplyFault::Silent()}) {
+    t.sim.QueueFault(fault);
+    t.sim.QueueFault(fault);
+    t.sim.QueueFault(fault);
+    EXPECT_EQ(PollDeratingRecordsVin(&w.Link, 0), 0);
+    EXPECT_EQ(PollDeratingRecords(&w.Link, 0), 0);
+    EXPECT_EQ(PollFanFail(&w.Link, 0), 0);
+    EXPECT_EQ(L("Label_RecordsVinStart01")->text(), "??");
+    EXPECT_EQ(L("Label_RecordsVinAddUp01")->text(), "7 sec");
+    EXPECT_EQ(L("Label_RecordsVinAddUp01")->fontColor(), clRed);
+    EXPECT_NE(L("Label_DerateRecord1")->fontColor(), kLit);
+    EXPECT_NE(L("Label_FanInt00")->fontColor(), kLit);
+    EXPECT_NE(L("Label_FanExt15")->fontColor(), kLit);
+  }
+}
+
+TEST_F(DeratingView, CauseFlagsLightTheirLabels) {
+  t.ShowPanel("Group_DeratingRecords");
+  const char* captions[] = {"Thermal", "OPV", "Vin", "OPV_Lo", "PM", "P(F)", "Ramp up", "Others"};
+  const struct {
+    uint16_t word;
+    unsigned lit;  // bit i: Label_DerateRecord(i + 1) red
+  } cases[] = {
+      {0x01FE, 0xFF}, {0x0001, 0x00}, {0xFE00, 0x00}, {0x0006, 0x03}, {0x0120, 0x90}, {0xFFFF, 0xFF},
+  };
+  for (const auto& c : cases) {
+    t.sim.SetInput(1, 20991, c.word);
+    t.sim.ClearFrames();
+    ASSERT_EQ(PollDeratingRecords(&w.Link, 0), 0);
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, 0x51, 0xFE, 0, 1})}));
+    EXPECT_EQ(w.StatusText(2), "Derating...");
+    for (int i = 0; i < 8; ++i) {
+      ValueLabel* l = L(QStringLiteral("Label_DerateRecord%1").arg(i + 1));
+      EXPECT_EQ(l->fontColor(), (c.lit >> i & 1) ? kLit : kClear) << std::hex << c.word << " label " << i + 1;
+      EXPECT_EQ(l->text(), captions[i]);
+    }
+  }
+}
+
+TEST_F(DeratingView, FanWordsLightInternalAndExternalFans) {
+  t.ShowPanel("Group_FanFail");
+  const struct {
+    uint16_t words[4];
+    uint16_t internal, external;
+  } cases[] = {
+      {{0x8001, 0xFFFF, 0x0002, 0xFFFF}, 0x8001, 0x0002},  // words 1 and 3 are not shown
+      {{0x0000, 0xFFFF, 0xFFFF, 0x0000}, 0x0000, 0xFFFF},
+      {{0x0F0F, 0x0000, 0x0000, 0x0000}, 0x0F0F, 0x0000},
+  };
+  for (const auto& c : cases) {
+    for (int i = 0; i < 4; ++i) t.sim.SetInput(1, 53297 + i, c.words[i]);
+    t.sim.ClearFrames();
+    ASSERT_EQ(PollFanFail(&w.Link, 0), 0);
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, 0xD0, 0x30, 0, 4})}));
+    EXPECT_EQ(w.StatusText(2), "Fan Fail...");
+    for (int n = 0; n < 16; ++n) {
+      ValueLabel* in = L("Label_FanInt" + Two(n));
+      ValueLabel* ex = L("Label_FanExt" + Two(n));
+      EXPECT_EQ(in->fontColor(), (c.internal >> n & 1) ? kLit : kClear) << "F" << n;
+      EXPECT_EQ(ex->fontColor(), (c.external >> n & 1) ? kLit : kClear) << "F" << n;
+      EXPECT_EQ(in->text(), "F" + Two(n));
+      EXPECT_EQ(ex->text(), "F" + Two(n));
+    }
+  }
+}
+
+TEST_F(DeratingView, GateStopAndLinkFailure) {
+  int (*items[])(Modbus*, uint8_t) = {PollDeratingRecordsOPV, PollDeratingRecordsVin, PollDeratingRecordsOPVLo,
+                                      PollDeratingRecordsPM, PollDeratingRecords, PollFanFail};
+  const char* panels[] = {"Group_DeratingRecordsOPV", "Group_DeratingRecordsVin", "Group_DeratingRecordsOPVLo",
+                          "Group_DeratingRecordsPM", "Group_DeratingRecords", "Group_FanFail"};
+  w.SetStatus(2, "before");
+  for (int i = 0; i < 6; ++i) {
+    t.ShowPanel(panels[i], false);
+    EXPECT_EQ(items[i](&w.Link, 0), 0) << panels[i];  // hidden
+    EXPECT_EQ(items[i](&w.Link, 1), 1) << panels[i];  // stop, even while hidden
+    t.ShowPanel(panels[i]);
+    w.Link.CmdCode = 6;
+    EXPECT_EQ(items[i](&w.Link, 0), 0) << panels[i];  // a command waits
+    EXPECT_EQ(items[i](&w.Link, 1), 1) << panels[i];
+    w.Link.CmdCode = 0;
+  }
+  EXPECT_TRUE(t.Frames().empty());
+  EXPECT_EQ(w.StatusText(2), "before");
+
+  w.Link.Port.Close();
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i](&w.Link, 0), 1) << panels[i];
+  EXPECT_EQ(L("Label_RecordsOPVStart01")->text(), "??");
+}

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "link/Modbus.h"
+#include "monitor/UserPollView.h"
+#include "platform/ValueLabel.h"
+#include "support/PollFixture.h"
+
+using polltest::LinkedWindow;
+
+namespace {
+
+constexpr int kCoil = 0, kIR = 1, kHR = 2, kNone = -1;
+
+struct UserPollView : ::testing::Test {
+  LinkedWindow t;
+  TForm_Main& w = t.w;
+
+  static QString Suffix(int list, int row) { return QString::number(list) + QString::number(row); }
+  void SetRow(int list, int row, const QString& address, int type) {
+    w.Ctl<QLineEdit>("Edit_PollAddr" + Suffix(list, row))->setText(address);
+    w.Ctl<QComboBox>("Combo_PollType" + Suffix(list, row))->setCurrentIndex(type);
+  }
+  ValueLabel* Value(int list, int row) { return w.Ctl<ValueLabel>("Label_PollVal" + Suffix(list, row)); }
+};
+
+struct List {
+  int (*poll)(Modbus*, uint8_t);
+  const char* panel;
+  const char* status;
+  const char *hr, *ir;  // the same two words as each list shows them
+};
+constexpr List kLists[] = {
+    {PollUser01, "Group_Poll01", "Poll01...", "65534", "23041"},
+    {PollUser02, "Group_Poll02", "Poll02...", "65534", "23041"},
+    {PollUser03, "Group_Poll03", "Poll03...", "-2", "23041"},
+    {PollUser04, "Group_Poll04", "Poll04...", "FFFE", "5A01"},
+};
+
+}  // namespace
+
+TEST_F(UserPollView, EachListReadsItsRowsInItsOwnNotation) {
+  t.sim.SetHolding(1, 0x6100, 0xFFFE);
+  t.sim.SetInput(1, 1234, 0x5A01);
+  t.sim.SetCoil(1, 17, true);
+  t.sim.SetCoil(1, 18, false);
+  for (int list = 0; list < 4; ++list) {
+    const List& l = kLists[list];
+    SCOPED_TRACE(l.panel);
+    t.ShowPanel(l.panel);
+    SetRow(list, 1, "0x6100", kHR);
+    SetRow(list, 2, "1234", kIR);
+    SetRow(list, 3, "17", kCoil);
+    SetRow(list, 4, "1234", kNone);   // no type: idle
+    SetRow(list, 5, "", kHR);         // no address: idle
+    SetRow(list, 6, "0", kHR);
+    SetRow(list, 7, "-5", kIR);
+    SetRow(list, 8, "abc", kIR);
+    SetRow(list, 9, "70000", kHR);    // past the last register: idle, not register 4464
+    SetRow(list, 10, " 18", kCoil);
+    t.sim.ClearFrames();
+
+    ASSERT_EQ(l.poll(&w.Link, 0), 0);
+
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{
+                              polltest::Rtu({1, 3, 0x60, 0xFF, 0, 1}),
+                              polltest::Rtu({1, 4, 0x04, 0xD1, 0, 1}),
+                              polltest::Rtu({1, 1, 0x00, 0x10, 0, 1}),
+                              polltest::Rtu({1, 1, 0x00, 0x11, 0, 1}),
+                          }));
+    EXPECT_EQ(w.StatusText(2), l.status);
+    EXPECT_EQ(Value(list, 1)->text(), l.hr);
+    EXPECT_EQ(Value(list, 2)->text(), l.ir);
+    EXPECT_EQ(Value(list, 3)->text(), "1");
+    EXPECT_EQ(Value(list, 10)->text(), "0");
+    for (int row : {1, 2, 3, 10}) EXPECT_EQ(Value(list, row)->fontColor(), clBlue) << row;
+    for (int row = 4; row <= 9; ++row) EXPECT_EQ(Value(list, row)->text(), "??") << row;
+    t.ShowPanel(l.panel, false);
+  }
+}
+
+TEST_F(UserPollView, UnusableReplyShowsErrorInBlue) {
+  t.ShowPanel("Group_Poll03");
+  t.sim.SetHolding(1, 100, 7);
+  SetRow(2, 1, "100", kHR);
+  SetRow(2, 2, "100", kHR);
+  SetRow(2, 3, "100", kHR);
+  Value(2, 1)->show("12", clRed);  // written, not yet read back
+  t.sim.QueueFault(sim::ReplyFault::Exception(2));
+  t.sim.QueueFault(sim::ReplyFault::BadCrc());
+  ASSERT_EQ(PollUser03(&w.Link, 0), 0);
+  EXPECT_EQ(Value(2, 1)->text(), "Error");
+  EXPECT_EQ(Value(2, 1)->fontColor(), clBlue);
+  EXPECT_EQ(Value(2, 2)->text(), "Error");
+  EXPECT_EQ(Value(2, 3)->text(), "7");
+}
+
+TEST_F(UserPollView, CleanAllLeavesTheListIdle) {
+  t.ShowPanel("Group_Poll02");
+  for (int row = 1; row <= 10; ++row) {
+    SetRow(1, row, QString::number(200 + row), kIR);
+    w.Ctl<QLineEdit>("Edit_PollVal" + Suffix(1, row))->setText("5");
+  }
+  SetRow(0, 1, "300", kHR);  // another list is not touched
+  Value(1, 4)->setText("41");
+
+  ClearUserPollList(w, 1);
+  for (int row = 1; row <= 10; ++row) {
+    EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollAddr" + Suffix(1, row))->text(), "");
+    EXPECT_EQ(w.Ctl<QComboBox>("Combo_PollType" + Suffix(1, row))->currentIndex(), -1);
+    EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollVal" + Suffix(1, row))->text(), "");
+  }
+  EXPECT_EQ(Value(1, 4)->text(), "41");
+  EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollAddr01")->text(), "300");
+  ASSERT_EQ(PollUser02(&w.Link, 0), 0);
+  EXPECT_TRUE(t.Frames().empty());
+}
+
+TEST(UserPollFunctionCode, TypeIndexToFunction) {
+  EXPECT_EQ(UserPollFunctionCode(0), 1);
+  EXPECT_EQ(UserPollFunctionCode(1), 4);
+  EXPECT_EQ(UserPollFunctionCode(2), 3);
+  EXPECT_EQ(UserPollFunctionCode(-1), -1);
+  EXPECT_EQ(UserPollFunctionCode(3), -1);
+}
+
+TEST_F(UserPollView, GateStopAndFailedRequestEndTheList) {
+  SetRow(3, 1, "10", kHR);
+  SetRow(3, 2, "11", kHR);
+  t.ShowPanel("Group_Poll04", false);
+  EXPECT_EQ(PollUser04(&w.Link, 0), 0);
+  EXPECT_EQ(PollUser04(&w.Link, 1), 1);
+  t.ShowPanel("Group_Poll04");
+  w.Link.CmdCode = 6;
+  EXPECT_EQ(PollUser04(&w.Link, 0), 0);
+  w.Link.CmdCode = 0;
+  EXPECT_TRUE(t.Frames().empty());
+
+  w.Link.Port.Close();
+  EXPECT_EQ(PollUser04(&w.Link, 0), 1);
+  EXPECT_EQ(Value(3, 1)->text(), "??");
+  EXPECT_EQ(Value(3, 2)->text(), "??");
+}
