@@ -34,6 +34,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindLinkHandlers();
   BindFurniture();
   BindProfileHandlers();
+  BindMonitorHandlers();
   AccessCode.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
@@ -287,4 +288,12 @@ void ClearUserPollList(TForm_Main& f, int list) {
     if (auto* c = f.Ctl<QComboBox>("Combo_PollType" + suffix)) c->setCurrentIndex(-1);
     if (auto* e = f.Ctl<QLineEdit>("Edit_PollVal" + suffix)) e->clear();
   }
+}
+
+void TForm_Main::BindMonitorHandlers() {
+  // The four lists' "Clean All" buttons (names as designed).
+  const char* const buttons[4] = {"Btn_Poll1CleanAll", "Btn_Poll2CleanAll", "Btn_Poll3ClearAll", "Btn_Poll4ClearAll"};
+  for (int list = 0; list < 4; ++list)
+    if (auto* b = Ctl<QPushButton>(QString::fromLatin1(buttons[list])))
+      connect(b, &QPushButton::clicked, this, [this, list] { ClearUserPollList(*this, list); });
 }

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "link/Modbus.h"
 #include "monitor/UserPollView.h"
@@ -106,7 +107,7 @@ TEST_F(UserPollView, CleanAllLeavesTheListIdle) {
   SetRow(0, 1, "300", kHR);  // another list is not touched
   Value(1, 4)->setText("41");
 
-  ClearUserPollList(w, 1);
+  w.Ctl<QPushButton>("Btn_Poll2CleanAll")->click();
   for (int row = 1; row <= 10; ++row) {
     EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollAddr" + Suffix(1, row))->text(), "");
     EXPECT_EQ(w.Ctl<QComboBox>("Combo_PollType" + Suffix(1, row))->currentIndex(), -1);
