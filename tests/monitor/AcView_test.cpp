@@ -10,15 +10,12 @@
 
 using polltest::LinkedWindow;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
-QString Text(TForm_Main& w, const char* name) { return w.Ctl<QLabel>(name)->text(); }
 bool Hidden(TForm_Main& w, const char* name) { return w.Control(name)->isHidden(); }
-
-void SetInputs(sim::SimInverter& sim, int reg, const std::vector<uint16_t>& words) {
-  for (size_t k = 0; k < words.size(); ++k) sim.SetInput(1, reg + static_cast<int>(k), words[k]);
-}
 
 // The AC block at 49152: total power, then voltage, current, power and
 // frequency of R, S and T; words 27 to 29 the line-to-line voltages.
@@ -38,9 +35,7 @@ const char* const kExtraLabels[] = {
     "Label_VacT_Out", "Label_VacT_GridRed", "Label_VacT_OutRed", "Label_FacT_Red", "Label64",  "Label65",  "Label244",
 };
 
-struct AcView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct AcView : polltest::ViewTest {
   void SetUp() override { t.ShowPanel("Group_GetAC1"); }
 };
 
@@ -245,21 +240,13 @@ TEST_F(AcView, GatesStopAndLinkFailure) {
   t.ShowPanel("Group_GetAC1", false);
   t.ShowPanel("Group_GetAC2");  // PollAC is gated by the first phase panel alone
   EXPECT_EQ(PollAC(&w.Link, 0), 0);
-  EXPECT_EQ(PollAC1(&w.Link, 0), 0);
-  EXPECT_EQ(PollLNST(&w.Link, 0), 0);
-  EXPECT_EQ(PollStandAlone3P(&w.Link, 0), 0);
-  t.ShowPanel("Group_GetAC1");
-  w.Link.CmdCode = 1;
-  EXPECT_EQ(PollAC(&w.Link, 0), 0);
-  EXPECT_EQ(PollAC2(&w.Link, 0), 0);
-  EXPECT_EQ(PollAC3(&w.Link, 1), 1);
   EXPECT_TRUE(t.Frames().empty());
+  const std::initializer_list<polltest::GatedItem> items = {
+      {PollAC, "Group_GetAC1"},         {PollAC1, "Group_GetAC1"},          {PollAC2, "Group_GetAC2"},
+      {PollAC3, "Group_GetAC3"},        {PollLNST, "Group_LN_ST"},          {PollStandAlone3P, "Group_StandAlone3P"}};
+  polltest::ExpectGatesAndStop(t, items, 1);
   EXPECT_EQ(w.ShowAcMode, 0);
-
-  w.Link.CmdCode = 0;
-  w.Link.Port.Close();
-  EXPECT_EQ(PollAC(&w.Link, 0), 1);
-  EXPECT_EQ(PollAC2(&w.Link, 0), 1);
+  polltest::ExpectLinkFailure(t, items);
 }
 
 TEST(AcPollOrder, LayoutChoosesTheAcItems) {

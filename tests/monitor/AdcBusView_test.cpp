@@ -7,25 +7,22 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::ReadFrame;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
 constexpr int kSelector = 800;
 
-QString Text(TForm_Main& w, const QString& name) { return w.Ctl<ValueLabel>(name)->text(); }
-QRgb Colour(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->fontColor(); }
-
 // Selector write and window read of one page, as they go on the wire.
 std::vector<QString> PageFrames(int page, int window, int words) {
-  return {Rtu({1, 6, 0x03, 0x1F, 0, page}), Rtu({1, 4, (window - 1) >> 8, (window - 1) & 0xFF, 0, words})};
+  return {Rtu({1, 6, 0x03, 0x1F, 0, page}), ReadFrame(window, words)};
 }
 
-struct AdcBusView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-};
+using AdcBusView = polltest::ViewTest;
 
 // The converter pages in poll order: page, words, label of each word ("" = not shown).
 const struct {
@@ -139,7 +136,7 @@ TEST_F(AdcBusView, OutputEnergyAndRunTimes) {
       {{0, 0, 59, 0, 0, 0x0040, 3599, 0}, 1000, "0.000 KWh", "0:0:59", "4194304.000 KWh", "0:59:59"},
   };
   for (const auto& c : cases) {
-    for (int k = 0; k < 8; ++k) t.sim.SetInput(1, 1072 + k, c.words[k]);
+    SetInputs(t.sim, 1072, c.words);
     w.EnergyMul = c.energyMul;
     t.sim.ClearFrames();
     ASSERT_EQ(PollOutputPower(&w.Link, 0), 0);
@@ -170,27 +167,9 @@ TEST_F(AdcBusView, LifetimeEnergyTurnsBlueOnlyWhenReadBack) {
 }
 
 TEST_F(AdcBusView, GatesStopAndLinkFailure) {
-  const struct {
-    PollItem item;
-    const char* panel;
-  } items[] = {{PollADC, "Group_ADC"},
-               {PollVbus, "Group_GetVbus"},
-               {PollTotalBus, "Group_GetTotalBus"},
-               {PollOutputPower, "Group_OutputPower"}};
-  w.SetStatus(2, "before");
-  for (const auto& i : items) {
-    t.ShowPanel(i.panel, false);
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    t.ShowPanel(i.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
-
-  w.Link.Port.Close();
-  for (const auto& i : items) EXPECT_EQ(i.item(&w.Link, 0), 1) << i.panel;
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollADC, "Group_ADC"},
+                                              {PollVbus, "Group_GetVbus"},
+                                              {PollTotalBus, "Group_GetTotalBus"},
+                                              {PollOutputPower, "Group_OutputPower"}});
   EXPECT_EQ(Text(w, "Label_PBus"), "??");
 }

@@ -7,18 +7,12 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
+using polltest::ReadFrame;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
-
-QString Text(TForm_Main& w, const QString& name) { return w.Ctl<ValueLabel>(name)->text(); }
-
-void SetInputs(sim::SimInverter& sim, int reg, const std::vector<uint16_t>& words) {
-  for (size_t k = 0; k < words.size(); ++k) sim.SetInput(1, reg + int(k), words[k]);
-}
-
-QString ReadFrame(int reg, int count) { return Rtu({1, 4, (reg - 1) >> 8, (reg - 1) & 0xFF, 0, count}); }
 
 QStringList WarnTexts(TForm_Main& w) {
   QStringList out;
@@ -28,10 +22,7 @@ QStringList WarnTexts(TForm_Main& w) {
   return out;
 }
 
-struct BatteryWarnView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-};
+using BatteryWarnView = polltest::ViewTest;
 
 }  // namespace
 
@@ -132,27 +123,9 @@ TEST_F(BatteryWarnView, TestValuesAreSigned) {
 }
 
 TEST_F(BatteryWarnView, GatesStopAndLinkFailure) {
-  const struct {
-    PollItem item;
-    const char* panel;
-  } items[] = {{PollBTModule1, "Group_BT_Module1"},
-               {PollBTModule2, "Group_BT_Module2"},
-               {PollWarnEvent, "Group_WarnEvent"},
-               {PollTestValue, "Group_TestValue"}};
-  w.SetStatus(2, "before");
-  for (const auto& i : items) {
-    t.ShowPanel(i.panel, false);
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    t.ShowPanel(i.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
-
-  w.Link.Port.Close();
-  for (const auto& i : items) EXPECT_EQ(i.item(&w.Link, 0), 1) << i.panel;
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollBTModule1, "Group_BT_Module1"},
+                                              {PollBTModule2, "Group_BT_Module2"},
+                                              {PollWarnEvent, "Group_WarnEvent"},
+                                              {PollTestValue, "Group_TestValue"}});
   EXPECT_EQ(Text(w, "Label_WarnEvent01"), "??");  // a failed link touches no label
 }

@@ -9,7 +9,6 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
 using polltest::Rtu;
 
 namespace {
@@ -25,9 +24,7 @@ void SetDay(sim::SimInverter& sim, int k, uint32_t value) {
   sim.SetInput(1, reg + 1, value >> 16);
 }
 
-struct DailyEnergyView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct DailyEnergyView : polltest::ViewTest {
   QByteArray oldTz = qgetenv("TZ");
   void SetUp() override {
     qputenv("TZ", "UTC");
@@ -107,14 +104,5 @@ TEST_F(DailyEnergyView, RejectedRepliesAndUnsetClock) {
 }
 
 TEST_F(DailyEnergyView, GateStopAndFailure) {
-  t.ShowPanel("Group_DailyEnergy", false);
-  EXPECT_EQ(PollDailyEnergy(&w.Link, 0), 0);
-  t.ShowPanel("Group_DailyEnergy");
-  w.Link.CmdCode = 6;
-  EXPECT_EQ(PollDailyEnergy(&w.Link, 0), 0);
-  EXPECT_EQ(PollDailyEnergy(&w.Link, 1), 1);
-  w.Link.CmdCode = 0;
-  EXPECT_TRUE(t.Frames().empty());
-  w.Link.Port.Close();
-  EXPECT_EQ(PollDailyEnergy(&w.Link, 0), 1);
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollDailyEnergy, "Group_DailyEnergy"}});
 }

@@ -7,16 +7,11 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
-
-QString Text(TForm_Main& w, const QString& name) { return w.Ctl<ValueLabel>(name)->text(); }
-
-void SetInputs(sim::SimInverter& sim, int reg, const std::vector<uint16_t>& words) {
-  for (size_t k = 0; k < words.size(); ++k) sim.SetInput(1, reg + static_cast<int>(k), words[k]);
-}
 
 // The DC block at 45056: total power, then voltage, current, power of
 // inputs 1 to 6.
@@ -32,9 +27,7 @@ std::vector<uint16_t> DcBlock(uint16_t total, const std::vector<uint16_t>& curre
   return w;
 }
 
-struct DcView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct DcView : polltest::ViewTest {
   void SetUp() override { t.ShowPanel("Group_GetDC1"); }
 };
 
@@ -130,15 +123,6 @@ TEST_F(DcView, GatesStopAndLinkFailure) {
   EXPECT_EQ(PollDC(&w.Link, 0), 0);
   EXPECT_EQ(PollStringCurr(&w.Link, 0), 0);
   EXPECT_EQ(Text(w, "Label_Vdc2"), "??");
-  t.ShowPanel("Group_GetDC1");
-  t.ShowPanel("Group_StringCurr");
-  w.Link.CmdCode = 3;
-  EXPECT_EQ(PollDC(&w.Link, 0), 0);
-  EXPECT_EQ(PollStringCurr(&w.Link, 1), 1);
   EXPECT_TRUE(t.Frames().empty());
-
-  w.Link.CmdCode = 0;
-  w.Link.Port.Close();
-  EXPECT_EQ(PollDC(&w.Link, 0), 1);
-  EXPECT_EQ(PollStringCurr(&w.Link, 0), 1);
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollDC, "Group_GetDC1"}, {PollStringCurr, "Group_StringCurr"}}, 3);
 }

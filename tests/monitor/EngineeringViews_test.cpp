@@ -7,27 +7,24 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::Paint;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
-QString Text(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->text(); }
-QRgb Colour(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->fontColor(); }
-bool Checked(TForm_Main& w, const char* name) { return w.Ctl<QRadioButton>(name)->isChecked(); }
-void Paint(TForm_Main& w, const char* name, const char* text, QRgb colour) { w.Ctl<ValueLabel>(name)->show(text, colour); }
+// The controls checked here are all radio buttons.
+constexpr auto Checked = polltest::Checked<QRadioButton>;
 
-struct EngineeringViews : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-};
+using EngineeringViews = polltest::ViewTest;
 
 }  // namespace
 
 TEST_F(EngineeringViews, RelayCountersLowWordFirst) {
   t.ShowPanel("Group_DcRelayAccTimes");
-  const uint16_t words[8] = {0x0005, 0x0001, 0xFFFF, 0xFFFF, 0x0000, 0x8000, 7, 0};
-  for (int k = 0; k < 8; ++k) t.sim.SetInput(1, 23050 + k, words[k]);
+  SetInputs(t.sim, 23050, {0x0005, 0x0001, 0xFFFF, 0xFFFF, 0x0000, 0x8000, 7, 0});
 
   ASSERT_EQ(PollDcRelayAccTimes(&w.Link, 0), 0);
   EXPECT_EQ(t.Frames(), std::vector<QString>{Rtu({1, 4, 0x5A, 0x09, 0, 8})});
@@ -237,27 +234,11 @@ TEST_F(EngineeringViews, GainChannelsAndValues) {
 }
 
 TEST_F(EngineeringViews, GatesStopAndLinkFailure) {
-  using Item = int (*)(Modbus*, uint8_t);
-  const struct {
-    Item item;
-    const char* panel;
-  } items[] = {{PollDcRelayAccTimes, "Group_DcRelayAccTimes"}, {PollAntiPid, "Group_AntiPid"},
-               {PollTotalPower, "Group_TotalPower"},           {PollFactory, "Group_Factory"},
-               {PollAcTerminal, "Group_AcTerminal"},           {PollFanTest, "Group_FanTest"},
-               {PollVIPGain, "Group_VIPGain"}};
-  w.SetStatus(2, "before");
-  for (const auto& i : items) {
-    t.ShowPanel(i.panel, false);
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    t.ShowPanel(i.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;  // stop wins over the pending command
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
-
-  w.Link.Port.Close();
-  for (const auto& i : items) EXPECT_EQ(i.item(&w.Link, 0), 1) << i.panel;
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollDcRelayAccTimes, "Group_DcRelayAccTimes"},
+                                              {PollAntiPid, "Group_AntiPid"},
+                                              {PollTotalPower, "Group_TotalPower"},
+                                              {PollFactory, "Group_Factory"},
+                                              {PollAcTerminal, "Group_AcTerminal"},
+                                              {PollFanTest, "Group_FanTest"},
+                                              {PollVIPGain, "Group_VIPGain"}});
 }

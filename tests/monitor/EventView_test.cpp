@@ -8,14 +8,13 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
 using polltest::Rtu;
+using polltest::Text;
 
 namespace {
 
 constexpr int kSelector = 801;
 
-QString Text(TForm_Main& w, const QString& name) { return w.Ctl<ValueLabel>(name)->text(); }
 QString Event(TForm_Main& w, int i) { return Text(w, "Label_Event" + QString::number(i)); }
 QString EventTime(TForm_Main& w, int i) { return Text(w, "Label_EventTime" + QString::number(i)); }
 
@@ -27,10 +26,7 @@ const QString kTimeRead = Rtu({1, 4, 0x04, 0x9F, 0, 20});
 const uint16_t kPage0Codes[10] = {1, 0x0101, 0, 129, 209, 255, 128, 0xFF01, 208, 77};
 const int kPage0Slots[10] = {1, 0, 0, 129, 209, 255, 128, 0, 208, 77};
 
-struct EventView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-
+struct EventView : polltest::ViewTest {
   // Every page with its echo, codes and times; time i of page p is
   // 2019/01/28 19:54:40 + p minutes + i seconds, except page 0's entry 1 (none).
   void SetUp() override {
@@ -121,25 +117,7 @@ TEST_F(EventView, ErrorCodeValues) {
 }
 
 TEST_F(EventView, GatesStopAndLinkFailure) {
-  const struct {
-    PollItem item;
-    const char* panel;
-  } items[] = {{PollErrorEvent, "Group_ErrorEvent"}, {PollErrorCodes, "Group_ErrorCodes"}};
-  w.SetStatus(2, "before");
-  for (const auto& i : items) {
-    t.ShowPanel(i.panel, false);
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    t.ShowPanel(i.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
-
-  w.Link.Port.Close();
-  for (const auto& i : items) EXPECT_EQ(i.item(&w.Link, 0), 1) << i.panel;
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollErrorEvent, "Group_ErrorEvent"}, {PollErrorCodes, "Group_ErrorCodes"}});
 }
 
 TEST(ValueTexts, TestSpecBit) {

@@ -5,20 +5,13 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
-QString Text(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->text(); }
-
-void SetWords(sim::SimInverter& sim, int reg, std::initializer_list<uint16_t> words) {
-  for (uint16_t v : words) sim.SetInput(1, reg++, v);
-}
-
-struct InvTimeView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct InvTimeView : polltest::ViewTest {
   void SetUp() override { t.ShowPanel("Group_InvTime"); }
 };
 
@@ -34,8 +27,8 @@ TEST_F(InvTimeView, ClockAndInstallationDates) {
       {{2024, 13, 123, 23, 59, 60}, {0, 0, 0}, "2024/13/123", "23:59:60", "0/00/00"},
   };
   for (const auto& c : cases) {
-    SetWords(t.sim, 1033, c.clock);
-    SetWords(t.sim, 1168, c.install);
+    SetInputs(t.sim, 1033, c.clock);
+    SetInputs(t.sim, 1168, c.install);
     ASSERT_EQ(PollInvTime(&w.Link, 0), 0);
     EXPECT_EQ(Text(w, "Label_InvYMD"), c.ymd);
     EXPECT_EQ(Text(w, "Label_InvHMS"), c.hms);
@@ -52,8 +45,8 @@ TEST_F(InvTimeView, ClockAndInstallationDates) {
 }
 
 TEST_F(InvTimeView, RepliesJudgedApartGateAndFailure) {
-  SetWords(t.sim, 1033, {2024, 3, 7, 9, 5, 0});
-  SetWords(t.sim, 1168, {2019, 12, 31});
+  SetInputs(t.sim, 1033, {2024, 3, 7, 9, 5, 0});
+  SetInputs(t.sim, 1168, {2019, 12, 31});
   t.sim.QueueFault(sim::ReplyFault::Exception(2));
   ASSERT_EQ(PollInvTime(&w.Link, 0), 0);
   EXPECT_EQ(t.Frames().size(), 2u);  // the second request still goes out
@@ -62,14 +55,5 @@ TEST_F(InvTimeView, RepliesJudgedApartGateAndFailure) {
   EXPECT_EQ(Text(w, "Label_InstallYMD"), "2019/12/31");
 
   t.sim.ClearFrames();
-  t.ShowPanel("Group_InvTime", false);
-  EXPECT_EQ(PollInvTime(&w.Link, 0), 0);
-  t.ShowPanel("Group_InvTime");
-  w.Link.CmdCode = 6;
-  EXPECT_EQ(PollInvTime(&w.Link, 0), 0);
-  EXPECT_EQ(PollInvTime(&w.Link, 1), 1);
-  w.Link.CmdCode = 0;
-  EXPECT_TRUE(t.Frames().empty());
-  w.Link.Port.Close();
-  EXPECT_EQ(PollInvTime(&w.Link, 0), 1);
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollInvTime, "Group_InvTime"}});
 }

@@ -6,24 +6,16 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::Paint;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
-QString Text(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->text(); }
-QRgb Colour(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->fontColor(); }
-void Paint(TForm_Main& w, const char* name, const char* text, QRgb colour) {
-  w.Ctl<ValueLabel>(name)->show(text, colour);
-}
-
-struct LoadBatteryViews : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-  void SetWindow(std::initializer_list<uint16_t> words) {
-    int reg = 1056;
-    for (uint16_t v : words) t.sim.SetInput(1, reg++, v);
-  }
+struct LoadBatteryViews : polltest::ViewTest {
+  void SetWindow(const std::vector<uint16_t>& words) { SetInputs(t.sim, 1056, words); }
 };
 
 const char* const kWindowLabels[] = {
@@ -175,9 +167,8 @@ TEST_F(LoadBatteryViews, BatteryInformation) {
   first[13] = 102;    // capacity
   first[16] = 2;
   first[18] = 1000;
-  for (int k = 0; k < 19; ++k) t.sim.SetInput(1, 1536 + k, first[k]);
-  const uint16_t second[] = {0xFFFE, 5123, 0xFF6A, 0xFFFE};
-  for (int k = 0; k < 4; ++k) t.sim.SetInput(1, 1564 + k, second[k]);
+  SetInputs(t.sim, 1536, first);
+  SetInputs(t.sim, 1564, {0xFFFE, 5123, 0xFF6A, 0xFFFE});
   t.sim.SetHoldingBlock(1, 25614, {0xFF9C, 500});
   w.PowerMul = 10;
   w.SignedValues = 0;  // these words follow their own table
@@ -214,29 +205,15 @@ TEST_F(LoadBatteryViews, BatteryInformation) {
 }
 
 TEST_F(LoadBatteryViews, GatesStopAndLinkFailure) {
-  using Item = int (*)(Modbus*, uint8_t);
-  const struct {
-    Item item;
-    const char* panel;
-  } items[] = {{PollLoadPower1, "Group_LoadPower1"}, {PollLoadPower2, "Group_LoadPower2"},
-               {PollSubsidy, "Group_Subsidy"},       {PollBTCTRL, "Group_BT_CTRL"},
-               {PollBTInfo, "Group_BT_Info"}};
-  w.SetStatus(2, "before");
-  for (const auto& i : items) {
-    t.ShowPanel(i.panel, false);
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    t.ShowPanel(i.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
+  const std::initializer_list<polltest::GatedItem> items = {{PollLoadPower1, "Group_LoadPower1"},
+                                                            {PollLoadPower2, "Group_LoadPower2"},
+                                                            {PollSubsidy, "Group_Subsidy"},
+                                                            {PollBTCTRL, "Group_BT_CTRL"},
+                                                            {PollBTInfo, "Group_BT_Info"}};
+  polltest::ExpectGatesAndStop(t, items);
 
   // A failed request ends the item; the colours are then not reset.
   Paint(w, "Label_SOC_Limit", "1 %", clRed);
-  w.Link.Port.Close();
-  for (const auto& i : items) EXPECT_EQ(i.item(&w.Link, 0), 1) << i.panel;
+  polltest::ExpectLinkFailure(t, items);
   EXPECT_EQ(Colour(w, "Label_SOC_Limit"), clRed);
 }

@@ -5,7 +5,6 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
 using polltest::Rtu;
 
 namespace {
@@ -20,9 +19,7 @@ void SetMonth(sim::SimInverter& sim, int k, uint32_t value) {
   sim.SetInput(1, 2113 + 2 * k, value >> 16);
 }
 
-struct MonthlyEnergyView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct MonthlyEnergyView : polltest::ViewTest {
   void SetUp() override { t.ShowPanel("Group_MonthlyEnergy"); }
   void SetYearMonth(uint16_t year, uint16_t month) {
     t.sim.SetInput(1, 1033, year);
@@ -82,14 +79,5 @@ TEST_F(MonthlyEnergyView, RejectedRepliesGateAndFailure) {
   EXPECT_EQ(Month(w, 0), ":  1.500 KWh");
 
   t.sim.ClearFrames();
-  t.ShowPanel("Group_MonthlyEnergy", false);
-  EXPECT_EQ(PollMonthlyEnergy(&w.Link, 0), 0);
-  t.ShowPanel("Group_MonthlyEnergy");
-  w.Link.CmdCode = 6;
-  EXPECT_EQ(PollMonthlyEnergy(&w.Link, 0), 0);
-  EXPECT_EQ(PollMonthlyEnergy(&w.Link, 1), 1);
-  w.Link.CmdCode = 0;
-  EXPECT_TRUE(t.Frames().empty());
-  w.Link.Port.Close();
-  EXPECT_EQ(PollMonthlyEnergy(&w.Link, 0), 1);
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollMonthlyEnergy, "Group_MonthlyEnergy"}});
 }

@@ -8,18 +8,14 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
+using polltest::Checked;
+using polltest::Colour;
 using polltest::Rtu;
+using polltest::Text;
 
 namespace {
 
-QString Text(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->text(); }
-QRgb Colour(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->fontColor(); }
-bool Checked(TForm_Main& w, const char* name) { return w.Ctl<QAbstractButton>(name)->isChecked(); }
-
-struct StatusView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct StatusView : polltest::ViewTest {
   void SetUp() override {
     t.ShowPanel("Group_Status");
     t.sim.SetCoil(1, 24576, true);
@@ -157,19 +153,6 @@ TEST_F(StatusView, UnusableRepliesLeaveControlsAndColoursAndTheItemGoesOn) {
 }
 
 TEST_F(StatusView, GateStopPendingCommandAndLinkFailure) {
-  w.SetStatus(2, "before");
-  t.ShowPanel("Group_Status", false);
-  EXPECT_EQ(PollStatus(&w.Link, 0), 0);
-  t.ShowPanel("Group_Status");
-  w.Link.CmdCode = 166;
-  EXPECT_EQ(PollStatus(&w.Link, 0), 0);
-  EXPECT_EQ(PollStatus(&w.Link, 1), 1);
-  w.Link.CmdCode = 0;
-  EXPECT_EQ(PollStatus(&w.Link, 1), 1);
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
-
-  w.Link.Port.Close();
-  EXPECT_EQ(PollStatus(&w.Link, 0), 1);
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollStatus, "Group_Status"}}, 166);
   EXPECT_EQ(Text(w, "Label_InvStatus"), "??");
 }

@@ -7,23 +7,14 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
+using polltest::ReadFrame;
 using polltest::Rtu;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
-QString Text(TForm_Main& w, const QString& name) { return w.Ctl<ValueLabel>(name)->text(); }
-
-void SetInputs(sim::SimInverter& sim, int reg, const std::vector<uint16_t>& words) {
-  for (size_t k = 0; k < words.size(); ++k) sim.SetInput(1, reg + int(k), words[k]);
-}
-
-QString ReadFrame(int reg, int count) { return Rtu({1, 4, (reg - 1) >> 8, (reg - 1) & 0xFF, 0, count}); }
-
-struct TemperatureView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-};
+using TemperatureView = polltest::ViewTest;
 
 const struct TemperMember {
   PollItem item;
@@ -139,35 +130,21 @@ TEST_F(TemperatureView, MaxOutputValues) {
 }
 
 TEST_F(TemperatureView, RejectedRepliesGatesStopAndLinkFailure) {
-  const struct {
-    PollItem item;
-    const char* panel;
-    const char* label;
-  } items[] = {{PollTemper1, "Group_Temper1", "Label_MaxTemp11"},
-               {PollTemper2, "Group_Temper2", "Label_MaxTemp21"},
-               {PollMaxInputValue, "Group_MaxInputValue", "Label_MaxVdc1"},
-               {PollMaxOutputValue, "Group_MaxOutputValue", "Label_MaxFac3"}};
-  w.SetStatus(2, "before");
-  for (const auto& i : items) {
-    t.ShowPanel(i.panel, false);
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    t.ShowPanel(i.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
+  const std::initializer_list<polltest::GatedItem> items = {{PollTemper1, "Group_Temper1"},
+                                                            {PollTemper2, "Group_Temper2"},
+                                                            {PollMaxInputValue, "Group_MaxInputValue"},
+                                                            {PollMaxOutputValue, "Group_MaxOutputValue"}};
+  const char* const labels[] = {"Label_MaxTemp11", "Label_MaxTemp21", "Label_MaxVdc1", "Label_MaxFac3"};
+  polltest::ExpectGatesAndStop(t, items);
 
   // Exception or silence: every label keeps its caption.
-  for (const auto& i : items) {
+  for (size_t k = 0; k < items.size(); ++k) {
+    const polltest::GatedItem& i = items.begin()[k];
     t.sim.QueueFault(sim::ReplyFault::Exception(2));
     t.sim.QueueFault(sim::ReplyFault::Silent());
     EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
-    EXPECT_EQ(Text(w, i.label), "??") << i.panel;
+    EXPECT_EQ(Text(w, labels[k]), "??") << i.panel;
   }
 
-  w.Link.Port.Close();
-  for (const auto& i : items) EXPECT_EQ(i.item(&w.Link, 0), 1) << i.panel;
+  polltest::ExpectLinkFailure(t, items);
 }

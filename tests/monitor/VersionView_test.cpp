@@ -5,7 +5,9 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::SetInputs;
+using polltest::Text;
 
 namespace {
 
@@ -25,7 +27,7 @@ void SetVersionBlock(sim::SimInverter& sim, uint16_t comm, uint16_t dsp, uint16_
     w[12 + i / 2] |= static_cast<uint8_t>(serial[i]) << (i % 2 ? 0 : 8);
   w[24] = phases;
   w[32] = scale;
-  for (int k = 0; k < 33; ++k) sim.SetInput(1, kBlock + k, w[k]);
+  SetInputs(sim, kBlock, w);
 }
 
 void SetModelName(sim::SimInverter& sim, const QByteArray& name) {
@@ -36,12 +38,7 @@ void SetModelName(sim::SimInverter& sim, const QByteArray& name) {
   }
 }
 
-QString Text(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->text(); }
-QRgb Colour(TForm_Main& w, const char* name) { return w.Ctl<ValueLabel>(name)->fontColor(); }
-
-struct VersionView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct VersionView : polltest::ViewTest {
   void SetUp() override {
     t.ShowPanel("Group_Version");
     SetVersionBlock(t.sim, 0x0105, 0x0207, 0x027B, 0xFF00, 0x0100, "AB-12 34", 1, 0x0000);
@@ -156,19 +153,11 @@ TEST_F(VersionView, UnusableRepliesLeaveLabelsColoursAndConvention) {
 }
 
 TEST_F(VersionView, GateStopAndLinkFailure) {
-  // Hidden panel or pending command: nothing on the wire.
-  t.ShowPanel("Group_Version", false);
-  EXPECT_EQ(PollVersion(&w.Link, 0), 0);
-  t.ShowPanel("Group_Version");
-  w.Link.CmdCode = 6;
-  EXPECT_EQ(PollVersion(&w.Link, 0), 0);
-  w.Link.CmdCode = 0;
-  EXPECT_EQ(PollVersion(&w.Link, 1), 1);
-  EXPECT_TRUE(t.Frames().empty());
+  const std::initializer_list<polltest::GatedItem> items = {{PollVersion, "Group_Version"}};
+  polltest::ExpectGatesAndStop(t, items);
 
   // A port that fails ends the item at once, before the status panels.
   w.SetStatus(6, "before");
-  w.Link.Port.Close();
-  EXPECT_EQ(PollVersion(&w.Link, 0), 1);
+  polltest::ExpectLinkFailure(t, items);
   EXPECT_EQ(w.StatusText(6), "before");
 }

@@ -1,12 +1,19 @@
 #pragma once
 // The main window with its link open on the simulated inverter's pty, slave 1
 // current and the version panel shown: what the polling tests start from.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
 #include <QByteArray>
 #include <QTemporaryDir>
+#include <initializer_list>
+#include <stdexcept>
 #include <vector>
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
+#include "monitor/PollFrame.h"
+#include "platform/ValueLabel.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 
@@ -57,7 +64,79 @@ struct LinkedWindow {
   }
 };
 
+// A view test's fixture: the linked window, with `w` for the window itself.
+struct ViewTest : ::testing::Test {
+  LinkedWindow t;
+  TForm_Main& w = t.w;
+};
+
 // A Modbus RTU request as hex text with its CRC.
 inline QString Rtu(std::initializer_list<int> bytes) { return sim::HexText(sim::WithCrc(sim::Bytes(bytes))); }
+
+// The request reading `count` input registers from register `reg` (one-based).
+inline QString ReadFrame(int reg, int count) { return Rtu({1, 4, (reg - 1) >> 8, (reg - 1) & 0xFF, 0, count}); }
+
+// Input registers of slave 1 from `reg` on.
+inline void SetInputs(sim::SimInverter& sim, int reg, const std::vector<uint16_t>& words) {
+  for (size_t k = 0; k < words.size(); ++k) sim.SetInput(1, reg + static_cast<int>(k), words[k]);
+}
+
+// A control by name and type; a missing one or one of another type fails the test.
+template <class T>
+T& ControlAs(TForm_Main& w, const QString& name) {
+  T* c = w.Ctl<T>(name);
+  if (!c) throw std::runtime_error("no control of that type: " + name.toStdString());
+  return *c;
+}
+
+inline QString Text(TForm_Main& w, const QString& name) { return ControlAs<ValueLabel>(w, name).text(); }
+inline QRgb Colour(TForm_Main& w, const QString& name) { return ControlAs<ValueLabel>(w, name).fontColor(); }
+// Text and colour as an editor leaves a value it wrote.
+inline void Paint(TForm_Main& w, const QString& name, const QString& text, QRgb colour) {
+  ControlAs<ValueLabel>(w, name).show(text, colour);
+}
+template <class Button = QAbstractButton>
+bool Checked(TForm_Main& w, const QString& name) {
+  return ControlAs<Button>(w, name).isChecked();
+}
+
+// A poll item and the panel that gates it.
+struct GatedItem {
+  PollItem item;
+  const char* panel;
+};
+
+// Each item with its panel hidden, with a command pending and with the stop
+// flag set (with and without a pending command) returns at once: nothing on
+// the wire and status panel 2 untouched. Starts with no frames recorded and
+// leaves every panel shown.
+inline void ExpectGatesAndStop(LinkedWindow& t, std::initializer_list<GatedItem> items, int pendingCommand = 6) {
+  TForm_Main& w = t.w;
+  w.SetStatus(2, "before");
+  for (const GatedItem& i : items) {
+    t.ShowPanel(i.panel, false);
+    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
+    t.ShowPanel(i.panel);
+    w.Link.CmdCode = pendingCommand;
+    EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
+    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;  // stop wins over the pending command
+    w.Link.CmdCode = 0;
+    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;
+  }
+  EXPECT_TRUE(t.Frames().empty());
+  EXPECT_EQ(w.StatusText(2), "before");
+}
+
+// With the port closed every item ends with 1.
+inline void ExpectLinkFailure(LinkedWindow& t, std::initializer_list<GatedItem> items) {
+  t.w.Link.Port.Close();
+  for (const GatedItem& i : items) EXPECT_EQ(i.item(&t.w.Link, 0), 1) << i.panel;
+}
+
+inline void ExpectGatesStopAndLinkFailure(LinkedWindow& t, std::initializer_list<GatedItem> items,
+                                          int pendingCommand = 6) {
+  ExpectGatesAndStop(t, items, pendingCommand);
+  ExpectLinkFailure(t, items);
+}
 
 }  // namespace polltest
