@@ -5,29 +5,20 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::Paint;
+using polltest::Rtu;
+using polltest::Text;
+using polltest::Two;
 
 namespace {
 
 constexpr QRgb kLit = 0xFFFA0000u;    // 250, 0, 0: not the stale display's red
 constexpr QRgb kClear = 0xFFF0F0F0u;  // button face
 
-QString Two(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
-
-struct DeratingView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-  ValueLabel* L(const QString& name) {
-    auto* l = w.Ctl<ValueLabel>(name);
-    if (!l) ADD_FAILURE() << qPrintable(name);
-    return l;
-  }
-  void SetRecord(int first, int k, uint32_t start, uint16_t addUp) {
-    const int reg = first + 3 * (k - 1);
-    t.sim.SetInput(1, reg, start & 0xFFFF);  // low word first
-    t.sim.SetInput(1, reg + 1, start >> 16);
-    t.sim.SetInput(1, reg + 2, addUp);
-  }
+struct DeratingView : polltest::ViewTest {
+  // Record k counts from 1, as the labels do.
+  void SetRecord(int first, int k, uint32_t start, uint16_t addUp) { polltest::SetRecord(t.sim, first, k - 1, start, addUp); }
 };
 
 struct Area {
@@ -58,19 +49,18 @@ TEST_F(DeratingView, EachAreaShowsItsTwelveRecords) {
     ASSERT_EQ(a.poll(&w.Link, 0), 0);
 
     const int wire = a.first - 1;
-    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, wire >> 8, wire & 0xFF, 0, 36})}));
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 4, wire >> 8, wire & 0xFF, 0, 36})}));
     EXPECT_EQ(w.StatusText(2), a.status);
     const QString prefix = QStringLiteral("Label_Records") + a.key;
     for (int k = 1; k <= 12; ++k) {
-      ValueLabel* start = L(prefix + "Start" + Two(k));
-      ValueLabel* addUp = L(prefix + "AddUp" + Two(k));
-      ASSERT_TRUE(start && addUp);
-      EXPECT_EQ(start->text(), QStringLiteral("2021/06/%1 12:00:00").arg(Two(k))) << k;
-      EXPECT_EQ(addUp->text(), QStringLiteral("%1 sec").arg(10 * k)) << k;
-      EXPECT_EQ(start->fontColor(), clBlue);
-      EXPECT_EQ(addUp->fontColor(), clBlue);
+      const QString start = prefix + "Start" + Two(k);
+      const QString addUp = prefix + "AddUp" + Two(k);
+      EXPECT_EQ(Text(w, start), QStringLiteral("2021/06/%1 12:00:00").arg(Two(k))) << k;
+      EXPECT_EQ(Text(w, addUp), QStringLiteral("%1 sec").arg(10 * k)) << k;
+      EXPECT_EQ(Colour(w, start), clBlue);
+      EXPECT_EQ(Colour(w, addUp), clBlue);
     }
-    EXPECT_EQ(L(prefix + "No12")->text(), "12.");
+    EXPECT_EQ(Text(w, prefix + "No12"), "12.");
     t.ShowPanel(a.panel, false);
   }
 }
@@ -93,8 +83,8 @@ TEST_F(DeratingView, EmptyAndOutOfRangeRecordSlots) {
   ASSERT_EQ(PollDeratingRecordsOPV(&w.Link, 0), 0);
   k = 1;
   for (const auto& c : cases) {
-    EXPECT_EQ(L("Label_RecordsOPVStart" + Two(k))->text(), c.startText) << k;
-    EXPECT_EQ(L("Label_RecordsOPVAddUp" + Two(k))->text(), c.addUpText) << k;
+    EXPECT_EQ(Text(w, "Label_RecordsOPVStart" + Two(k)), c.startText) << k;
+    EXPECT_EQ(Text(w, "Label_RecordsOPVAddUp" + Two(k)), c.addUpText) << k;
     ++k;
   }
 }
@@ -107,7 +97,7 @@ TEST_F(DeratingView, RejectedRepliesLeaveEveryLabel) {
   t.sim.SetInput(1, 20991, 0x01FE);
   t.sim.SetInput(1, 53297, 0xFFFF);
   t.sim.SetInput(1, 53299, 0xFFFF);
-  L("Label_RecordsVinAddUp01")->show("7 sec", clRed);
+  Paint(w, "Label_RecordsVinAddUp01", "7 sec", clRed);
 
   for (const sim::ReplyFault& fault :
        {sim::ReplyFault::Exception(2), sim::ReplyFault::Short(), sim::ReplyFault::BadCrc(), sim::ReplyFault::Silent()}) {
@@ -117,12 +107,12 @@ TEST_F(DeratingView, RejectedRepliesLeaveEveryLabel) {
     EXPECT_EQ(PollDeratingRecordsVin(&w.Link, 0), 0);
     EXPECT_EQ(PollDeratingRecords(&w.Link, 0), 0);
     EXPECT_EQ(PollFanFail(&w.Link, 0), 0);
-    EXPECT_EQ(L("Label_RecordsVinStart01")->text(), "??");
-    EXPECT_EQ(L("Label_RecordsVinAddUp01")->text(), "7 sec");
-    EXPECT_EQ(L("Label_RecordsVinAddUp01")->fontColor(), clRed);
-    EXPECT_NE(L("Label_DerateRecord1")->fontColor(), kLit);
-    EXPECT_NE(L("Label_FanInt00")->fontColor(), kLit);
-    EXPECT_NE(L("Label_FanExt15")->fontColor(), kLit);
+    EXPECT_EQ(Text(w, "Label_RecordsVinStart01"), "??");
+    EXPECT_EQ(Text(w, "Label_RecordsVinAddUp01"), "7 sec");
+    EXPECT_EQ(Colour(w, "Label_RecordsVinAddUp01"), clRed);
+    EXPECT_NE(Colour(w, "Label_DerateRecord1"), kLit);
+    EXPECT_NE(Colour(w, "Label_FanInt00"), kLit);
+    EXPECT_NE(Colour(w, "Label_FanExt15"), kLit);
   }
 }
 
@@ -139,12 +129,12 @@ TEST_F(DeratingView, CauseFlagsLightTheirLabels) {
     t.sim.SetInput(1, 20991, c.word);
     t.sim.ClearFrames();
     ASSERT_EQ(PollDeratingRecords(&w.Link, 0), 0);
-    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, 0x51, 0xFE, 0, 1})}));
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 4, 0x51, 0xFE, 0, 1})}));
     EXPECT_EQ(w.StatusText(2), "Derating...");
     for (int i = 0; i < 8; ++i) {
-      ValueLabel* l = L(QStringLiteral("Label_DerateRecord%1").arg(i + 1));
-      EXPECT_EQ(l->fontColor(), (c.lit >> i & 1) ? kLit : kClear) << std::hex << c.word << " label " << i + 1;
-      EXPECT_EQ(l->text(), captions[i]);
+      const QString label = QStringLiteral("Label_DerateRecord%1").arg(i + 1);
+      EXPECT_EQ(Colour(w, label), (c.lit >> i & 1) ? kLit : kClear) << std::hex << c.word << " label " << i + 1;
+      EXPECT_EQ(Text(w, label), captions[i]);
     }
   }
 }
@@ -163,39 +153,25 @@ TEST_F(DeratingView, FanWordsLightInternalAndExternalFans) {
     for (int i = 0; i < 4; ++i) t.sim.SetInput(1, 53297 + i, c.words[i]);
     t.sim.ClearFrames();
     ASSERT_EQ(PollFanFail(&w.Link, 0), 0);
-    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, 0xD0, 0x30, 0, 4})}));
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 4, 0xD0, 0x30, 0, 4})}));
     EXPECT_EQ(w.StatusText(2), "Fan Fail...");
     for (int n = 0; n < 16; ++n) {
-      ValueLabel* in = L("Label_FanInt" + Two(n));
-      ValueLabel* ex = L("Label_FanExt" + Two(n));
-      EXPECT_EQ(in->fontColor(), (c.internal >> n & 1) ? kLit : kClear) << "F" << n;
-      EXPECT_EQ(ex->fontColor(), (c.external >> n & 1) ? kLit : kClear) << "F" << n;
-      EXPECT_EQ(in->text(), "F" + Two(n));
-      EXPECT_EQ(ex->text(), "F" + Two(n));
+      const QString in = "Label_FanInt" + Two(n);
+      const QString ex = "Label_FanExt" + Two(n);
+      EXPECT_EQ(Colour(w, in), (c.internal >> n & 1) ? kLit : kClear) << "F" << n;
+      EXPECT_EQ(Colour(w, ex), (c.external >> n & 1) ? kLit : kClear) << "F" << n;
+      EXPECT_EQ(Text(w, in), "F" + Two(n));
+      EXPECT_EQ(Text(w, ex), "F" + Two(n));
     }
   }
 }
 
 TEST_F(DeratingView, GateStopAndLinkFailure) {
-  int (*items[])(Modbus*, uint8_t) = {PollDeratingRecordsOPV, PollDeratingRecordsVin, PollDeratingRecordsOPVLo,
-                                      PollDeratingRecordsPM, PollDeratingRecords, PollFanFail};
-  const char* panels[] = {"Group_DeratingRecordsOPV", "Group_DeratingRecordsVin", "Group_DeratingRecordsOPVLo",
-                          "Group_DeratingRecordsPM", "Group_DeratingRecords", "Group_FanFail"};
-  w.SetStatus(2, "before");
-  for (int i = 0; i < 6; ++i) {
-    t.ShowPanel(panels[i], false);
-    EXPECT_EQ(items[i](&w.Link, 0), 0) << panels[i];  // hidden
-    EXPECT_EQ(items[i](&w.Link, 1), 1) << panels[i];  // stop, even while hidden
-    t.ShowPanel(panels[i]);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(items[i](&w.Link, 0), 0) << panels[i];  // a command waits
-    EXPECT_EQ(items[i](&w.Link, 1), 1) << panels[i];
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  EXPECT_EQ(w.StatusText(2), "before");
-
-  w.Link.Port.Close();
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i](&w.Link, 0), 1) << panels[i];
-  EXPECT_EQ(L("Label_RecordsOPVStart01")->text(), "??");
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollDeratingRecordsOPV, "Group_DeratingRecordsOPV"},
+                                              {PollDeratingRecordsVin, "Group_DeratingRecordsVin"},
+                                              {PollDeratingRecordsOPVLo, "Group_DeratingRecordsOPVLo"},
+                                              {PollDeratingRecordsPM, "Group_DeratingRecordsPM"},
+                                              {PollDeratingRecords, "Group_DeratingRecords"},
+                                              {PollFanFail, "Group_FanFail"}});
+  EXPECT_EQ(Text(w, "Label_RecordsOPVStart01"), "??");
 }

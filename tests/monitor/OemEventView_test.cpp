@@ -7,26 +7,17 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::Paint;
+using polltest::Rtu;
+using polltest::Text;
+using polltest::Two;
 
 namespace {
 
-QString Two(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
-
-struct OemEventView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-  ValueLabel* L(const QString& name) {
-    auto* l = w.Ctl<ValueLabel>(name);
-    if (!l) ADD_FAILURE() << qPrintable(name);
-    return l;
-  }
-  void SetRecord(int first, int k, uint32_t start, uint16_t seconds) {  // k from 0
-    const int reg = first + 3 * k;
-    t.sim.SetInput(1, reg, start & 0xFFFF);  // low word first
-    t.sim.SetInput(1, reg + 1, start >> 16);
-    t.sim.SetInput(1, reg + 2, seconds);
-  }
+struct OemEventView : polltest::ViewTest {
+  // Record k counts from 0, as the labels do.
+  void SetRecord(int first, int k, uint32_t start, uint16_t seconds) { polltest::SetRecord(t.sim, first, k, start, seconds); }
 };
 
 struct Area {
@@ -56,19 +47,18 @@ TEST_F(OemEventView, EachAreaShowsSixteenRecords) {
     ASSERT_EQ(a.poll(&w.Link, 0), 0);
 
     const int wire = a.first - 1;
-    EXPECT_EQ(t.Frames(), (std::vector<QString>{polltest::Rtu({1, 4, wire >> 8, wire & 0xFF, 0, 48})}));
+    EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 4, wire >> 8, wire & 0xFF, 0, 48})}));
     EXPECT_EQ(w.StatusText(2), a.status);
     for (int k = 0; k < 16; ++k) {
-      ValueLabel* start = L(a.prefix + QStringLiteral("ST") + Two(k));
-      ValueLabel* time = L(a.prefix + QStringLiteral("DT") + Two(k));
-      ASSERT_TRUE(start && time);
-      EXPECT_EQ(start->text(), QStringLiteral("2021/06/%1 12:00:00").arg(Two(k + 1))) << k;
-      EXPECT_EQ(time->text(), QStringLiteral("01:01:%1").arg(Two(1 + k))) << k;
-      EXPECT_EQ(start->fontColor(), clBlue);
+      const QString start = a.prefix + QStringLiteral("ST") + Two(k);
+      const QString time = a.prefix + QStringLiteral("DT") + Two(k);
+      EXPECT_EQ(Text(w, start), QStringLiteral("2021/06/%1 12:00:00").arg(Two(k + 1))) << k;
+      EXPECT_EQ(Text(w, time), QStringLiteral("01:01:%1").arg(Two(1 + k))) << k;
+      EXPECT_EQ(Colour(w, start), clBlue);
     }
     t.ShowPanel(a.panel, false);
   }
-  EXPECT_EQ(L("Label_BRK_ThermalEvent")->text(), "温度抑制_高温");
+  EXPECT_EQ(Text(w, "Label_BRK_ThermalEvent"), "温度抑制_高温");
 }
 
 TEST_F(OemEventView, EmptySlotsLongestTimeAndTheDeratingViewOfTheSameArea) {
@@ -81,40 +71,32 @@ TEST_F(OemEventView, EmptySlotsLongestTimeAndTheDeratingViewOfTheSameArea) {
   ASSERT_EQ(PollBRKOpvEvent(&w.Link, 0), 0);
   ASSERT_EQ(PollDeratingRecordsOPV(&w.Link, 0), 0);
 
-  EXPECT_EQ(L("Label_BRK_OpvST00")->text(), "2021/06/01 12:00:00");
-  EXPECT_EQ(L("Label_BRK_OpvDT00")->text(), "00:02:00");
-  EXPECT_EQ(L("Label_RecordsOPVStart01")->text(), "2021/06/01 12:00:00");
-  EXPECT_EQ(L("Label_RecordsOPVAddUp01")->text(), "120 sec");
-  EXPECT_EQ(L("Label_BRK_OpvST01")->text(), "");
-  EXPECT_EQ(L("Label_BRK_OpvDT01")->text(), "");
-  EXPECT_EQ(L("Label_BRK_OpvST02")->text(), "");
-  EXPECT_EQ(L("Label_BRK_OpvDT02")->text(), "18:12:15");
-  EXPECT_EQ(L("Label_BRK_OpvDT15")->text(), "00:00:01");  // the last words of the reply
+  EXPECT_EQ(Text(w, "Label_BRK_OpvST00"), "2021/06/01 12:00:00");
+  EXPECT_EQ(Text(w, "Label_BRK_OpvDT00"), "00:02:00");
+  EXPECT_EQ(Text(w, "Label_RecordsOPVStart01"), "2021/06/01 12:00:00");
+  EXPECT_EQ(Text(w, "Label_RecordsOPVAddUp01"), "120 sec");
+  EXPECT_EQ(Text(w, "Label_BRK_OpvST01"), "");
+  EXPECT_EQ(Text(w, "Label_BRK_OpvDT01"), "");
+  EXPECT_EQ(Text(w, "Label_BRK_OpvST02"), "");
+  EXPECT_EQ(Text(w, "Label_BRK_OpvDT02"), "18:12:15");
+  EXPECT_EQ(Text(w, "Label_BRK_OpvDT15"), "00:00:01");  // the last words of the reply
 }
 
 TEST_F(OemEventView, RejectedReplyGateStopAndLinkFailure) {
   t.ShowPanel("Group_BRK_VinEvent");
   SetRecord(21184, 0, 0x60B62140u, 120);
-  L("Label_BRK_VinDT00")->show("00:00:07", clRed);
+  Paint(w, "Label_BRK_VinDT00", "00:00:07", clRed);
   for (const sim::ReplyFault& f : {sim::ReplyFault::Exception(2), sim::ReplyFault::Short()}) {
     t.sim.QueueFault(f);
     ASSERT_EQ(PollBRKVinEvent(&w.Link, 0), 0);
-    EXPECT_EQ(L("Label_BRK_VinST00")->text(), "??");
-    EXPECT_EQ(L("Label_BRK_VinDT00")->text(), "00:00:07");
-    EXPECT_EQ(L("Label_BRK_VinDT00")->fontColor(), clRed);
+    EXPECT_EQ(Text(w, "Label_BRK_VinST00"), "??");
+    EXPECT_EQ(Text(w, "Label_BRK_VinDT00"), "00:00:07");
+    EXPECT_EQ(Colour(w, "Label_BRK_VinDT00"), clRed);
   }
 
   t.sim.ClearFrames();
-  for (const Area& a : kAreas) {
-    t.ShowPanel(a.panel, false);
-    EXPECT_EQ(a.poll(&w.Link, 0), 0);
-    EXPECT_EQ(a.poll(&w.Link, 1), 1);
-    t.ShowPanel(a.panel);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(a.poll(&w.Link, 0), 0);
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
-  w.Link.Port.Close();
-  for (const Area& a : kAreas) EXPECT_EQ(a.poll(&w.Link, 0), 1);
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollBRKThermalEvent, "Group_BRK_ThermalEvent"},
+                                              {PollBRKOpvEvent, "Group_BRK_OpvEvent"},
+                                              {PollBRKVinEvent, "Group_BRK_VinEvent"},
+                                              {PollBRKOpvloEvent, "Group_BRK_OpvloEvent"}});
 }

@@ -7,7 +7,8 @@
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::Text;
 
 namespace {
 
@@ -21,15 +22,8 @@ QString Framed(int command, int sub) {
 
 QByteArray Word(int v) { return sim::Bytes({v >> 8, v & 0xFF}); }
 
-struct OlderLineView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
+struct OlderLineView : polltest::ViewTest {
   sim::OlderLineProtocol& older = sim::AddOlderLine(t.sim);
-  QString Text(const char* name) {
-    auto* l = w.Ctl<ValueLabel>(name);
-    if (!l) ADD_FAILURE() << name;
-    return l ? l->text() : QString();
-  }
 };
 
 }  // namespace
@@ -50,21 +44,21 @@ TEST_F(OlderLineView, IdentificationTexts) {
 
   EXPECT_EQ(t.Frames(), (std::vector<QString>{Framed(0, 0), Framed(0, 1), Framed(0, 9), Framed(0, 32), Framed(0, 33)}));
   EXPECT_EQ(w.StatusText(2), "Merivon...");
-  EXPECT_EQ(Text("Label_MerivonType"), "TL5000");
-  EXPECT_EQ(Text("Label_MerivonSN"), "SN123456");
-  EXPECT_EQ(Text("Label_MerivonSAP"), "SAP-77");
-  EXPECT_EQ(Text("Label_MerivonDate"), "15/7/2005");
-  EXPECT_EQ(Text("Label_MerivonTime"), "9:5:30");
-  EXPECT_EQ(w.Ctl<ValueLabel>("Label_MerivonDate")->fontColor(), clBlue);
+  EXPECT_EQ(Text(w, "Label_MerivonType"), "TL5000");
+  EXPECT_EQ(Text(w, "Label_MerivonSN"), "SN123456");
+  EXPECT_EQ(Text(w, "Label_MerivonSAP"), "SAP-77");
+  EXPECT_EQ(Text(w, "Label_MerivonDate"), "15/7/2005");
+  EXPECT_EQ(Text(w, "Label_MerivonTime"), "9:5:30");
+  EXPECT_EQ(Colour(w, "Label_MerivonDate"), clBlue);
 
   // Short identification replies give empty texts; year byte 12 gives 2012.
   older.SetData(1, 0, 0, "\x01\x02");  // N = 4
   older.SetData(1, 0, 1, "");          // N = 2
   older.SetData(1, 0, 32, sim::Bytes({0, 7, 15, 12}));
   ASSERT_EQ(PollMerivonTest(&w.Link, 0), 0);
-  EXPECT_EQ(Text("Label_MerivonType"), "");
-  EXPECT_EQ(Text("Label_MerivonSN"), "");
-  EXPECT_EQ(Text("Label_MerivonDate"), "15/7/2012");
+  EXPECT_EQ(Text(w, "Label_MerivonType"), "");
+  EXPECT_EQ(Text(w, "Label_MerivonSN"), "");
+  EXPECT_EQ(Text(w, "Label_MerivonDate"), "15/7/2012");
 }
 
 TEST_F(OlderLineView, InputAndOutputValues) {
@@ -105,9 +99,9 @@ TEST_F(OlderLineView, InputAndOutputValues) {
     ASSERT_EQ(item.poll(&w.Link, 0), 0);
     EXPECT_EQ(t.Frames(), frames);
     EXPECT_EQ(w.StatusText(2), item.status);
-    for (const auto& r : item.rows) EXPECT_EQ(Text(r.label), r.text) << r.label;
+    for (const auto& r : item.rows) EXPECT_EQ(Text(w, r.label), r.text) << r.label;
   }
-  EXPECT_EQ(Text("Label_MerivonVdcAve1"), "??");  // averages are never written
+  EXPECT_EQ(Text(w, "Label_MerivonVdcAve1"), "??");  // averages are never written
 }
 
 TEST_F(OlderLineView, RefusedBadOrShortRepliesLeaveTheirLabel) {
@@ -128,39 +122,30 @@ TEST_F(OlderLineView, RefusedBadOrShortRepliesLeaveTheirLabel) {
   t.sim.QueueFault(sim::ReplyFault::BadCrc());
   older.SetRawReply(1, 16, 3, sim::Bytes({0x02, 0x06, 0x01, 0x03, 16, 3, 0x05}));
   ASSERT_EQ(PollMerivonDc1(&w.Link, 0), 0);
-  EXPECT_EQ(Text("Label_MerivonVdcActual1"), "400");
-  EXPECT_EQ(Text("Label_MerivonIdcActual1"), "12.3");
-  EXPECT_EQ(Text("Label_MerivonPdcActual1"), "4920");
-  EXPECT_EQ(Text("Label_MerivonIsoActual1"), "1");
+  EXPECT_EQ(Text(w, "Label_MerivonVdcActual1"), "400");
+  EXPECT_EQ(Text(w, "Label_MerivonIdcActual1"), "12.3");
+  EXPECT_EQ(Text(w, "Label_MerivonPdcActual1"), "4920");
+  EXPECT_EQ(Text(w, "Label_MerivonIsoActual1"), "1");
 
   // A count larger than the frame: only the bytes before the CRC are text.
   t.ShowPanel("Group_MerivonTest");
   older.SetRawReply(1, 0, 1, sim::Bytes({0x02, 0x06, 0x01, 0x20, 0, 1, 'A', 'B'}));
   ASSERT_EQ(PollMerivonTest(&w.Link, 0), 0);
-  EXPECT_EQ(Text("Label_MerivonSN"), "AB");
+  EXPECT_EQ(Text(w, "Label_MerivonSN"), "AB");
 }
 
 TEST_F(OlderLineView, GateStopAndLinkFailure) {
-  int (*items[])(Modbus*, uint8_t) = {PollMerivonTest, PollMerivonDc1, PollMerivonDc2, PollMerivonAc1};
-  const char* panels[] = {"Group_MerivonTest", "Group_MerivonDc1", "Group_MerivonDc2", "Group_MerivonAc1"};
-  for (int i = 0; i < 4; ++i) {
-    t.ShowPanel(panels[i], false);
-    EXPECT_EQ(items[i](&w.Link, 0), 0);
-    EXPECT_EQ(items[i](&w.Link, 1), 1);
-    t.ShowPanel(panels[i]);
-    w.Link.CmdCode = 6;
-    EXPECT_EQ(items[i](&w.Link, 0), 0);
-    w.Link.CmdCode = 0;
-  }
-  EXPECT_TRUE(t.Frames().empty());
+  const std::initializer_list<polltest::GatedItem> items = {{PollMerivonTest, "Group_MerivonTest"},
+                                                            {PollMerivonDc1, "Group_MerivonDc1"},
+                                                            {PollMerivonDc2, "Group_MerivonDc2"},
+                                                            {PollMerivonAc1, "Group_MerivonAc1"}};
+  polltest::ExpectGatesAndStop(t, items);
 
   // Dc2 hidden while Dc1 shows: only Dc1 asks.
-  t.ShowPanel("Group_MerivonTest", false);
-  t.ShowPanel("Group_MerivonDc2", false);
-  t.ShowPanel("Group_MerivonAc1", false);
-  for (auto* item : items) ASSERT_EQ(item(&w.Link, 0), 0);
+  for (const char* panel : {"Group_MerivonTest", "Group_MerivonDc2", "Group_MerivonAc1"}) t.ShowPanel(panel, false);
+  for (const polltest::GatedItem& i : items) ASSERT_EQ(i.item(&w.Link, 0), 0) << i.panel;
   EXPECT_EQ(t.Frames(), (std::vector<QString>{Framed(16, 2), Framed(16, 1), Framed(16, 3), Framed(16, 12)}));
 
-  w.Link.Port.Close();
-  EXPECT_EQ(PollMerivonDc1(&w.Link, 0), 1);
+  for (const polltest::GatedItem& i : items) t.ShowPanel(i.panel);
+  polltest::ExpectLinkFailure(t, items);
 }

@@ -9,22 +9,23 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 
-using polltest::LinkedWindow;
+using polltest::Colour;
+using polltest::ControlAs;
+using polltest::Paint;
+using polltest::Rtu;
+using polltest::Text;
 
 namespace {
 
 constexpr int kCoil = 0, kIR = 1, kHR = 2, kNone = -1;
 
-struct UserPollView : ::testing::Test {
-  LinkedWindow t;
-  TForm_Main& w = t.w;
-
+struct UserPollView : polltest::ViewTest {
   static QString Suffix(int list, int row) { return QString::number(list) + QString::number(row); }
+  static QString ValueName(int list, int row) { return "Label_PollVal" + Suffix(list, row); }
   void SetRow(int list, int row, const QString& address, int type) {
-    w.Ctl<QLineEdit>("Edit_PollAddr" + Suffix(list, row))->setText(address);
-    w.Ctl<QComboBox>("Combo_PollType" + Suffix(list, row))->setCurrentIndex(type);
+    ControlAs<QLineEdit>(w, "Edit_PollAddr" + Suffix(list, row)).setText(address);
+    ControlAs<QComboBox>(w, "Combo_PollType" + Suffix(list, row)).setCurrentIndex(type);
   }
-  ValueLabel* Value(int list, int row) { return w.Ctl<ValueLabel>("Label_PollVal" + Suffix(list, row)); }
 };
 
 struct List {
@@ -66,18 +67,18 @@ TEST_F(UserPollView, EachListReadsItsRowsInItsOwnNotation) {
     ASSERT_EQ(l.poll(&w.Link, 0), 0);
 
     EXPECT_EQ(t.Frames(), (std::vector<QString>{
-                              polltest::Rtu({1, 3, 0x60, 0xFF, 0, 1}),
-                              polltest::Rtu({1, 4, 0x04, 0xD1, 0, 1}),
-                              polltest::Rtu({1, 1, 0x00, 0x10, 0, 1}),
-                              polltest::Rtu({1, 1, 0x00, 0x11, 0, 1}),
+                              Rtu({1, 3, 0x60, 0xFF, 0, 1}),
+                              Rtu({1, 4, 0x04, 0xD1, 0, 1}),
+                              Rtu({1, 1, 0x00, 0x10, 0, 1}),
+                              Rtu({1, 1, 0x00, 0x11, 0, 1}),
                           }));
     EXPECT_EQ(w.StatusText(2), l.status);
-    EXPECT_EQ(Value(list, 1)->text(), l.hr);
-    EXPECT_EQ(Value(list, 2)->text(), l.ir);
-    EXPECT_EQ(Value(list, 3)->text(), "1");
-    EXPECT_EQ(Value(list, 10)->text(), "0");
-    for (int row : {1, 2, 3, 10}) EXPECT_EQ(Value(list, row)->fontColor(), clBlue) << row;
-    for (int row = 4; row <= 9; ++row) EXPECT_EQ(Value(list, row)->text(), "??") << row;
+    EXPECT_EQ(Text(w, ValueName(list, 1)), l.hr);
+    EXPECT_EQ(Text(w, ValueName(list, 2)), l.ir);
+    EXPECT_EQ(Text(w, ValueName(list, 3)), "1");
+    EXPECT_EQ(Text(w, ValueName(list, 10)), "0");
+    for (int row : {1, 2, 3, 10}) EXPECT_EQ(Colour(w, ValueName(list, row)), clBlue) << row;
+    for (int row = 4; row <= 9; ++row) EXPECT_EQ(Text(w, ValueName(list, row)), "??") << row;
     t.ShowPanel(l.panel, false);
   }
 }
@@ -88,33 +89,33 @@ TEST_F(UserPollView, UnusableReplyShowsErrorInBlue) {
   SetRow(2, 1, "100", kHR);
   SetRow(2, 2, "100", kHR);
   SetRow(2, 3, "100", kHR);
-  Value(2, 1)->show("12", clRed);  // written, not yet read back
+  Paint(w, ValueName(2, 1), "12", clRed);  // written, not yet read back
   t.sim.QueueFault(sim::ReplyFault::Exception(2));
   t.sim.QueueFault(sim::ReplyFault::BadCrc());
   ASSERT_EQ(PollUser03(&w.Link, 0), 0);
-  EXPECT_EQ(Value(2, 1)->text(), "Error");
-  EXPECT_EQ(Value(2, 1)->fontColor(), clBlue);
-  EXPECT_EQ(Value(2, 2)->text(), "Error");
-  EXPECT_EQ(Value(2, 3)->text(), "7");
+  EXPECT_EQ(Text(w, ValueName(2, 1)), "Error");
+  EXPECT_EQ(Colour(w, ValueName(2, 1)), clBlue);
+  EXPECT_EQ(Text(w, ValueName(2, 2)), "Error");
+  EXPECT_EQ(Text(w, ValueName(2, 3)), "7");
 }
 
 TEST_F(UserPollView, CleanAllLeavesTheListIdle) {
   t.ShowPanel("Group_Poll02");
   for (int row = 1; row <= 10; ++row) {
     SetRow(1, row, QString::number(200 + row), kIR);
-    w.Ctl<QLineEdit>("Edit_PollVal" + Suffix(1, row))->setText("5");
+    ControlAs<QLineEdit>(w, "Edit_PollVal" + Suffix(1, row)).setText("5");
   }
   SetRow(0, 1, "300", kHR);  // another list is not touched
-  Value(1, 4)->setText("41");
+  ControlAs<ValueLabel>(w, ValueName(1, 4)).setText("41");
 
-  w.Ctl<QPushButton>("Btn_Poll2CleanAll")->click();
+  ControlAs<QPushButton>(w, "Btn_Poll2CleanAll").click();
   for (int row = 1; row <= 10; ++row) {
-    EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollAddr" + Suffix(1, row))->text(), "");
-    EXPECT_EQ(w.Ctl<QComboBox>("Combo_PollType" + Suffix(1, row))->currentIndex(), -1);
-    EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollVal" + Suffix(1, row))->text(), "");
+    EXPECT_EQ(ControlAs<QLineEdit>(w, "Edit_PollAddr" + Suffix(1, row)).text(), "");
+    EXPECT_EQ(ControlAs<QComboBox>(w, "Combo_PollType" + Suffix(1, row)).currentIndex(), -1);
+    EXPECT_EQ(ControlAs<QLineEdit>(w, "Edit_PollVal" + Suffix(1, row)).text(), "");
   }
-  EXPECT_EQ(Value(1, 4)->text(), "41");
-  EXPECT_EQ(w.Ctl<QLineEdit>("Edit_PollAddr01")->text(), "300");
+  EXPECT_EQ(Text(w, ValueName(1, 4)), "41");
+  EXPECT_EQ(ControlAs<QLineEdit>(w, "Edit_PollAddr01").text(), "300");
   ASSERT_EQ(PollUser02(&w.Link, 0), 0);
   EXPECT_TRUE(t.Frames().empty());
 }
@@ -130,17 +131,7 @@ TEST(UserPollFunctionCode, TypeIndexToFunction) {
 TEST_F(UserPollView, GateStopAndFailedRequestEndTheList) {
   SetRow(3, 1, "10", kHR);
   SetRow(3, 2, "11", kHR);
-  t.ShowPanel("Group_Poll04", false);
-  EXPECT_EQ(PollUser04(&w.Link, 0), 0);
-  EXPECT_EQ(PollUser04(&w.Link, 1), 1);
-  t.ShowPanel("Group_Poll04");
-  w.Link.CmdCode = 6;
-  EXPECT_EQ(PollUser04(&w.Link, 0), 0);
-  w.Link.CmdCode = 0;
-  EXPECT_TRUE(t.Frames().empty());
-
-  w.Link.Port.Close();
-  EXPECT_EQ(PollUser04(&w.Link, 0), 1);
-  EXPECT_EQ(Value(3, 1)->text(), "??");
-  EXPECT_EQ(Value(3, 2)->text(), "??");
+  polltest::ExpectGatesStopAndLinkFailure(t, {{PollUser04, "Group_Poll04"}});
+  EXPECT_EQ(Text(w, ValueName(3, 1)), "??");
+  EXPECT_EQ(Text(w, ValueName(3, 2)), "??");
 }

@@ -81,6 +81,15 @@ inline void SetInputs(sim::SimInverter& sim, int reg, const std::vector<uint16_t
   for (size_t k = 0; k < words.size(); ++k) sim.SetInput(1, reg + static_cast<int>(k), words[k]);
 }
 
+// A number as two digits, as the record and fan labels are numbered.
+inline QString Two(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
+
+// Slot `slot` (from 0) of a record area of three words from `first`: a start
+// time, low word first, then a length in seconds.
+inline void SetRecord(sim::SimInverter& sim, int first, int slot, uint32_t start, uint16_t seconds) {
+  SetInputs(sim, first + 3 * slot, {static_cast<uint16_t>(start & 0xFFFF), static_cast<uint16_t>(start >> 16), seconds});
+}
+
 // A control by name and type; a missing one or one of another type fails the test.
 template <class T>
 T& ControlAs(TForm_Main& w, const QString& name) {
@@ -107,8 +116,8 @@ struct GatedItem {
 };
 
 // Each item with its panel hidden, with a command pending and with the stop
-// flag set (with and without a pending command) returns at once: nothing on
-// the wire and status panel 2 untouched. Starts with no frames recorded and
+// flag set (panel hidden or shown, with and without a pending command)
+// returns at once: nothing on the wire and status panel 2 untouched. Starts with no frames recorded and
 // leaves every panel shown.
 inline void ExpectGatesAndStop(LinkedWindow& t, std::initializer_list<GatedItem> items, int pendingCommand = 6) {
   TForm_Main& w = t.w;
@@ -116,6 +125,7 @@ inline void ExpectGatesAndStop(LinkedWindow& t, std::initializer_list<GatedItem>
   for (const GatedItem& i : items) {
     t.ShowPanel(i.panel, false);
     EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
+    EXPECT_EQ(i.item(&w.Link, 1), 1) << i.panel;  // stop, even while hidden
     t.ShowPanel(i.panel);
     w.Link.CmdCode = pendingCommand;
     EXPECT_EQ(i.item(&w.Link, 0), 0) << i.panel;
