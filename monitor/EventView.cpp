@@ -264,12 +264,12 @@ int PollErrorCodes(Modbus* link, uint8_t stop) {
   return 0;
 }
 
-int TestSpecBit(int spec, int value) {
+int TestSpecBit(int selector, int value) {
   int n = 14;
-  while (n >= 0 && !(spec & (1 << n))) --n;
+  while (n >= 0 && !(selector & (1 << n))) --n;
   if (n < 0) return 0;
   const bool set = (value >> n) & 1;
-  return (spec & 0x8000) ? set : !set;
+  return (selector & 0x8000) ? set : !set;
 }
 
 QString CosPhiText(unsigned code) {
