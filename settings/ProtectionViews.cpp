@@ -122,8 +122,9 @@ using R = RangeRule;
 constexpr auto S = ValueRule::Scaled;
 constexpr int W6 = CmdWriteRegister;
 constexpr R kMax60000{RangeForm::ClampAbove, 0, 60000};
-constexpr R kMaxFullHz{RangeForm::ClampAbove, 0, 6500};
-constexpr R kMaxStoredHz{RangeForm::ClampAboveStored, 0, 6500};
+// The high limit compares the whole value: read as signed, a typed 400 Hz
+// (40000) would pass under 65 Hz.
+constexpr R kMaxHz{RangeForm::ClampAbove, 0, 6500};
 constexpr R kMinStoredHz{RangeForm::ClampBelowStored, 4500, 0};
 
 constexpr EditDecl kEditors[] = {
@@ -151,9 +152,9 @@ constexpr EditDecl kEditors[] = {
     {"Edit_FLowOFF", 33571, W6, S, 100, "Label_FLowOFF", "Min: 45Hz"},
     {"Edit_FLowOFFTime", 33572, W6, S, 100, "Label_FLowOFFTime", "Max: 5 sec"},
     {"Edit_FLowON", 33573, W6, S, 100, "Label_FLowON", "Min: 45Hz"},
-    {"Edit_FHighOFFSlow", 33610, W6, S, 100, "Label_FHighOFFSlow", "Max: 65Hz", kMaxStoredHz},
+    {"Edit_FHighOFFSlow", 33610, W6, S, 100, "Label_FHighOFFSlow", "Max: 65Hz", kMaxHz},
     {"Edit_FHighOFFSlowTime", 33611, W6, S, 100, "Label_FHighOFFSlowTime", "Max: 600 sec", kMax60000},
-    {"Edit_FHighONSlow", 33612, W6, S, 100, "Label_FHighONSlow", "Max: 65Hz", kMaxFullHz},
+    {"Edit_FHighONSlow", 33612, W6, S, 100, "Label_FHighONSlow", "Max: 65Hz", kMaxHz},
     {"Edit_FLowOFFSlow", 33613, W6, S, 100, "Label_FLowOFFSlow", "Min: 45Hz", kMinStoredHz},
     {"Edit_FLowOFFSlowTime", 33614, W6, S, 100, "Label_FLowOFFSlowTime", "Max: 600 sec", kMax60000},
     {"Edit_FLowONSlow", 33615, W6, S, 100, "Label_FLowONSlow", "Min: 45Hz", kMinStoredHz},

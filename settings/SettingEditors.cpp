@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <cmath>
+#include <cstdint>
 
 #include "app/Myfunc.h"
 #include "app/main.h"
@@ -73,7 +74,8 @@ int64_t ScaledInteger(const QString& text, int factor) {
   const long double product = std::trunc(SafeStrToFloat(text) * factor);
   // 2^63 bounds: beyond them the conversion would be undefined.
   constexpr long double kLimit = 9223372036854775808.0L;
-  if (!(product > -kLimit && product < kLimit)) return 0;
+  if (product >= kLimit) return INT64_MAX;
+  if (product <= -kLimit) return INT64_MIN;
   return static_cast<int64_t>(product);
 }
 
@@ -117,6 +119,9 @@ std::optional<uint16_t> EditValue(const EditDecl& row, const QString& text) {
       }
       break;
   }
+  // A value that does not fit a 16-bit word (signed or unsigned) would be
+  // written as its low 16 bits, a different setting altogether.
+  if (v < -32768 || v > 65535) return std::nullopt;
   return static_cast<uint16_t>(v & kLow16);
 }
 

@@ -35,8 +35,7 @@ void OnClick(QAbstractButton* button, std::function<void()> fn);
 // ---- Value rules ----------------------------------------------------------
 
 // SafeStrToFloat of the text times factor, truncated toward zero. A product
-// beyond the 64-bit range gives 0 (its low 16 bits as the processor's
-// "integer indefinite" would leave them) instead of undefined behaviour.
+// beyond the 64-bit range saturates (a plain conversion would be undefined).
 int64_t ScaledInteger(const QString& text, int factor);
 
 // How an edit's text becomes the integer to store.
@@ -77,7 +76,9 @@ struct EditDecl {
 };
 
 // The 16-bit value a row posts for the text, or nothing when the rule or the
-// range refuses it (an error box has then been shown where the rule says so).
+// range refuses it (an error box has then been shown where the rule says so)
+// or when the value, after the range rule, lies outside -32768..65535 and so
+// would wrap.
 std::optional<uint16_t> EditValue(const EditDecl& row, const QString& text);
 
 // What every alike editor does on Enter: computes the value from the edit's

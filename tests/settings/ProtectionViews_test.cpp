@@ -212,7 +212,7 @@ TEST_F(Protection, EditorsPostTheirRegisterAndPaintRed) {
       {"Edit_FHighOFF", "65", 33568, 6500, "Label_FHighOFF"},
       {"Edit_FHighOFFSlow", "65.5", 33610, 6500, "Label_FHighOFFSlow"},
       {"Edit_FHighOFFSlow", "60", 33610, 6000, "Label_FHighOFFSlow"},
-      {"Edit_FHighOFFSlow", "400", 33610, 40000, "Label_FHighOFFSlow"},  // negative as signed: unclamped
+      {"Edit_FHighOFFSlow", "400", 33610, 6500, "Label_FHighOFFSlow"},  // 40000 is above the limit too
       {"Edit_FHighOFFSlowTime", "700", 33611, 60000, "Label_FHighOFFSlowTime"},
       {"Edit_FHighOFFSlowTime", "600", 33611, 60000, "Label_FHighOFFSlowTime"},
       {"Edit_FHighOFFSlowTime", "5", 33611, 500, "Label_FHighOFFSlowTime"},
@@ -235,6 +235,13 @@ TEST_F(Protection, EditorsPostTheirRegisterAndPaintRed) {
     EXPECT_EQ(static_cast<uint16_t>(w.Link.CmdValue), c.value) << c.edit << " " << c.text;
     EXPECT_EQ(Colour(w, c.label), clRed) << c.edit;
   }
+}
+
+TEST_F(Protection, ValueBeyondSixteenBitsPostsNothing) {
+  polltest::Paint(w, "Label_UHighOFF", "253.0 V", clBlue);
+  TypeAndEnter("Edit_UHighOFF", "7000");  // 70000 would be written as 446.4 V
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  EXPECT_EQ(Colour(w, "Label_UHighOFF"), clBlue);
 }
 
 TEST_F(Protection, EditWrittenThenReadBackBlue) {

@@ -36,15 +36,21 @@ TEST(EditValue, ValueAndRangeRules) {
       {"0.29", ValueRule::Scaled, 100, {}, 29},  // the nudge keeps it from 28
       {"-0.5", ValueRule::Scaled, 100, {}, 0xFFCE},
       {"-3.3", ValueRule::Scaled, 10, {}, 0xFFDF},
-      {"7000", ValueRule::Scaled, 10, {}, 4464},  // low 16 bits of 70000
+      // Beyond a 16-bit word the low bits would be another value: nothing posted.
+      {"7000", ValueRule::Scaled, 10, {}, std::nullopt},
+      {"6553.5", ValueRule::Scaled, 10, {}, 65535},
+      {"-3276.8", ValueRule::Scaled, 10, {}, 0x8000},
+      {"-3276.9", ValueRule::Scaled, 10, {}, std::nullopt},
       {"", ValueRule::Scaled, 10, {}, 0},
       {"abc", ValueRule::Scaled, 100, {}, 0},
       {"253.05", ValueRule::Scaled, 10, {}, 2530},  // truncated, never rounded
-      {"1e300", ValueRule::Scaled, 1000, {}, 0},    // beyond 64 bits
-      {"-1e300", ValueRule::Scaled, 1000, {}, 0},
+      {"1e300", ValueRule::Scaled, 1000, {}, std::nullopt},  // beyond 64 bits too
+      {"-1e300", ValueRule::Scaled, 1000, {}, std::nullopt},
       {"0x10", ValueRule::SafeInt, 1, {}, 16},
       {"abc", ValueRule::SafeInt, 1, {}, 0},
-      {"70000", ValueRule::SafeInt, 1, {}, 4464},
+      {"70000", ValueRule::SafeInt, 1, {}, std::nullopt},
+      {"0xFFFF", ValueRule::SafeInt, 1, {}, 0xFFFF},
+      {"0xFFFFFFFF", ValueRule::SafeInt, 1, {}, 0xFFFF},  // -1
       {"-1", ValueRule::Strict, 1, {}, 0xFFFF},
       {"$1F", ValueRule::Strict, 1, {}, 31},
       {"abc", ValueRule::Strict, 1, {}, std::nullopt},
@@ -53,11 +59,13 @@ TEST(EditValue, ValueAndRangeRules) {
       // Clamps on the full integer, before the 16-bit cut.
       {"700", ValueRule::Scaled, 100, {RangeForm::ClampAbove, 0, 60000}, 60000},
       {"5", ValueRule::Scaled, 100, {RangeForm::ClampAbove, 0, 60000}, 500},
+      {"1e300", ValueRule::Scaled, 100, {RangeForm::ClampAbove, 0, 60000}, 60000},
       {"40", ValueRule::Scaled, 100, {RangeForm::ClampBelow, 4500, 0}, 4500},
       // Clamps on the stored word read as signed.
       {"65.5", ValueRule::Scaled, 100, {RangeForm::ClampAboveStored, 0, 6500}, 6500},
       {"400", ValueRule::Scaled, 100, {RangeForm::ClampAboveStored, 0, 6500}, 40000},
       {"400", ValueRule::Scaled, 100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},
+      {"1000", ValueRule::Scaled, 100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},  // 100000: clamped, no wrap
       {"50", ValueRule::Scaled, 100, {RangeForm::ClampBelowStored, 4500, 0}, 5000},
       // Drop and refuse post nothing outside the range, and the limits pass.
       {"11", ValueRule::SafeInt, 1, {RangeForm::Drop, 0, 10}, std::nullopt},
