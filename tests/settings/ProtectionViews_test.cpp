@@ -6,6 +6,7 @@
 #include "app/main.h"
 #include "link/Modbus.h"
 #include "platform/ValueLabel.h"
+#include "link/PollingLoop.h"
 #include "settings/ProtectionViews.h"
 #include "support/PollFixture.h"
 #include "support/UserInput.h"
@@ -73,6 +74,17 @@ TEST(SlowStageDefaultsApply, CountryTest) {
                                                   {"Cu1234r", false},
                                                   {"", false}})
     EXPECT_EQ(SlowStageDefaultsApply(QString::fromLatin1(c.text)), c.match) << c.text;
+}
+
+TEST(ProtectionPollOrder, VoltageThenFrequencyAfterTheEventLog) {
+  const auto rows = PollOrder();
+  size_t i = 0;
+  while (i < rows.size() && rows[i].item != PollUacProtection) ++i;
+  ASSERT_LT(i + 1, rows.size());
+  EXPECT_EQ(rows[i].order, 23);
+  EXPECT_EQ(rows[i + 1].item, &PollFreqProtection);
+  EXPECT_EQ(rows[i + 1].order, 24);
+  EXPECT_LT(rows[i - 1].order, 23);
 }
 
 TEST_F(Protection, GatesStopAndLinkFailure) {
