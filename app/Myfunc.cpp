@@ -114,6 +114,13 @@ int SafeStrToInt(const QString& text) {
   return ParseInt(text, value) ? value : 0;
 }
 
+bool StrictStrToInt(const QString& text, int& value) {
+  int parsed = 0;
+  if (!ParseInt(text, parsed)) return false;
+  value = parsed;
+  return true;
+}
+
 long double SafeStrToFloat(const QString& text) {
   if (text.isEmpty()) return 0.0L;
   double value = 0.0;

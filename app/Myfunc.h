@@ -24,6 +24,10 @@ int SafeStrToInt(const QString& text);
 // as the decimal separator, whatever the user's locale.
 long double SafeStrToFloat(const QString& text);
 
+// The strict conversion under SafeStrToInt: the same syntax, but a text that
+// is empty or no number is refused (false) instead of reading as 0.
+bool StrictStrToInt(const QString& text, int& value);
+
 // The first n characters of text read as hexadecimal ("7F", 2 -> 127). A count
 // of 0 or less gives 0; a count beyond the text is cut to its length; a
 // character that is no hexadecimal digit counts as 0.

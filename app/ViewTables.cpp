@@ -76,6 +76,9 @@ extern const PanelControls kMerivonTestPanel;
 extern const PanelControls kMerivonDc1Panel;
 extern const PanelControls kMerivonDc2Panel;
 extern const PanelControls kMerivonAc1Panel;
+extern const PanelControls kUacProtectionPanel;
+extern const PanelControls kGroupBox39Panel;
+extern const PanelControls kFreqProtectionPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -162,6 +165,9 @@ constexpr const PanelControls* kAll[] = {
     &kMerivonDc1Panel,
     &kMerivonDc2Panel,
     &kMerivonAc1Panel,
+    &kUacProtectionPanel,
+    &kGroupBox39Panel,  // inside kUacProtectionPanel
+    &kFreqProtectionPanel,
 };
 }  // namespace
 

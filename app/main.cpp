@@ -35,6 +35,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindFurniture();
   BindProfileHandlers();
   BindMonitorHandlers();
+  BindSettingsHandlers();
   AccessCode.clear();
 }
 

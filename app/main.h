@@ -202,6 +202,7 @@ class TForm_Main : public QMainWindow {
   void BindProfileHandlers();  // profiles/
   void BindNetHandlers();      // link/IdScan.cpp
   void BindMonitorHandlers();  // monitor/
+  void BindSettingsHandlers(); // settings/
 
   int pollDepth_ = 0;         // polling loops running (0 or 1)
   bool pollRestart_ = false;  // a fresh loop was asked for while one ran

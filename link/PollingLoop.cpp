@@ -34,6 +34,7 @@
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
+#include "settings/ProtectionViews.h"
 
 namespace {
 
@@ -87,6 +88,8 @@ constexpr PollRow kPollOrder[] = {
     {19, PollAntiPid},
     {20, PollWarnEvent},
     {22, PollErrorEvent},
+    {23, PollUacProtection},
+    {24, PollFreqProtection},
     {25, PollAcTerminal},
     {38, PollFactory},
     {39, PollVIPGain},

@@ -1,0 +1,216 @@
+#include "settings/ProtectionViews.h"
+
+#include <array>
+
+#include "app/ControlTable.h"
+#include "app/main.h"
+#include "link/CommandCodes.h"
+#include "link/Modbus.h"
+#include "monitor/PollFrame.h"
+#include "platform/ValueLabel.h"
+#include "settings/SettingEditors.h"
+
+namespace {
+
+// Each value: caption, value label ("???" until read) and edit, one row of 34.
+#define PROTECTION_ROW(top, caption, text, label, edit)                \
+  {Kind::Label, caption, 8, top + 2, 118, 18, text, 1},                \
+      {Kind::Label, label, 128, top + 2, 72, 18, "???"},               \
+      {Kind::Edit, edit, 202, top, 46, 22}
+
+constexpr ControlDecl kUacRows[] = {
+    PROTECTION_ROW(28, "Label71", "U High Off:", "Label_UHighOFF", "Edit_UHighOFF"),
+    PROTECTION_ROW(62, "Label78", "U High Off Time:", "Label_UHighOFFTime", "Edit_UHighOFFTime"),
+    PROTECTION_ROW(96, "Label82", "U High On:", "Label_UHighON", "Edit_UHighON"),
+    PROTECTION_ROW(130, "Label94", "U Low Off:", "Label_ULowOFF", "Edit_ULowOFF"),
+    PROTECTION_ROW(164, "Label95", "U Low Off Time:", "Label_ULowOFFTime", "Edit_ULowOFFTime"),
+    PROTECTION_ROW(198, "Label96", "U Low On:", "Label_ULowON", "Edit_ULowON"),
+    PROTECTION_ROW(232, "Label87", "U High Off Slow:", "Label_UHighOFFSlow", "Edit_UHighOFFSlow"),
+    PROTECTION_ROW(266, "Label90", "U High Off Slow Time:", "Label_UHighOFFSlowTime", "Edit_UHighOFFSlowTime"),
+    PROTECTION_ROW(300, "Label92", "U High On Slow:", "Label_UHighONSlow", "Edit_UHighONSlow"),
+    PROTECTION_ROW(334, "Label97", "U Low Off Slow:", "Label_ULowOFFSlow", "Edit_ULowOFFSlow"),
+    PROTECTION_ROW(368, "Label98", "U Low Off Slow Time:", "Label_ULowOFFSlowTime", "Edit_ULowOFFSlowTime"),
+    PROTECTION_ROW(402, "Label99", "U Low On Slow:", "Label_ULowONSlow", "Edit_ULowONSlow"),
+    // Second column, in view only in the wide layouts; the high side's
+    // second slow stage sits in its own box so one layout can hide it.
+    {Kind::Frame, "GroupBox39", 262, 28, 252, 102, "", 0, kHidden},
+    PROTECTION_ROW(130, "Label594", "U Low Off Slow 2:", "Label_ULowOFFSlow2", "Edit_ULowOFFSlow2"),
+    PROTECTION_ROW(164, "Label601", "U Low Off Slow Time 2:", "Label_ULowOFFSlowTime2", "Edit_ULowOFFSlowTime2"),
+    PROTECTION_ROW(198, "Label603", "U Low On Slow 2:", "Label_ULowONSlow2", "Edit_ULowONSlow2"),
+};
+
+constexpr ControlDecl kGroupBox39Rows[] = {
+    PROTECTION_ROW(0, "Label551", "U High Off Slow 2:", "Label_UHighOFFSlow2", "Edit_UHighOFFSlow2"),
+    PROTECTION_ROW(34, "Label569", "U High Off Slow Time 2:", "Label_UHighOFFSlowTime2", "Edit_UHighOFFSlowTime2"),
+    PROTECTION_ROW(68, "Label575", "U High On Slow 2:", "Label_UHighONSlow2", "Edit_UHighONSlow2"),
+};
+
+constexpr ControlDecl kFreqRows[] = {
+    PROTECTION_ROW(28, "Label76", "F High Off:", "Label_FHighOFF", "Edit_FHighOFF"),
+    PROTECTION_ROW(62, "Label80", "F High Off Time:", "Label_FHighOFFTime", "Edit_FHighOFFTime"),
+    PROTECTION_ROW(96, "Label85", "F High On:", "Label_FHighON", "Edit_FHighON"),
+    PROTECTION_ROW(130, "Label100", "F Low Off:", "Label_FLowOFF", "Edit_FLowOFF"),
+    PROTECTION_ROW(164, "Label101", "F Low Off Time:", "Label_FLowOFFTime", "Edit_FLowOFFTime"),
+    PROTECTION_ROW(198, "Label102", "F Low On:", "Label_FLowON", "Edit_FLowON"),
+    PROTECTION_ROW(232, "Label103", "F High Off Slow:", "Label_FHighOFFSlow", "Edit_FHighOFFSlow"),
+    PROTECTION_ROW(266, "Label113", "F High Off Slow Time:", "Label_FHighOFFSlowTime", "Edit_FHighOFFSlowTime"),
+    PROTECTION_ROW(300, "Label114", "F High On Slow:", "Label_FHighONSlow", "Edit_FHighONSlow"),
+    PROTECTION_ROW(334, "Label108", "F Low Off Slow:", "Label_FLowOFFSlow", "Edit_FLowOFFSlow"),
+    PROTECTION_ROW(368, "Label111", "F Low Off Slow Time:", "Label_FLowOFFSlowTime", "Edit_FLowOFFSlowTime"),
+    PROTECTION_ROW(402, "Label116", "F Low On Slow:", "Label_FLowONSlow", "Edit_FLowONSlow"),
+};
+
+#undef PROTECTION_ROW
+
+constexpr uint8_t kReadHolding = 3;
+constexpr uint8_t kWriteRegister = 6;
+
+constexpr auto V = WordFormat::Deci;
+constexpr auto C = WordFormat::Centi;
+
+// Reply words to labels, in register order.
+constexpr WordShow kUacWords[] = {
+    {"Label_UHighOFF", V, " V"},      {"Label_UHighOFFTime", C, " Sec"},     {"Label_UHighON", V, " V"},
+    {"Label_ULowOFF", V, " V"},       {"Label_ULowOFFTime", C, " Sec"},      {"Label_ULowON", V, " V"},
+    {"Label_UHighOFFSlow", V, " V"},  {"Label_UHighOFFSlowTime", C, " Sec"}, {"Label_UHighONSlow", V, " V"},
+    {"Label_ULowOFFSlow", V, " V"},   {"Label_ULowOFFSlowTime", C, " Sec"},  {"Label_ULowONSlow", V, " V"},
+};
+constexpr WordShow kUacSlow2Words[] = {
+    {"Label_UHighOFFSlow2", V, " V"}, {"Label_UHighOFFSlowTime2", C, " Sec"}, {"Label_UHighONSlow2", V, " V"},
+    {"Label_ULowOFFSlow2", V, " V"},  {"Label_ULowOFFSlowTime2", C, " Sec"},  {"Label_ULowONSlow2", V, " V"},
+};
+constexpr WordShow kFreqFastWords[] = {
+    {"Label_FHighOFF", C, " Hz"}, {"Label_FHighOFFTime", C, " Sec"}, {"Label_FHighON", C, " Hz"},
+    {"Label_FLowOFF", C, " Hz"},  {"Label_FLowOFFTime", C, " Sec"},  {"Label_FLowON", C, " Hz"},
+};
+constexpr WordShow kFreqSlowWords[] = {
+    {"Label_FHighOFFSlow", C, " Hz"}, {"Label_FHighOFFSlowTime", C, " Sec"}, {"Label_FHighONSlow", C, " Hz"},
+    {"Label_FLowOFFSlow", C, " Hz"},  {"Label_FLowOFFSlowTime", C, " Sec"},  {"Label_FLowONSlow", C, " Hz"},
+};
+
+// Defaults of the six slow-stage registers of each group, in register order.
+constexpr int kUacSlowFirst = 33558;
+constexpr std::array<uint16_t, 6> kUacSlowDefaults = {2760, 60000, 2760, 1840, 60000, 1840};
+constexpr int kFreqSlowFirst = 33610;
+constexpr std::array<uint16_t, 6> kFreqSlowDefaults = {6500, 60000, 6500, 4500, 60000, 4500};
+
+// Writes the default of every register of the block whose word reads as
+// unset (0 or 0xFFFF). `words` is a copy: each write replaces the reply.
+// Returns 1 when a write failed on the link.
+int WriteSlowDefaults(Modbus* link, int first, const std::array<uint16_t, 6>& words,
+                      const std::array<uint16_t, 6>& defaults) {
+  for (int i = 0; i < 6; ++i) {
+    if (words[i] != 0 && words[i] != 0xFFFF) continue;
+    if (link->Request(static_cast<uint16_t>(first + i), static_cast<int16_t>(defaults[i]), kWriteRegister))
+      return 1;
+  }
+  return 0;
+}
+
+std::array<uint16_t, 6> ReplyWords(const Modbus* link, int from) {
+  std::array<uint16_t, 6> w{};
+  for (int i = 0; i < 6; ++i) w[i] = ReplyWord(link, from + i);
+  return w;
+}
+
+bool CountryWantsDefaults() {
+  const ValueLabel* country = ViewLabel("Label_Country");
+  return country && SlowStageDefaultsApply(country->text());
+}
+
+using R = RangeRule;
+constexpr auto S = ValueRule::Scaled;
+constexpr int W6 = CmdWriteRegister;
+constexpr R kMax60000{RangeForm::ClampAbove, 0, 60000};
+// The high limit compares the whole value: read as signed, a typed 400 Hz
+// (40000) would pass under 65 Hz.
+constexpr R kMaxHz{RangeForm::ClampAbove, 0, 6500};
+constexpr R kMinStoredHz{RangeForm::ClampBelowStored, 4500, 0};
+
+constexpr EditDecl kEditors[] = {
+    {"Edit_UHighOFF", 33552, W6, S, 10, "Label_UHighOFF", "Max: 276V"},
+    {"Edit_UHighOFFTime", 33553, W6, S, 100, "Label_UHighOFFTime", "Max: 5 sec"},
+    {"Edit_UHighON", 33554, W6, S, 10, "Label_UHighON", "Max: 276V"},
+    {"Edit_ULowOFF", 33555, W6, S, 10, "Label_ULowOFF", "Min: 184V"},
+    {"Edit_ULowOFFTime", 33556, W6, S, 100, "Label_ULowOFFTime", "Max: 5 sec"},
+    {"Edit_ULowON", 33557, W6, S, 10, "Label_ULowON", "Min: 184V"},
+    {"Edit_UHighOFFSlow", 33558, W6, S, 10, "Label_UHighOFFSlow", "Max: 276V"},
+    {"Edit_UHighOFFSlowTime", 33559, W6, S, 100, "Label_UHighOFFSlowTime", "Max: 600 sec"},
+    {"Edit_UHighONSlow", 33560, W6, S, 10, "Label_UHighONSlow", "Max: 276V"},
+    {"Edit_ULowOFFSlow", 33561, W6, S, 10, "Label_ULowOFFSlow", "Min: 184V"},
+    {"Edit_ULowOFFSlowTime", 33562, W6, S, 100, "Label_ULowOFFSlowTime", "Max: 600 sec"},
+    {"Edit_ULowONSlow", 33563, W6, S, 10, "Label_ULowONSlow", "Min: 184V"},
+    {"Edit_UHighOFFSlow2", 48176, W6, S, 10, "Label_UHighOFFSlow2", "Max: 276V"},
+    {"Edit_UHighOFFSlowTime2", 48177, W6, S, 100, "Label_UHighOFFSlowTime2", "Max: 600 sec"},
+    {"Edit_UHighONSlow2", 48178, W6, S, 10, "Label_UHighONSlow2", "Max: 276V"},
+    {"Edit_ULowOFFSlow2", 48179, W6, S, 10, "Label_ULowOFFSlow2", "Min: 184V"},
+    {"Edit_ULowOFFSlowTime2", 48180, W6, S, 100, "Label_ULowOFFSlowTime2", "Max: 600 sec"},
+    {"Edit_ULowONSlow2", 48181, W6, S, 10, "Label_ULowONSlow2", "Min: 184V"},
+    {"Edit_FHighOFF", 33568, W6, S, 100, "Label_FHighOFF", "Max: 65Hz"},
+    {"Edit_FHighOFFTime", 33569, W6, S, 100, "Label_FHighOFFTime", "Max: 5 sec"},
+    {"Edit_FHighON", 33570, W6, S, 100, "Label_FHighON", "Max: 65Hz"},
+    {"Edit_FLowOFF", 33571, W6, S, 100, "Label_FLowOFF", "Min: 45Hz"},
+    {"Edit_FLowOFFTime", 33572, W6, S, 100, "Label_FLowOFFTime", "Max: 5 sec"},
+    {"Edit_FLowON", 33573, W6, S, 100, "Label_FLowON", "Min: 45Hz"},
+    {"Edit_FHighOFFSlow", 33610, W6, S, 100, "Label_FHighOFFSlow", "Max: 65Hz", kMaxHz},
+    {"Edit_FHighOFFSlowTime", 33611, W6, S, 100, "Label_FHighOFFSlowTime", "Max: 600 sec", kMax60000},
+    {"Edit_FHighONSlow", 33612, W6, S, 100, "Label_FHighONSlow", "Max: 65Hz", kMaxHz},
+    {"Edit_FLowOFFSlow", 33613, W6, S, 100, "Label_FLowOFFSlow", "Min: 45Hz", kMinStoredHz},
+    {"Edit_FLowOFFSlowTime", 33614, W6, S, 100, "Label_FLowOFFSlowTime", "Max: 600 sec", kMax60000},
+    {"Edit_FLowONSlow", 33615, W6, S, 100, "Label_FLowONSlow", "Min: 45Hz", kMinStoredHz},
+};
+
+}  // namespace
+
+extern const PanelControls kUacProtectionPanel{"Group_UacProtection", kUacRows};
+extern const PanelControls kGroupBox39Panel{"GroupBox39", kGroupBox39Rows};
+extern const PanelControls kFreqProtectionPanel{"Group_FreqProtection", kFreqRows};
+
+bool SlowStageDefaultsApply(const QString& country) {
+  return country.size() >= 8 && country[0] == u'C' && country[1] == u'u' && country[7] == u'r';
+}
+
+int PollUacProtection(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_UacProtection", QStringLiteral("Vac Set..."), result)) return result;
+
+  if (link->Request(33552, 12, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) {
+    ShowWords(link, kUacWords);
+    // The labels keep what was read; the next pass shows the defaults.
+    if (CountryWantsDefaults() &&
+        WriteSlowDefaults(link, kUacSlowFirst, ReplyWords(link, 6), kUacSlowDefaults))
+      return 1;
+    PaintWords(kUacWords, clBlue);
+  }
+
+  if (link->Request(48176, 6, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) {
+    ShowWords(link, kUacSlow2Words);
+    PaintWords(kUacSlow2Words, clBlue);
+  }
+  return 0;
+}
+
+int PollFreqProtection(Modbus* link, uint8_t stop) {
+  int result;
+  if (!PollPrologue(link, stop, "Group_FreqProtection", QStringLiteral("Freq Set..."), result)) return result;
+
+  if (link->Request(33568, 6, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) ShowWords(link, kFreqFastWords);
+
+  if (link->Request(33610, 6, kReadHolding)) return 1;
+  if (ReplyUsable(link, kReadHolding)) {
+    ShowWords(link, kFreqSlowWords);
+    if (CountryWantsDefaults() &&
+        WriteSlowDefaults(link, kFreqSlowFirst, ReplyWords(link, 0), kFreqSlowDefaults))
+      return 1;
+  }
+
+  // Blue whatever the replies were.
+  PaintWords(kFreqFastWords, clBlue);
+  PaintWords(kFreqSlowWords, clBlue);
+  return 0;
+}
+
+void BindProtectionEditors(TForm_Main& f) { BindEdits(f, kEditors); }
