@@ -1,6 +1,9 @@
 #pragma once
 #include <QWidget>
+#include <deque>
 #include <span>
+#include <string>
+#include <vector>
 
 // Controls are declared as rows of data and built by one routine, so a
 // panel's declaration reads line by line against its control table.
@@ -40,3 +43,19 @@ void BuildControls(QWidget* parent, std::span<const ControlDecl> rows);
 
 // Every view's control table, in one list (see ViewTables.cpp).
 std::span<const PanelControls* const> AllPanelControls();
+
+// Rows made once at start-up for panels whose controls repeat one pattern
+// (numbered records, alike lists); keeps the names the rows point to.
+class GeneratedRows {
+ public:
+  const char* Name(std::string name) {
+    names_.push_back(std::move(name));  // a deque never moves earlier names
+    return names_.back().c_str();
+  }
+  void Add(const ControlDecl& row) { rows_.push_back(row); }
+  std::span<const ControlDecl> Rows() const { return rows_; }
+
+ private:
+  std::deque<std::string> names_;
+  std::vector<ControlDecl> rows_;
+};

@@ -1,5 +1,8 @@
 #include "monitor/DeratingView.h"
 
+#include <map>
+#include <string>
+
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
@@ -10,169 +13,24 @@
 namespace {
 
 // Group_DeratingRecordsOPV, ...Vin, ...OPVLo, ...PM: row number, start time
-// and accumulated time of records 01 to 12.
-constexpr ControlDecl kRecordsOPVRows[] = {
-    {Kind::Label, "Label_RecordsOPVStartHead", 36, 26, 140, 16, "Start Time", 1},
-    {Kind::Label, "Label_RecordsOPVAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
-    {Kind::Label, "Label_RecordsOPVNo01", 8, 44, 26, 18, "01."},
-    {Kind::Label, "Label_RecordsOPVStart01", 36, 44, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo02", 8, 68, 26, 18, "02."},
-    {Kind::Label, "Label_RecordsOPVStart02", 36, 68, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo03", 8, 92, 26, 18, "03."},
-    {Kind::Label, "Label_RecordsOPVStart03", 36, 92, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo04", 8, 116, 26, 18, "04."},
-    {Kind::Label, "Label_RecordsOPVStart04", 36, 116, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo05", 8, 140, 26, 18, "05."},
-    {Kind::Label, "Label_RecordsOPVStart05", 36, 140, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo06", 8, 164, 26, 18, "06."},
-    {Kind::Label, "Label_RecordsOPVStart06", 36, 164, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo07", 8, 188, 26, 18, "07."},
-    {Kind::Label, "Label_RecordsOPVStart07", 36, 188, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo08", 8, 212, 26, 18, "08."},
-    {Kind::Label, "Label_RecordsOPVStart08", 36, 212, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo09", 8, 236, 26, 18, "09."},
-    {Kind::Label, "Label_RecordsOPVStart09", 36, 236, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo10", 8, 260, 26, 18, "10."},
-    {Kind::Label, "Label_RecordsOPVStart10", 36, 260, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo11", 8, 284, 26, 18, "11."},
-    {Kind::Label, "Label_RecordsOPVStart11", 36, 284, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVNo12", 8, 308, 26, 18, "12."},
-    {Kind::Label, "Label_RecordsOPVStart12", 36, 308, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
-};
-constexpr ControlDecl kRecordsVinRows[] = {
-    {Kind::Label, "Label_RecordsVinStartHead", 36, 26, 140, 16, "Start Time", 1},
-    {Kind::Label, "Label_RecordsVinAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
-    {Kind::Label, "Label_RecordsVinNo01", 8, 44, 26, 18, "01."},
-    {Kind::Label, "Label_RecordsVinStart01", 36, 44, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo02", 8, 68, 26, 18, "02."},
-    {Kind::Label, "Label_RecordsVinStart02", 36, 68, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo03", 8, 92, 26, 18, "03."},
-    {Kind::Label, "Label_RecordsVinStart03", 36, 92, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo04", 8, 116, 26, 18, "04."},
-    {Kind::Label, "Label_RecordsVinStart04", 36, 116, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo05", 8, 140, 26, 18, "05."},
-    {Kind::Label, "Label_RecordsVinStart05", 36, 140, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo06", 8, 164, 26, 18, "06."},
-    {Kind::Label, "Label_RecordsVinStart06", 36, 164, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo07", 8, 188, 26, 18, "07."},
-    {Kind::Label, "Label_RecordsVinStart07", 36, 188, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo08", 8, 212, 26, 18, "08."},
-    {Kind::Label, "Label_RecordsVinStart08", 36, 212, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo09", 8, 236, 26, 18, "09."},
-    {Kind::Label, "Label_RecordsVinStart09", 36, 236, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo10", 8, 260, 26, 18, "10."},
-    {Kind::Label, "Label_RecordsVinStart10", 36, 260, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo11", 8, 284, 26, 18, "11."},
-    {Kind::Label, "Label_RecordsVinStart11", 36, 284, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinNo12", 8, 308, 26, 18, "12."},
-    {Kind::Label, "Label_RecordsVinStart12", 36, 308, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsVinAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
-};
-constexpr ControlDecl kRecordsOPVLoRows[] = {
-    {Kind::Label, "Label_RecordsOPVLoStartHead", 36, 26, 140, 16, "Start Time", 1},
-    {Kind::Label, "Label_RecordsOPVLoAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
-    {Kind::Label, "Label_RecordsOPVLoNo01", 8, 44, 26, 18, "01."},
-    {Kind::Label, "Label_RecordsOPVLoStart01", 36, 44, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo02", 8, 68, 26, 18, "02."},
-    {Kind::Label, "Label_RecordsOPVLoStart02", 36, 68, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo03", 8, 92, 26, 18, "03."},
-    {Kind::Label, "Label_RecordsOPVLoStart03", 36, 92, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo04", 8, 116, 26, 18, "04."},
-    {Kind::Label, "Label_RecordsOPVLoStart04", 36, 116, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo05", 8, 140, 26, 18, "05."},
-    {Kind::Label, "Label_RecordsOPVLoStart05", 36, 140, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo06", 8, 164, 26, 18, "06."},
-    {Kind::Label, "Label_RecordsOPVLoStart06", 36, 164, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo07", 8, 188, 26, 18, "07."},
-    {Kind::Label, "Label_RecordsOPVLoStart07", 36, 188, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo08", 8, 212, 26, 18, "08."},
-    {Kind::Label, "Label_RecordsOPVLoStart08", 36, 212, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo09", 8, 236, 26, 18, "09."},
-    {Kind::Label, "Label_RecordsOPVLoStart09", 36, 236, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo10", 8, 260, 26, 18, "10."},
-    {Kind::Label, "Label_RecordsOPVLoStart10", 36, 260, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo11", 8, 284, 26, 18, "11."},
-    {Kind::Label, "Label_RecordsOPVLoStart11", 36, 284, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoNo12", 8, 308, 26, 18, "12."},
-    {Kind::Label, "Label_RecordsOPVLoStart12", 36, 308, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsOPVLoAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
-};
-constexpr ControlDecl kRecordsPMRows[] = {
-    {Kind::Label, "Label_RecordsPMStartHead", 36, 26, 140, 16, "Start Time", 1},
-    {Kind::Label, "Label_RecordsPMAddUpHead", 180, 26, 70, 16, "Add up Time", 1},
-    {Kind::Label, "Label_RecordsPMNo01", 8, 44, 26, 18, "01."},
-    {Kind::Label, "Label_RecordsPMStart01", 36, 44, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp01", 180, 44, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo02", 8, 68, 26, 18, "02."},
-    {Kind::Label, "Label_RecordsPMStart02", 36, 68, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp02", 180, 68, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo03", 8, 92, 26, 18, "03."},
-    {Kind::Label, "Label_RecordsPMStart03", 36, 92, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp03", 180, 92, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo04", 8, 116, 26, 18, "04."},
-    {Kind::Label, "Label_RecordsPMStart04", 36, 116, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp04", 180, 116, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo05", 8, 140, 26, 18, "05."},
-    {Kind::Label, "Label_RecordsPMStart05", 36, 140, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp05", 180, 140, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo06", 8, 164, 26, 18, "06."},
-    {Kind::Label, "Label_RecordsPMStart06", 36, 164, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp06", 180, 164, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo07", 8, 188, 26, 18, "07."},
-    {Kind::Label, "Label_RecordsPMStart07", 36, 188, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp07", 180, 188, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo08", 8, 212, 26, 18, "08."},
-    {Kind::Label, "Label_RecordsPMStart08", 36, 212, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp08", 180, 212, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo09", 8, 236, 26, 18, "09."},
-    {Kind::Label, "Label_RecordsPMStart09", 36, 236, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp09", 180, 236, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo10", 8, 260, 26, 18, "10."},
-    {Kind::Label, "Label_RecordsPMStart10", 36, 260, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp10", 180, 260, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo11", 8, 284, 26, 18, "11."},
-    {Kind::Label, "Label_RecordsPMStart11", 36, 284, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp11", 180, 284, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMNo12", 8, 308, 26, 18, "12."},
-    {Kind::Label, "Label_RecordsPMStart12", 36, 308, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_RecordsPMAddUp12", 180, 308, 70, 18, "??", 0, kBlue},
-};
+// and accumulated time of records 01 to 12, one routine for the four alike areas.
+std::span<const ControlDecl> RecordRows(const std::string& key) {
+  static std::map<std::string, GeneratedRows> areas;
+  GeneratedRows& g = areas[key];
+  if (!g.Rows().empty()) return g.Rows();
+  const std::string label = "Label_Records" + key;
+  g.Add({Kind::Label, g.Name(label + "StartHead"), 36, 26, 140, 16, "Start Time", 1});
+  g.Add({Kind::Label, g.Name(label + "AddUpHead"), 180, 26, 70, 16, "Add up Time", 1});
+  for (int k = 1; k <= 12; ++k) {
+    const std::string nn = (k < 10 ? "0" : "") + std::to_string(k);
+    const int top = 44 + 24 * (k - 1);
+    g.Add({Kind::Label, g.Name(label + "No" + nn), 8, top, 26, 18, g.Name(nn + ".")});
+    g.Add({Kind::Label, g.Name(label + "Start" + nn), 36, top, 140, 18, "??", 0, kBlue});
+    g.Add({Kind::Label, g.Name(label + "AddUp" + nn), 180, top, 70, 18, "??", 0, kBlue});
+  }
+  return g.Rows();
+}
 
-// Group_DeratingRecords: one cause per flag bit 1 to 8, top to bottom.
 constexpr ControlDecl kDeratingFlagRows[] = {
     {Kind::Label, "Label_DerateRecord1", 16, 26, 120, 18, "Thermal"},
     {Kind::Label, "Label_DerateRecord2", 16, 50, 120, 18, "OPV"},
@@ -265,10 +123,10 @@ void PaintFlag(const QString& name, bool set) {
 
 }  // namespace
 
-extern const PanelControls kDeratingRecordsOPVPanel{"Group_DeratingRecordsOPV", kRecordsOPVRows};
-extern const PanelControls kDeratingRecordsVinPanel{"Group_DeratingRecordsVin", kRecordsVinRows};
-extern const PanelControls kDeratingRecordsOPVLoPanel{"Group_DeratingRecordsOPVLo", kRecordsOPVLoRows};
-extern const PanelControls kDeratingRecordsPMPanel{"Group_DeratingRecordsPM", kRecordsPMRows};
+extern const PanelControls kDeratingRecordsOPVPanel{"Group_DeratingRecordsOPV", RecordRows("OPV")};
+extern const PanelControls kDeratingRecordsVinPanel{"Group_DeratingRecordsVin", RecordRows("Vin")};
+extern const PanelControls kDeratingRecordsOPVLoPanel{"Group_DeratingRecordsOPVLo", RecordRows("OPVLo")};
+extern const PanelControls kDeratingRecordsPMPanel{"Group_DeratingRecordsPM", RecordRows("PM")};
 extern const PanelControls kDeratingRecordsPanel{"Group_DeratingRecords", kDeratingFlagRows};
 extern const PanelControls kFanFailPanel{"Group_FanFail", kFanFailRows};
 

@@ -1,5 +1,7 @@
 #include "monitor/OemEventView.h"
 
+#include <string>
+
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
@@ -10,156 +12,38 @@
 namespace {
 
 // Group_BRK_ThermalEvent, ...OpvEvent, ...VinEvent, ...OpvloEvent: the
-// title, the column heads and records 00 to 15, one per row. The thermal
-// panel's value labels carry the "Group_" prefix as designed.
-constexpr ControlDecl kThermalEventRows[] = {
-    {Kind::Label, "Label_BRK_ThermalEvent", 8, 22, 240, 16, "温度抑制_高温"},
-    {Kind::Label, "Label_BRK_ThermalStartHead", 8, 40, 140, 16, "開始時間"},
-    {Kind::Label, "Label_BRK_ThermalTimeHead", 160, 40, 90, 16, "合計発生時間"},
-    {Kind::Label, "Group_BRK_ThmST00", 8, 58, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT00", 160, 58, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST01", 8, 78, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT01", 160, 78, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST02", 8, 98, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT02", 160, 98, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST03", 8, 118, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT03", 160, 118, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST04", 8, 138, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT04", 160, 138, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST05", 8, 158, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT05", 160, 158, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST06", 8, 178, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT06", 160, 178, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST07", 8, 198, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT07", 160, 198, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST08", 8, 218, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT08", 160, 218, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST09", 8, 238, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT09", 160, 238, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST10", 8, 258, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT10", 160, 258, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST11", 8, 278, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT11", 160, 278, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST12", 8, 298, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT12", 160, 298, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST13", 8, 318, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT13", 160, 318, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST14", 8, 338, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT14", 160, 338, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmST15", 8, 358, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Group_BRK_ThmDT15", 160, 358, 90, 18, "??", 0, kBlue},
+// title, the column heads and records 00 to 15, one per row, one routine for
+// the four alike areas. The thermal panel's value labels carry the "Group_"
+// prefix as designed.
+struct EventArea {
+  const char* key;     // "Thermal" gives Label_BRK_ThermalEvent and its heads
+  const char* title;
+  const char* values;  // value label prefix, followed by ST/DT and 00..15
 };
-constexpr ControlDecl kOpvEventRows[] = {
-    {Kind::Label, "Label_BRK_OpvEvent", 8, 22, 240, 16, "電圧抑制_高圧"},
-    {Kind::Label, "Label_BRK_OpvStartHead", 8, 40, 140, 16, "開始時間"},
-    {Kind::Label, "Label_BRK_OpvTimeHead", 160, 40, 90, 16, "合計発生時間"},
-    {Kind::Label, "Label_BRK_OpvST00", 8, 58, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT00", 160, 58, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST01", 8, 78, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT01", 160, 78, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST02", 8, 98, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT02", 160, 98, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST03", 8, 118, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT03", 160, 118, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST04", 8, 138, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT04", 160, 138, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST05", 8, 158, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT05", 160, 158, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST06", 8, 178, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT06", 160, 178, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST07", 8, 198, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT07", 160, 198, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST08", 8, 218, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT08", 160, 218, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST09", 8, 238, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT09", 160, 238, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST10", 8, 258, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT10", 160, 258, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST11", 8, 278, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT11", 160, 278, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST12", 8, 298, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT12", 160, 298, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST13", 8, 318, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT13", 160, 318, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST14", 8, 338, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT14", 160, 338, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvST15", 8, 358, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvDT15", 160, 358, 90, 18, "??", 0, kBlue},
+constexpr EventArea kEventAreas[] = {
+    {"Thermal", "温度抑制_高温", "Group_BRK_Thm"},
+    {"Opv", "電圧抑制_高圧", "Label_BRK_Opv"},
+    {"Vin", "入力電圧抑制_高圧", "Label_BRK_Vin"},
+    {"Opvlo", "電圧抑制_低圧", "Label_BRK_Opvlo"},
 };
-constexpr ControlDecl kVinEventRows[] = {
-    {Kind::Label, "Label_BRK_VinEvent", 8, 22, 240, 16, "入力電圧抑制_高圧"},
-    {Kind::Label, "Label_BRK_VinStartHead", 8, 40, 140, 16, "開始時間"},
-    {Kind::Label, "Label_BRK_VinTimeHead", 160, 40, 90, 16, "合計発生時間"},
-    {Kind::Label, "Label_BRK_VinST00", 8, 58, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT00", 160, 58, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST01", 8, 78, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT01", 160, 78, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST02", 8, 98, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT02", 160, 98, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST03", 8, 118, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT03", 160, 118, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST04", 8, 138, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT04", 160, 138, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST05", 8, 158, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT05", 160, 158, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST06", 8, 178, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT06", 160, 178, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST07", 8, 198, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT07", 160, 198, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST08", 8, 218, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT08", 160, 218, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST09", 8, 238, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT09", 160, 238, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST10", 8, 258, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT10", 160, 258, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST11", 8, 278, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT11", 160, 278, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST12", 8, 298, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT12", 160, 298, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST13", 8, 318, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT13", 160, 318, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST14", 8, 338, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT14", 160, 338, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinST15", 8, 358, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_VinDT15", 160, 358, 90, 18, "??", 0, kBlue},
-};
-constexpr ControlDecl kOpvloEventRows[] = {
-    {Kind::Label, "Label_BRK_OpvloEvent", 8, 22, 240, 16, "電圧抑制_低圧"},
-    {Kind::Label, "Label_BRK_OpvloStartHead", 8, 40, 140, 16, "開始時間"},
-    {Kind::Label, "Label_BRK_OpvloTimeHead", 160, 40, 90, 16, "合計発生時間"},
-    {Kind::Label, "Label_BRK_OpvloST00", 8, 58, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT00", 160, 58, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST01", 8, 78, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT01", 160, 78, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST02", 8, 98, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT02", 160, 98, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST03", 8, 118, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT03", 160, 118, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST04", 8, 138, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT04", 160, 138, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST05", 8, 158, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT05", 160, 158, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST06", 8, 178, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT06", 160, 178, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST07", 8, 198, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT07", 160, 198, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST08", 8, 218, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT08", 160, 218, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST09", 8, 238, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT09", 160, 238, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST10", 8, 258, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT10", 160, 258, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST11", 8, 278, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT11", 160, 278, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST12", 8, 298, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT12", 160, 298, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST13", 8, 318, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT13", 160, 318, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST14", 8, 338, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT14", 160, 338, 90, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloST15", 8, 358, 140, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BRK_OpvloDT15", 160, 358, 90, 18, "??", 0, kBlue},
-};
+
+std::span<const ControlDecl> EventRows(int area) {
+  static GeneratedRows areas[4];
+  GeneratedRows& g = areas[area];
+  if (!g.Rows().empty()) return g.Rows();
+  const EventArea& a = kEventAreas[area];
+  const std::string label = std::string("Label_BRK_") + a.key;
+  g.Add({Kind::Label, g.Name(label + "Event"), 8, 22, 240, 16, a.title});
+  g.Add({Kind::Label, g.Name(label + "StartHead"), 8, 40, 140, 16, "開始時間"});
+  g.Add({Kind::Label, g.Name(label + "TimeHead"), 160, 40, 90, 16, "合計発生時間"});
+  for (int k = 0; k < 16; ++k) {
+    const std::string nn = (k < 10 ? "0" : "") + std::to_string(k);
+    const int top = 58 + 20 * k;
+    g.Add({Kind::Label, g.Name(a.values + ("ST" + nn)), 8, top, 140, 18, "??", 0, kBlue});
+    g.Add({Kind::Label, g.Name(a.values + ("DT" + nn)), 160, top, 90, 18, "??", 0, kBlue});
+  }
+  return g.Rows();
+}
 
 constexpr uint8_t kReadInput = 4;
 
@@ -186,10 +70,10 @@ int PollEventArea(Modbus* link, uint8_t stop, const char* gate, const char* stat
 
 }  // namespace
 
-extern const PanelControls kBRKThermalEventPanel{"Group_BRK_ThermalEvent", kThermalEventRows};
-extern const PanelControls kBRKOpvEventPanel{"Group_BRK_OpvEvent", kOpvEventRows};
-extern const PanelControls kBRKVinEventPanel{"Group_BRK_VinEvent", kVinEventRows};
-extern const PanelControls kBRKOpvloEventPanel{"Group_BRK_OpvloEvent", kOpvloEventRows};
+extern const PanelControls kBRKThermalEventPanel{"Group_BRK_ThermalEvent", EventRows(0)};
+extern const PanelControls kBRKOpvEventPanel{"Group_BRK_OpvEvent", EventRows(1)};
+extern const PanelControls kBRKVinEventPanel{"Group_BRK_VinEvent", EventRows(2)};
+extern const PanelControls kBRKOpvloEventPanel{"Group_BRK_OpvloEvent", EventRows(3)};
 
 int PollBRKThermalEvent(Modbus* link, uint8_t stop) {
   return PollEventArea(link, stop, "Group_BRK_ThermalEvent", "OTP...", 21056, "Group_BRK_Thm");

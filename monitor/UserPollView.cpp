@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <string>
-#include <vector>
 
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
@@ -22,41 +21,24 @@ namespace {
 constexpr const char* kCleanAllButtons[4] = {"Btn_Poll1CleanAll", "Btn_Poll2CleanAll", "Btn_Poll3ClearAll",
                                              "Btn_Poll4ClearAll"};
 
-struct ListDecl {
-  std::vector<std::string> names;  // storage the rows' names point into
-  std::vector<ControlDecl> rows;
-};
-
-ListDecl MakeListDecl(int list) {
-  ListDecl d;
+std::span<const ControlDecl> ListRows(int list) {
+  static GeneratedRows lists[4];
+  GeneratedRows& g = lists[list];
+  if (!g.Rows().empty()) return g.Rows();
   const std::string l = std::to_string(list);
-  d.names = {"Label_Poll" + l + "AddrHead", "Label_Poll" + l + "TypeHead", "Label_Poll" + l + "ValueHead"};
+  g.Add({Kind::Label, g.Name("Label_Poll" + l + "AddrHead"), 8, 26, 54, 16, "Address", 1});
+  g.Add({Kind::Label, g.Name("Label_Poll" + l + "TypeHead"), 66, 26, 54, 16, "Type", 1});
+  g.Add({Kind::Label, g.Name("Label_Poll" + l + "ValueHead"), 124, 26, 54, 16, "Value", 1});
   for (int row = 1; row <= 10; ++row) {
     const std::string suffix = l + std::to_string(row);
-    for (const char* prefix : {"Edit_PollAddr", "Combo_PollType", "Edit_PollVal", "Label_PollVal"})
-      d.names.push_back(prefix + suffix);
-  }
-  const auto name = [&d](size_t i) { return d.names[i].c_str(); };
-  d.rows = {
-      {Kind::Label, name(0), 8, 26, 54, 16, "Address", 1},
-      {Kind::Label, name(1), 66, 26, 54, 16, "Type", 1},
-      {Kind::Label, name(2), 124, 26, 54, 16, "Value", 1},
-  };
-  for (int row = 1; row <= 10; ++row) {
-    const size_t i = 3 + 4 * static_cast<size_t>(row - 1);
     const int top = 44 + 30 * (row - 1);
-    d.rows.push_back({Kind::Edit, name(i), 8, top, 54, 22});
-    d.rows.push_back({Kind::Combo, name(i + 1), 66, top, 54, 22, "Coil\nIR\nHR"});
-    d.rows.push_back({Kind::Edit, name(i + 2), 124, top, 54, 22});
-    d.rows.push_back({Kind::Label, name(i + 3), 184, top + 2, 66, 18, "??", 0, kBlue});
+    g.Add({Kind::Edit, g.Name("Edit_PollAddr" + suffix), 8, top, 54, 22});
+    g.Add({Kind::Combo, g.Name("Combo_PollType" + suffix), 66, top, 54, 22, "Coil\nIR\nHR"});
+    g.Add({Kind::Edit, g.Name("Edit_PollVal" + suffix), 124, top, 54, 22});
+    g.Add({Kind::Label, g.Name("Label_PollVal" + suffix), 184, top + 2, 66, 18, "??", 0, kBlue});
   }
-  d.rows.push_back({Kind::Button, kCleanAllButtons[list], 8, 344, 80, 26, "Clean All", 1});
-  return d;
-}
-
-std::span<const ControlDecl> ListRows(int list) {
-  static const ListDecl lists[4] = {MakeListDecl(0), MakeListDecl(1), MakeListDecl(2), MakeListDecl(3)};
-  return lists[list].rows;
+  g.Add({Kind::Button, kCleanAllButtons[list], 8, 344, 80, 26, "Clean All", 1});
+  return g.Rows();
 }
 
 enum class Shown { Unsigned, Signed, Hex };
