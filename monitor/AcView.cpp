@@ -111,10 +111,6 @@ constexpr uint8_t kReadInput = 4;
 constexpr int kPageSelector = 800;
 constexpr int kPageWindow = 1056;
 
-void SetText(const char* name, const QString& text) {
-  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
-}
-
 // One phase of the per-phase layout: its two pages and the labels they fill.
 struct PhasePages {
   const char* gate;

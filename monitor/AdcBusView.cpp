@@ -173,10 +173,6 @@ constexpr AdcPage kAdcPages[] = {
     {65, 1, {"Label_NbusAdcVolt"}},
 };
 
-void SetText(const char* name, const QString& text) {
-  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
-}
-
 // Writes the page into the selector and reads the window. Returns 1 when the
 // link failed, else 0 with usable telling whether the page may be shown: the
 // reply answers the read and, when echoed is set, its word 0 names the page

@@ -117,10 +117,6 @@ constexpr ControlDecl kTestValueRows[] = {
 
 constexpr uint8_t kReadInput = 4;
 
-void SetText(const QString& name, const QString& text) {
-  if (ValueLabel* l = Form_Main->Ctl<ValueLabel>(name)) l->setText(text);
-}
-
 int PollBTModule(Modbus* link, uint8_t stop, const char* panel, const char* status, uint16_t reg, const QString& prefix) {
   int result;
   if (!PollPrologue(link, stop, panel, QLatin1String(status), result)) return result;

@@ -126,10 +126,6 @@ constexpr uint8_t kReadInput = 4;
 constexpr int kInputs = 6;
 constexpr int kStrings = 24;
 
-void SetText(const QString& name, const QString& text) {
-  if (auto* l = Form_Main ? Form_Main->Ctl<ValueLabel>(name) : nullptr) l->setText(text);
-}
-
 }  // namespace
 
 extern const PanelControls kDc1Panel{"Group_GetDC1", kDc1Rows};

@@ -112,10 +112,6 @@ constexpr uint8_t kReadCoils = 1;
 constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kReadInput = 4;
 
-void SetText(const char* name, const QString& text) {
-  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
-}
-
 void SetBlue(const char* name, const QString& text) {
   if (ValueLabel* l = ViewLabel(name)) l->show(text, clBlue);
 }

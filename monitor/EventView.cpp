@@ -211,10 +211,6 @@ constexpr uint16_t kErrorCodeValues = 1152;
 constexpr uint8_t kReadInput = 4;
 constexpr uint8_t kWriteOne = 6;
 
-void SetText(const QString& name, const QString& text) {
-  if (ValueLabel* l = Form_Main->Ctl<ValueLabel>(name)) l->setText(text);
-}
-
 QString Numbered(const char* stem, int n) { return QLatin1String(stem) + QString::number(n); }
 
 constexpr const char* kCosPhiTexts[42] = {

@@ -29,10 +29,6 @@ QString Date(const Modbus* link) {
          TwoDigit(ReplyWord(link, 2));
 }
 
-void SetText(const char* name, const QString& text) {
-  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
-}
-
 }  // namespace
 
 extern const PanelControls kInvTimePanel{"Group_InvTime", kInvTimeRows};

@@ -124,10 +124,6 @@ constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kReadInput = 4;
 constexpr uint8_t kWriteRegister = 6;
 
-void SetText(const char* name, const QString& text) {
-  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
-}
-
 void SetBlue(const char* name) {
   if (ValueLabel* l = ViewLabel(name)) l->setFontColor(clBlue);
 }

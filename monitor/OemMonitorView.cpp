@@ -118,10 +118,6 @@ constexpr ControlDecl kAccumulatedRows[] = {
 constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kReadInput = 4;
 
-void SetText(const QString& name, const QString& text) {
-  if (ValueLabel* l = Form_Main->Ctl<ValueLabel>(name)) l->setText(text);
-}
-
 // Two words, low word first, as one signed 32-bit value.
 int32_t LowFirst32(const Modbus* link, int k) {
   return static_cast<int32_t>(static_cast<uint32_t>(ReplyWord(link, k + 1)) << 16 | ReplyWord(link, k));

@@ -60,3 +60,7 @@ int DecodeScaleWord(int word, const int* phaseCount, int* dcCurrentDiv, int* pow
 ValueLabel* ViewLabel(const char* name) {
   return Form_Main ? Form_Main->Ctl<ValueLabel>(QLatin1String(name)) : nullptr;
 }
+
+void SetText(const QString& name, const QString& text) {
+  if (auto* l = Form_Main ? Form_Main->Ctl<ValueLabel>(name) : nullptr) l->setText(text);
+}

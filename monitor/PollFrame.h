@@ -36,3 +36,7 @@ int DecodeScaleWord(int word, const int* phaseCount, int* dcCurrentDiv, int* pow
 // A value label of the main window by name; nullptr when the view that owns
 // it is not built.
 ValueLabel* ViewLabel(const char* name);
+
+// Sets the text of a view's value label, when that view is built; the
+// label's colour is left as it is.
+void SetText(const QString& name, const QString& text);

@@ -138,10 +138,6 @@ constexpr TemperSet kTemper2{"Group_Temper2",
                              {"Label_Temperature21", "Label_Temperature22", "Label_Temperature23", "Label_Temperature24"},
                              {"Label_MaxTemp21", "Label_MaxTemp22", "Label_MaxTemp23", "Label_MaxTemp24"}};
 
-void SetText(const QString& name, const QString& text) {
-  if (ValueLabel* l = Form_Main->Ctl<ValueLabel>(name)) l->setText(text);
-}
-
 // Four signed whole degrees from one read; 1 when the link failed.
 int ReadTemperatures(Modbus* link, uint16_t reg, const char* const (&labels)[4]) {
   if (link->Request(reg, 4, kReadInput)) return 1;

@@ -41,10 +41,6 @@ constexpr ControlDecl kVersionTopRows[] = {
 constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kReadInput = 4;
 
-void SetText(const char* name, const QString& text) {
-  if (ValueLabel* l = ViewLabel(name)) l->setText(text);
-}
-
 // Serial number: the 14 bytes of words 12 to 18, keeping only '0' to 'Z'.
 QString SerialNumberText(const Modbus* link) {
   QString sn;
