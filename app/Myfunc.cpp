@@ -135,6 +135,14 @@ long double SafeStrToFloat(const QString& text) {
   return v >= 0 ? v + 0.00001L : v - 0.00001L;
 }
 
+bool IsNumberText(const QString& text) {
+  QByteArray normalised;
+  if (text.isEmpty() || !NormaliseFloat(text, normalised)) return false;
+  errno = 0;
+  const double parsed = strtod_l(normalised.constData(), nullptr, CLocale());
+  return !(errno == ERANGE && std::isinf(parsed));
+}
+
 int HexTextToInt(const QString& text, int n) {
   if (n <= 0) return 0;
   n = static_cast<int>(std::min<qsizetype>(n, text.size()));

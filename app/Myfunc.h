@@ -24,6 +24,10 @@ int SafeStrToInt(const QString& text);
 // as the decimal separator, whatever the user's locale.
 long double SafeStrToFloat(const QString& text);
 
+// True when SafeStrToFloat reads the text as a number (not empty, not
+// malformed, not beyond the double range) rather than falling back to 0.
+bool IsNumberText(const QString& text);
+
 // The strict conversion under SafeStrToInt: the same syntax, but a text that
 // is empty or no number is refused (false) instead of reading as 0.
 bool StrictStrToInt(const QString& text, int& value);

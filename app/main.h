@@ -64,6 +64,13 @@ class TForm_Main : public QMainWindow {
   void Combo_SelectModeChange();  // the user picked a profile
   void PageControlChange();       // the user picked a tab
   bool CheckAccessCode();         // may the user go on with a guarded operation?
+
+  // View variants chosen by profile options (settings/); a variant a
+  // routine does not know changes nothing.
+  void SetFreqProtectLabels(int variant);
+  void SetVoltProtectLabels(int variant);
+  void SetAcGroupTitles(int variant);
+  int SetJapanUserSettingMode(int mode);
   int ResetPageScroll();
   int SaveCurrentPageLayout();
   int ShowPageLayout();

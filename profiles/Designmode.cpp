@@ -115,23 +115,28 @@ void TForm_Main::Combo_SelectModeChange() {
 
   if (LoadMonitorSettings(*this, SettingFilePath) == kFileMissing) ShowMessage("No Found Setting File1");
   SetVisible(*this, "Group_ConstVolt", ShowConstVolt == 1);
+  SetJapanUserSettingMode(JapanUserSettingMode);
   switch (VacProtectSet) {
     case 0:
       SetWidth(*this, "Group_UacProtection", 255);
       SetWidth(*this, "Label_UacProtection", 255);
+      SetVoltProtectLabels(0);
       break;
     case 1:
       SetWidth(*this, "Group_UacProtection", 520);
       SetWidth(*this, "Label_UacProtection", 520);
+      SetVoltProtectLabels(0);
       SetVisible(*this, "GroupBox39", true);
       break;
     case 2:
       SetWidth(*this, "Group_UacProtection", 520);
       SetWidth(*this, "Label_UacProtection", 520);
+      SetVoltProtectLabels(1);
       SetVisible(*this, "GroupBox39", false);
       break;
     default: break;
   }
+  SetFreqProtectLabels(ShowGsFacMode);
   for (const char* name : {"Label_ShowLang", "Label_LanguageSelect", "Combo_LanguageSelect"})
     SetVisible(*this, name, ShowLanguageSelect == 1);
   if (GroupPanel* p = Panel("Group_ActivePower")) p->setTag(ShowActiveSlope == 1 ? 250 : 200);
@@ -161,6 +166,7 @@ void TForm_Main::Combo_SelectModeChange() {
   } else {
     PageControlChange();
   }
+  SetAcGroupTitles(ShowAcTitle);
   // The country list just loaded, and the first listed inverter current.
   CountryListInit();
   ExeSelectInv(0);

@@ -65,27 +65,31 @@ constexpr ControlDecl kFreqRows[] = {
 constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kWriteRegister = 6;
 
-constexpr auto V = WordFormat::Deci;
-constexpr auto C = WordFormat::Centi;
+constexpr auto V = Show::Deci;
+constexpr auto C = Show::Centi;
 
 // Reply words to labels, in register order.
-constexpr WordShow kUacWords[] = {
-    {"Label_UHighOFF", V, " V"},      {"Label_UHighOFFTime", C, " Sec"},     {"Label_UHighON", V, " V"},
-    {"Label_ULowOFF", V, " V"},       {"Label_ULowOFFTime", C, " Sec"},      {"Label_ULowON", V, " V"},
-    {"Label_UHighOFFSlow", V, " V"},  {"Label_UHighOFFSlowTime", C, " Sec"}, {"Label_UHighONSlow", V, " V"},
-    {"Label_ULowOFFSlow", V, " V"},   {"Label_ULowOFFSlowTime", C, " Sec"},  {"Label_ULowONSlow", V, " V"},
+constexpr WordRead kUacWords[] = {
+    Word(0, "Label_UHighOFF", V, " V"),      Word(1, "Label_UHighOFFTime", C, " Sec"),
+    Word(2, "Label_UHighON", V, " V"),       Word(3, "Label_ULowOFF", V, " V"),
+    Word(4, "Label_ULowOFFTime", C, " Sec"), Word(5, "Label_ULowON", V, " V"),
+    Word(6, "Label_UHighOFFSlow", V, " V"),  Word(7, "Label_UHighOFFSlowTime", C, " Sec"),
+    Word(8, "Label_UHighONSlow", V, " V"),   Word(9, "Label_ULowOFFSlow", V, " V"),
+    Word(10, "Label_ULowOFFSlowTime", C, " Sec"), Word(11, "Label_ULowONSlow", V, " V"),
 };
-constexpr WordShow kUacSlow2Words[] = {
-    {"Label_UHighOFFSlow2", V, " V"}, {"Label_UHighOFFSlowTime2", C, " Sec"}, {"Label_UHighONSlow2", V, " V"},
-    {"Label_ULowOFFSlow2", V, " V"},  {"Label_ULowOFFSlowTime2", C, " Sec"},  {"Label_ULowONSlow2", V, " V"},
+constexpr WordRead kUacSlow2Words[] = {
+    Word(0, "Label_UHighOFFSlow2", V, " V"), Word(1, "Label_UHighOFFSlowTime2", C, " Sec"),
+    Word(2, "Label_UHighONSlow2", V, " V"),  Word(3, "Label_ULowOFFSlow2", V, " V"),
+    Word(4, "Label_ULowOFFSlowTime2", C, " Sec"), Word(5, "Label_ULowONSlow2", V, " V"),
 };
-constexpr WordShow kFreqFastWords[] = {
-    {"Label_FHighOFF", C, " Hz"}, {"Label_FHighOFFTime", C, " Sec"}, {"Label_FHighON", C, " Hz"},
-    {"Label_FLowOFF", C, " Hz"},  {"Label_FLowOFFTime", C, " Sec"},  {"Label_FLowON", C, " Hz"},
+constexpr WordRead kFreqFastWords[] = {
+    Word(0, "Label_FHighOFF", C, " Hz"), Word(1, "Label_FHighOFFTime", C, " Sec"), Word(2, "Label_FHighON", C, " Hz"),
+    Word(3, "Label_FLowOFF", C, " Hz"),  Word(4, "Label_FLowOFFTime", C, " Sec"),  Word(5, "Label_FLowON", C, " Hz"),
 };
-constexpr WordShow kFreqSlowWords[] = {
-    {"Label_FHighOFFSlow", C, " Hz"}, {"Label_FHighOFFSlowTime", C, " Sec"}, {"Label_FHighONSlow", C, " Hz"},
-    {"Label_FLowOFFSlow", C, " Hz"},  {"Label_FLowOFFSlowTime", C, " Sec"},  {"Label_FLowONSlow", C, " Hz"},
+constexpr WordRead kFreqSlowWords[] = {
+    Word(0, "Label_FHighOFFSlow", C, " Hz"), Word(1, "Label_FHighOFFSlowTime", C, " Sec"),
+    Word(2, "Label_FHighONSlow", C, " Hz"),  Word(3, "Label_FLowOFFSlow", C, " Hz"),
+    Word(4, "Label_FLowOFFSlowTime", C, " Sec"), Word(5, "Label_FLowONSlow", C, " Hz"),
 };
 
 // Defaults of the six slow-stage registers of each group, in register order.
@@ -94,11 +98,18 @@ constexpr std::array<uint16_t, 6> kUacSlowDefaults = {2760, 60000, 2760, 1840, 6
 constexpr int kFreqSlowFirst = 33610;
 constexpr std::array<uint16_t, 6> kFreqSlowDefaults = {6500, 60000, 6500, 4500, 60000, 4500};
 
-// Writes the default of every register of the block whose word reads as
-// unset (0 or 0xFFFF). `words` is a copy: each write replaces the reply.
-// Returns 1 when a write failed on the link.
-int WriteSlowDefaults(Modbus* link, int first, const std::array<uint16_t, 6>& words,
-                      const std::array<uint16_t, 6>& defaults) {
+bool CountryWantsDefaults() {
+  const ValueLabel* country = ViewLabel("Label_Country");
+  return country && SlowStageDefaultsApply(country->text());
+}
+
+// Writes the default of every register of the block whose word (from `from`
+// in the reply) reads as unset (0 or 0xFFFF). The words are copied first:
+// each write replaces the reply. Returns 1 when a write failed on the link.
+int WriteSlowDefaults(Modbus* link, int from, int first, const std::array<uint16_t, 6>& defaults) {
+  if (!CountryWantsDefaults()) return 0;
+  std::array<uint16_t, 6> words{};
+  for (int i = 0; i < 6; ++i) words[i] = ReplyWord(link, from + i);
   for (int i = 0; i < 6; ++i) {
     if (words[i] != 0 && words[i] != 0xFFFF) continue;
     if (link->Request(static_cast<uint16_t>(first + i), static_cast<int16_t>(defaults[i]), kWriteRegister))
@@ -107,57 +118,81 @@ int WriteSlowDefaults(Modbus* link, int first, const std::array<uint16_t, 6>& wo
   return 0;
 }
 
-std::array<uint16_t, 6> ReplyWords(const Modbus* link, int from) {
-  std::array<uint16_t, 6> w{};
-  for (int i = 0; i < 6; ++i) w[i] = ReplyWord(link, from + i);
-  return w;
-}
+// The labels keep what was read; the next pass shows the defaults.
+int UacSlowDefaults(Modbus* link) { return WriteSlowDefaults(link, 6, kUacSlowFirst, kUacSlowDefaults); }
+int FreqSlowDefaults(Modbus* link) { return WriteSlowDefaults(link, 0, kFreqSlowFirst, kFreqSlowDefaults); }
 
-bool CountryWantsDefaults() {
-  const ValueLabel* country = ViewLabel("Label_Country");
-  return country && SlowStageDefaultsApply(country->text());
-}
+constexpr ReadBlock kUacBlocks[] = {
+    Read(kReadHolding, 33552, 12, kUacWords).Then(UacSlowDefaults),
+    Read(kReadHolding, 48176, 6, kUacSlow2Words),
+};
+// The frequency labels turn blue whatever the replies were.
+constexpr ReadBlock kFreqBlocks[] = {
+    Read(kReadHolding, 33568, 6, kFreqFastWords).Painted(Paint::Always),
+    Read(kReadHolding, 33610, 6, kFreqSlowWords).Painted(Paint::Always).Then(FreqSlowDefaults),
+};
+constexpr ReadView kUacView{"Group_UacProtection", "Vac Set...", kUacBlocks};
+constexpr ReadView kFreqView{"Group_FreqProtection", "Freq Set...", kFreqBlocks};
 
 using R = RangeRule;
-constexpr auto S = ValueRule::Scaled;
-constexpr int W6 = CmdWriteRegister;
 constexpr R kMax60000{RangeForm::ClampAbove, 0, 60000};
 // The high limit compares the whole value: read as signed, a typed 400 Hz
 // (40000) would pass under 65 Hz.
 constexpr R kMaxHz{RangeForm::ClampAbove, 0, 6500};
 constexpr R kMinStoredHz{RangeForm::ClampBelowStored, 4500, 0};
 
-constexpr EditDecl kEditors[] = {
-    {"Edit_UHighOFF", 33552, W6, S, 10, "Label_UHighOFF", "Max: 276V"},
-    {"Edit_UHighOFFTime", 33553, W6, S, 100, "Label_UHighOFFTime", "Max: 5 sec"},
-    {"Edit_UHighON", 33554, W6, S, 10, "Label_UHighON", "Max: 276V"},
-    {"Edit_ULowOFF", 33555, W6, S, 10, "Label_ULowOFF", "Min: 184V"},
-    {"Edit_ULowOFFTime", 33556, W6, S, 100, "Label_ULowOFFTime", "Max: 5 sec"},
-    {"Edit_ULowON", 33557, W6, S, 10, "Label_ULowON", "Min: 184V"},
-    {"Edit_UHighOFFSlow", 33558, W6, S, 10, "Label_UHighOFFSlow", "Max: 276V"},
-    {"Edit_UHighOFFSlowTime", 33559, W6, S, 100, "Label_UHighOFFSlowTime", "Max: 600 sec"},
-    {"Edit_UHighONSlow", 33560, W6, S, 10, "Label_UHighONSlow", "Max: 276V"},
-    {"Edit_ULowOFFSlow", 33561, W6, S, 10, "Label_ULowOFFSlow", "Min: 184V"},
-    {"Edit_ULowOFFSlowTime", 33562, W6, S, 100, "Label_ULowOFFSlowTime", "Max: 600 sec"},
-    {"Edit_ULowONSlow", 33563, W6, S, 10, "Label_ULowONSlow", "Min: 184V"},
-    {"Edit_UHighOFFSlow2", 48176, W6, S, 10, "Label_UHighOFFSlow2", "Max: 276V"},
-    {"Edit_UHighOFFSlowTime2", 48177, W6, S, 100, "Label_UHighOFFSlowTime2", "Max: 600 sec"},
-    {"Edit_UHighONSlow2", 48178, W6, S, 10, "Label_UHighONSlow2", "Max: 276V"},
-    {"Edit_ULowOFFSlow2", 48179, W6, S, 10, "Label_ULowOFFSlow2", "Min: 184V"},
-    {"Edit_ULowOFFSlowTime2", 48180, W6, S, 100, "Label_ULowOFFSlowTime2", "Max: 600 sec"},
-    {"Edit_ULowONSlow2", 48181, W6, S, 10, "Label_ULowONSlow2", "Min: 184V"},
-    {"Edit_FHighOFF", 33568, W6, S, 100, "Label_FHighOFF", "Max: 65Hz"},
-    {"Edit_FHighOFFTime", 33569, W6, S, 100, "Label_FHighOFFTime", "Max: 5 sec"},
-    {"Edit_FHighON", 33570, W6, S, 100, "Label_FHighON", "Max: 65Hz"},
-    {"Edit_FLowOFF", 33571, W6, S, 100, "Label_FLowOFF", "Min: 45Hz"},
-    {"Edit_FLowOFFTime", 33572, W6, S, 100, "Label_FLowOFFTime", "Max: 5 sec"},
-    {"Edit_FLowON", 33573, W6, S, 100, "Label_FLowON", "Min: 45Hz"},
-    {"Edit_FHighOFFSlow", 33610, W6, S, 100, "Label_FHighOFFSlow", "Max: 65Hz", kMaxHz},
-    {"Edit_FHighOFFSlowTime", 33611, W6, S, 100, "Label_FHighOFFSlowTime", "Max: 600 sec", kMax60000},
-    {"Edit_FHighONSlow", 33612, W6, S, 100, "Label_FHighONSlow", "Max: 65Hz", kMaxHz},
-    {"Edit_FLowOFFSlow", 33613, W6, S, 100, "Label_FLowOFFSlow", "Min: 45Hz", kMinStoredHz},
-    {"Edit_FLowOFFSlowTime", 33614, W6, S, 100, "Label_FLowOFFSlowTime", "Max: 600 sec", kMax60000},
-    {"Edit_FLowONSlow", 33615, W6, S, 100, "Label_FLowONSlow", "Min: 45Hz", kMinStoredHz},
+constexpr EditorDecl kEditors[] = {
+    Edit("Edit_UHighOFF", 33552, X10, "Label_UHighOFF", "Max: 276V"),
+    Edit("Edit_UHighOFFTime", 33553, X100, "Label_UHighOFFTime", "Max: 5 sec"),
+    Edit("Edit_UHighON", 33554, X10, "Label_UHighON", "Max: 276V"),
+    Edit("Edit_ULowOFF", 33555, X10, "Label_ULowOFF", "Min: 184V"),
+    Edit("Edit_ULowOFFTime", 33556, X100, "Label_ULowOFFTime", "Max: 5 sec"),
+    Edit("Edit_ULowON", 33557, X10, "Label_ULowON", "Min: 184V"),
+    Edit("Edit_UHighOFFSlow", 33558, X10, "Label_UHighOFFSlow", "Max: 276V"),
+    Edit("Edit_UHighOFFSlowTime", 33559, X100, "Label_UHighOFFSlowTime", "Max: 600 sec"),
+    Edit("Edit_UHighONSlow", 33560, X10, "Label_UHighONSlow", "Max: 276V"),
+    Edit("Edit_ULowOFFSlow", 33561, X10, "Label_ULowOFFSlow", "Min: 184V"),
+    Edit("Edit_ULowOFFSlowTime", 33562, X100, "Label_ULowOFFSlowTime", "Max: 600 sec"),
+    Edit("Edit_ULowONSlow", 33563, X10, "Label_ULowONSlow", "Min: 184V"),
+    Edit("Edit_UHighOFFSlow2", 48176, X10, "Label_UHighOFFSlow2", "Max: 276V"),
+    Edit("Edit_UHighOFFSlowTime2", 48177, X100, "Label_UHighOFFSlowTime2", "Max: 600 sec"),
+    Edit("Edit_UHighONSlow2", 48178, X10, "Label_UHighONSlow2", "Max: 276V"),
+    Edit("Edit_ULowOFFSlow2", 48179, X10, "Label_ULowOFFSlow2", "Min: 184V"),
+    Edit("Edit_ULowOFFSlowTime2", 48180, X100, "Label_ULowOFFSlowTime2", "Max: 600 sec"),
+    Edit("Edit_ULowONSlow2", 48181, X10, "Label_ULowONSlow2", "Min: 184V"),
+    Edit("Edit_FHighOFF", 33568, X100, "Label_FHighOFF", "Max: 65Hz"),
+    Edit("Edit_FHighOFFTime", 33569, X100, "Label_FHighOFFTime", "Max: 5 sec"),
+    Edit("Edit_FHighON", 33570, X100, "Label_FHighON", "Max: 65Hz"),
+    Edit("Edit_FLowOFF", 33571, X100, "Label_FLowOFF", "Min: 45Hz"),
+    Edit("Edit_FLowOFFTime", 33572, X100, "Label_FLowOFFTime", "Max: 5 sec"),
+    Edit("Edit_FLowON", 33573, X100, "Label_FLowON", "Min: 45Hz"),
+    Edit("Edit_FHighOFFSlow", 33610, X100, "Label_FHighOFFSlow", "Max: 65Hz").Range(kMaxHz),
+    Edit("Edit_FHighOFFSlowTime", 33611, X100, "Label_FHighOFFSlowTime", "Max: 600 sec").Range(kMax60000),
+    Edit("Edit_FHighONSlow", 33612, X100, "Label_FHighONSlow", "Max: 65Hz").Range(kMaxHz),
+    Edit("Edit_FLowOFFSlow", 33613, X100, "Label_FLowOFFSlow", "Min: 45Hz").Range(kMinStoredHz),
+    Edit("Edit_FLowOFFSlowTime", 33614, X100, "Label_FLowOFFSlowTime", "Max: 600 sec").Range(kMax60000),
+    Edit("Edit_FLowONSlow", 33615, X100, "Label_FLowONSlow", "Min: 45Hz").Range(kMinStoredHz),
+};
+
+// Long captions or the grid code's short codes.
+constexpr CaptionVariant kFreqCaptions[] = {
+    {"Label76", {"F High Off:", "HF2"}},        {"Label80", {"F High Off Time:", "HF2T"}},
+    {"Label85", {"F High On:", "HF2H"}},        {"Label103", {"F High Off Slow:", "HF1"}},
+    {"Label113", {"F High Off Slow Time:", "HF1T"}}, {"Label114", {"F High On Slow:", "HF1H"}},
+    {"Label100", {"F Low Off:", "LF2"}},        {"Label101", {"F Low Off Time:", "LF2T"}},
+    {"Label102", {"F Low On:", "LF2H"}},        {"Label108", {"F Low Off Slow:", "LF1"}},
+    {"Label111", {"F Low Off Slow Time:", "LF1T"}}, {"Label116", {"F Low On Slow:", "LF1H"}},
+};
+// The high side's second slow stage keeps its captions in both.
+constexpr CaptionVariant kVoltCaptions[] = {
+    {"Label71", {"U High Off:", "HV2"}},        {"Label78", {"U High Off Time:", "HV2T"}},
+    {"Label82", {"U High On:", "HV2H"}},        {"Label87", {"U High Off Slow:", "HV1"}},
+    {"Label90", {"U High Off Slow Time:", "HV1T"}}, {"Label92", {"U High On Slow:", "HV1H"}},
+    {"Label94", {"U Low Off:", "LV3"}},         {"Label95", {"U Low Off Time:", "LV3T"}},
+    {"Label96", {"U Low On:", "LV3H"}},         {"Label97", {"U Low Off Slow:", "LV1"}},
+    {"Label98", {"U Low Off Slow Time:", "LV1T"}}, {"Label99", {"U Low On Slow:", "LV1H"}},
+    {"Label594", {"U Low Off Slow 2:", "LV2"}}, {"Label601", {"U Low Off Slow Time 2:", "LV2T"}},
+    {"Label603", {"U Low On Slow 2:", "LV2H"}},
 };
 
 }  // namespace
@@ -170,47 +205,10 @@ bool SlowStageDefaultsApply(const QString& country) {
   return country.size() >= 8 && country[0] == u'C' && country[1] == u'u' && country[7] == u'r';
 }
 
-int PollUacProtection(Modbus* link, uint8_t stop) {
-  int result;
-  if (!PollPrologue(link, stop, "Group_UacProtection", QStringLiteral("Vac Set..."), result)) return result;
+int PollUacProtection(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kUacView); }
+int PollFreqProtection(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kFreqView); }
 
-  if (link->Request(33552, 12, kReadHolding)) return 1;
-  if (ReplyUsable(link, kReadHolding)) {
-    ShowWords(link, kUacWords);
-    // The labels keep what was read; the next pass shows the defaults.
-    if (CountryWantsDefaults() &&
-        WriteSlowDefaults(link, kUacSlowFirst, ReplyWords(link, 6), kUacSlowDefaults))
-      return 1;
-    PaintWords(kUacWords, clBlue);
-  }
+std::span<const EditorDecl> ProtectionEditors() { return kEditors; }
 
-  if (link->Request(48176, 6, kReadHolding)) return 1;
-  if (ReplyUsable(link, kReadHolding)) {
-    ShowWords(link, kUacSlow2Words);
-    PaintWords(kUacSlow2Words, clBlue);
-  }
-  return 0;
-}
-
-int PollFreqProtection(Modbus* link, uint8_t stop) {
-  int result;
-  if (!PollPrologue(link, stop, "Group_FreqProtection", QStringLiteral("Freq Set..."), result)) return result;
-
-  if (link->Request(33568, 6, kReadHolding)) return 1;
-  if (ReplyUsable(link, kReadHolding)) ShowWords(link, kFreqFastWords);
-
-  if (link->Request(33610, 6, kReadHolding)) return 1;
-  if (ReplyUsable(link, kReadHolding)) {
-    ShowWords(link, kFreqSlowWords);
-    if (CountryWantsDefaults() &&
-        WriteSlowDefaults(link, kFreqSlowFirst, ReplyWords(link, 0), kFreqSlowDefaults))
-      return 1;
-  }
-
-  // Blue whatever the replies were.
-  PaintWords(kFreqFastWords, clBlue);
-  PaintWords(kFreqSlowWords, clBlue);
-  return 0;
-}
-
-void BindProtectionEditors(TForm_Main& f) { BindEdits(f, kEditors); }
+void TForm_Main::SetFreqProtectLabels(int variant) { ApplyCaptionVariant(*this, kFreqCaptions, variant); }
+void TForm_Main::SetVoltProtectLabels(int variant) { ApplyCaptionVariant(*this, kVoltCaptions, variant); }

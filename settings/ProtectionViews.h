@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <span>
+
+#include "settings/SettingEditors.h"
 
 class Modbus;
 class TForm_Main;
@@ -16,5 +19,5 @@ int PollFreqProtection(Modbus* link, uint8_t stop);
 // they read as unset: a country text with C, u and r at positions 0, 1 and 7.
 bool SlowStageDefaultsApply(const QString& country);
 
-// Binds the thirty edits of both groups.
-void BindProtectionEditors(TForm_Main& f);
+// The thirty edits of both groups.
+std::span<const EditorDecl> ProtectionEditors();

@@ -63,12 +63,18 @@ void OnMouseDown(QAbstractButton* button, std::function<void(bool)> fn) {
 }
 
 void OnUserChoice(QComboBox* combo, std::function<void(int)> fn) {
-  if (combo) QObject::connect(combo, &QComboBox::activated, combo, std::move(fn));
+  if (!combo) return;
+  QObject::connect(combo, &QComboBox::activated, combo, [combo, fn = std::move(fn)](int index) {
+    // Typed text that names no item is no choice.
+    if (index < 0 || (combo->isEditable() && combo->currentText() != combo->itemText(index))) return;
+    fn(index);
+  });
 }
 
 void OnClick(QAbstractButton* button, std::function<void()> fn) {
   if (button) QObject::connect(button, &QAbstractButton::clicked, button, [fn = std::move(fn)] { fn(); });
 }
+
 
 int64_t ScaledInteger(const QString& text, int factor) {
   const long double product = std::trunc(SafeStrToFloat(text) * factor);
@@ -79,22 +85,33 @@ int64_t ScaledInteger(const QString& text, int factor) {
   return static_cast<int64_t>(product);
 }
 
-std::optional<uint16_t> EditValue(const EditDecl& row, const QString& text) {
-  int64_t v = 0;
-  switch (row.rule) {
-    case ValueRule::Scaled: v = ScaledInteger(text, row.factor); break;
-    case ValueRule::SafeInt: v = SafeStrToInt(text); break;
-    case ValueRule::Strict: {
-      int parsed = 0;
+std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text) {
+  int parsed = 0;
+  switch (rule) {
+    case ValueRule::Scaled:
+      // A typo must not become a trip level of 0.
+      if (!IsNumberText(text)) {
+        ShowMessage(QLatin1Char('\'') + text + QStringLiteral("' is not a valid number"));
+        return std::nullopt;
+      }
+      return ScaledInteger(text, factor);
+    case ValueRule::SafeInt:
+    case ValueRule::Strict:
       if (!StrictStrToInt(text, parsed)) {
         ShowMessage(QLatin1Char('\'') + text + QStringLiteral("' is not a valid integer value"));
         return std::nullopt;
       }
-      v = parsed;
+      return parsed;
+    case ValueRule::Index:
+    case ValueRule::Fixed:
       break;
-    }
   }
-  const RangeRule& r = row.range;
+  return std::nullopt;
+}
+
+namespace {
+
+std::optional<int64_t> ApplyRange(const RangeRule& r, int64_t v) {
   switch (r.form) {
     case RangeForm::None: break;
     case RangeForm::ClampAbove:
@@ -119,56 +136,222 @@ std::optional<uint16_t> EditValue(const EditDecl& row, const QString& text) {
       }
       break;
   }
-  // A value that does not fit a 16-bit word (signed or unsigned) would be
-  // written as its low 16 bits, a different setting altogether.
-  if (v < -32768 || v > 65535) return std::nullopt;
-  return static_cast<uint16_t>(v & kLow16);
+  return v;
 }
 
-int CommitEdit(TForm_Main& f, const EditDecl& row) {
-  auto* edit = f.Ctl<QLineEdit>(QLatin1String(row.edit));
-  if (!edit) return 1;
-  const std::optional<uint16_t> value = EditValue(row, edit->text());
-  if (!value) return 1;
-  PostCommand(f.Link, row.code, row.reg, *value);
+QString LimitText(int64_t limit, int factor) {
+  if (factor <= 1) return QString::number(limit);
+  int decimals = 0;
+  for (int f = factor; f > 1; f /= 10) ++decimals;
+  return QString::number(static_cast<double>(limit) / factor, 'f', decimals);
+}
+
+}  // namespace
+
+std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
+  int factor = row.factor;
+  if (row.where) factor = row.where(f).factor;
+  std::optional<int64_t> v;
+  switch (row.rule) {
+    case ValueRule::Scaled:
+    case ValueRule::SafeInt:
+    case ValueRule::Strict: v = TextValue(row.rule, factor, in.text); break;
+    case ValueRule::Index:
+      if (in.index < 0) return std::nullopt;
+      if (!row.codes.empty()) {
+        if (static_cast<size_t>(in.index) >= row.codes.size()) return std::nullopt;
+        v = row.codes[static_cast<size_t>(in.index)];
+      } else {
+        v = in.index + row.factor;
+      }
+      break;
+    case ValueRule::Fixed:
+      v = row.kind == EditorKind::Check && !in.checkedBefore ? row.fixedUnchecked : row.fixed;
+      break;
+  }
+  if (!v) return std::nullopt;
+  return ApplyRange(row.range, *v);
+}
+
+std::optional<uint16_t> StoredWord(int64_t value, int factor) {
+  // A value beyond a 16-bit word (signed or unsigned) would be written as its
+  // low 16 bits, a different setting altogether.
+  constexpr int64_t kLo = -32768, kHi = 65535;
+  if (value < kLo || value > kHi) {
+    ShowMessage(QStringLiteral("Out of range: the value must lie from ") + LimitText(kLo, factor) +
+                QStringLiteral(" to ") + LimitText(kHi, factor));
+    return std::nullopt;
+  }
+  return static_cast<uint16_t>(value & kLow16);
+}
+
+EditorInput CurrentInput(TForm_Main& f, const EditorDecl& row) {
+  EditorInput in;
+  const QString name = QLatin1String(row.control);
+  switch (row.kind) {
+    case EditorKind::Edit:
+      if (auto* e = f.Ctl<QLineEdit>(name)) in.text = e->text();
+      break;
+    case EditorKind::Combo:
+      if (auto* c = f.Ctl<QComboBox>(name)) in.index = c->currentIndex();
+      break;
+    case EditorKind::Radio:
+    case EditorKind::Check:
+      if (auto* b = f.Ctl<QAbstractButton>(name)) in.checkedBefore = b->isChecked();
+      break;
+    case EditorKind::Button:
+      if (row.source)
+        if (auto* e = f.Ctl<QLineEdit>(QLatin1String(row.source))) in.text = e->text();
+      break;
+  }
+  return in;
+}
+
+int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
+  if (row.gate && !row.gate(f)) return 1;
+  std::optional<Posting> post;
+  if (row.value) {
+    post = row.value(f, row, in);
+  } else if (const std::optional<int64_t> v = RuleValue(f, row, in)) {
+    const int reg = row.where ? row.where(f).reg : row.reg;
+    post = Posting{reg, row.code, *v, 0};
+  }
+  if (!post) return 1;
+  const int factor = row.where ? row.where(f).factor : (row.rule == ValueRule::Scaled ? row.factor : 1);
+  const std::optional<uint16_t> word = StoredWord(post->value, factor);
+  if (!word) return 1;
+  const std::optional<uint16_t> word2 = StoredWord(post->value2, 1);
+  if (!word2) return 1;
+  PostCommand(f.Link, post->code, post->reg, static_cast<int16_t>(*word), static_cast<int16_t>(*word2));
   if (row.label) PaintLabel(row.label, clRed);
+  if (row.label2) PaintLabel(row.label2, clRed);
+  if (row.after) row.after(f, row);
   return 0;
 }
 
-void BindEdits(TForm_Main& f, std::span<const EditDecl> rows) {
-  for (const EditDecl& row : rows) {
-    auto* edit = f.Ctl<QLineEdit>(QLatin1String(row.edit));
-    if (!edit) continue;
-    if (row.hint) edit->setToolTip(QString::fromLatin1(row.hint));
-    const EditDecl* r = &row;  // rows live in static tables
-    OnEnterKey(edit, [&f, r] { CommitEdit(f, *r); });
+void BindEditors(TForm_Main& f, std::span<const EditorDecl> rows) {
+  for (const EditorDecl& row : rows) {
+    const EditorDecl* r = &row;  // rows live in static tables
+    const QString name = QLatin1String(row.control);
+    QWidget* control = f.Control(name);
+    if (!control) continue;
+    if (row.hint) control->setToolTip(QString::fromLatin1(row.hint));
+    switch (row.kind) {
+      case EditorKind::Edit:
+        OnEnterKey(f.Ctl<QLineEdit>(name), [&f, r] { CommitEditor(f, *r, CurrentInput(f, *r)); });
+        break;
+      case EditorKind::Combo:
+        OnUserChoice(f.Ctl<QComboBox>(name), [&f, r](int index) {
+          EditorInput in;
+          in.index = index;
+          CommitEditor(f, *r, in);
+        });
+        break;
+      case EditorKind::Radio:
+      case EditorKind::Check:
+        OnMouseDown(f.Ctl<QAbstractButton>(name), [&f, r](bool before) {
+          EditorInput in;
+          in.checkedBefore = before;
+          CommitEditor(f, *r, in);
+        });
+        break;
+      case EditorKind::Button:
+        OnClick(f.Ctl<QAbstractButton>(name), [&f, r] { CommitEditor(f, *r, CurrentInput(f, *r)); });
+        break;
+    }
   }
 }
 
-QString WordText(uint16_t word, WordFormat format, const char* unit) {
+// ---- Read-back ------------------------------------------------------------
+
+std::optional<QString> WordText(const Modbus* link, const WordRead& row, uint16_t word) {
   QString text;
-  switch (format) {
-    case WordFormat::Deci: text = FormatDeci(word); break;
-    case WordFormat::Centi: text = FormatCenti(word); break;
-    case WordFormat::Milli: text = FormatMilli(word); break;
-    case WordFormat::Decimal: text = QString::number(word); break;
+  switch (row.show) {
+    case Show::Deci: text = FormatDeci(word); break;
+    case Show::Centi: text = FormatCenti(word); break;
+    case Show::Milli: text = FormatMilli(word); break;
+    case Show::Decimal: text = QString::number(word); break;
+    case Show::Clear: return QString();
+    case Show::Hook: return row.hook ? row.hook(link, word) : std::nullopt;
+    case Show::Radio: return std::nullopt;
+    case Show::Text: {
+      const int code = word & row.mask;
+      for (const CodeText& c : row.texts)
+        if (c.code == code) return QString::fromUtf8(c.text);
+      if (!row.otherwise) return std::nullopt;
+      return QString::fromUtf8(row.otherwise);
+    }
   }
-  return unit ? text + QString::fromUtf8(unit) : text;
+  return row.unit ? text + QString::fromUtf8(row.unit) : text;
 }
 
-void ShowWords(const Modbus* link, std::span<const WordShow> rows) {
-  for (size_t k = 0; k < rows.size(); ++k) {
-    if (!rows[k].label) continue;
-    if (ValueLabel* l = ViewLabel(rows[k].label))
-      l->setText(WordText(ReplyWord(link, static_cast<int>(k)), rows[k].format, rows[k].unit));
+namespace {
+
+// Word k of the reply; a coil reply has one word, 1 when the coil is ON.
+uint16_t BlockWord(const Modbus* link, const ReadBlock& b, int k) {
+  if (b.function == 1) return link->Reply[3] == 1 ? 1 : 0;
+  return ReplyWord(link, k);
+}
+
+void ShowBlock(const Modbus* link, const ReadBlock& b) {
+  TForm_Main& f = *Form_Main;
+  for (const WordRead& w : b.words) {
+    if (w.word < 0 || (b.function != 1 && w.word >= b.count)) continue;  // beyond the reply
+    const uint16_t word = BlockWord(link, b, w.word);
+    if (w.show == Show::Radio) {
+      const char* pick = (word & w.mask) == w.on ? w.target : w.off;
+      if (auto* r = pick ? f.Ctl<QAbstractButton>(QLatin1String(pick)) : nullptr) r->setChecked(true);
+      continue;
+    }
+    const std::optional<QString> text = WordText(link, w, word);
+    if (text) SetText(QLatin1String(w.target), *text);
   }
 }
 
-void PaintWords(std::span<const WordShow> rows, QRgb colour) {
-  for (const WordShow& r : rows)
-    if (r.label) PaintLabel(r.label, colour);
+void PaintBlock(const ReadBlock& b) {
+  for (const WordRead& w : b.words)
+    if (w.paint && w.show != Show::Radio && w.target) PaintLabel(w.target, clBlue);
+}
+
+void PaintAlwaysBlocks(const TForm_Main& f, const ReadView& view) {
+  for (const ReadBlock& b : view.blocks)
+    if (b.paint == Paint::Always && (!b.when || b.when(f))) PaintBlock(b);
+}
+
+}  // namespace
+
+int RunReadView(Modbus* link, uint8_t stop, const ReadView& view) {
+  int result;
+  if (!PollPrologue(link, stop, view.gate, QString::fromLatin1(view.status), result)) return result;
+  const TForm_Main& f = *Form_Main;
+  for (const ReadBlock& b : view.blocks) {
+    if (b.when && !b.when(f)) continue;
+    if (b.function == 6) {
+      if (link->Request(static_cast<uint16_t>(b.first), static_cast<int16_t>(b.count), 6)) return 1;
+      continue;
+    }
+    if (link->Request(static_cast<uint16_t>(b.first), static_cast<int16_t>(b.count), b.function)) return 1;
+    if (!ReplyUsable(link, b.function)) {
+      if (b.endIfInvalid) {
+        PaintAlwaysBlocks(f, view);
+        return 0;
+      }
+      continue;
+    }
+    ShowBlock(link, b);
+    if (b.after && b.after(link)) return 1;
+    if (b.paint == Paint::IfUsed) PaintBlock(b);
+  }
+  PaintAlwaysBlocks(f, view);
+  return 0;
 }
 
 void PaintLabel(const char* label, QRgb colour) {
   if (ValueLabel* l = ViewLabel(label)) l->setFontColor(colour);
+}
+
+void ApplyCaptionVariant(TForm_Main& f, std::span<const CaptionVariant> rows, int variant) {
+  if (variant < 0 || variant > 1) return;
+  for (const CaptionVariant& r : rows)
+    if (auto* l = f.Ctl<QLabel>(QLatin1String(r.label))) l->setText(QString::fromUtf8(r.texts[variant]));
 }

@@ -16,6 +16,10 @@ class TForm_Main;
 // mailbox and paints its value label red; the read-back view of its group
 // paints it blue again once the inverter has been read. Editors never send
 // anything themselves and never wait for the executor.
+//
+// Both halves are tables: a group declares its editors as EditorDecl rows
+// (bound by BindEditors) and its read-back as a ReadView (run by
+// RunReadView). What a table cannot say is a hook on the row.
 
 // ---- Commit events --------------------------------------------------------
 // Each binds a handler to the one event that commits its control kind. The
@@ -28,6 +32,7 @@ void OnEnterKey(QLineEdit* edit, std::function<void()> fn);
 // state (setChecked) or a keyboard toggle commits nothing.
 void OnMouseDown(QAbstractButton* button, std::function<void(bool checkedBefore)> fn);
 // The user chose an item of a combo box (never a setCurrentIndex of a view).
+// Typed text of an editable combo that names no item commits nothing.
 void OnUserChoice(QComboBox* combo, std::function<void(int index)> fn);
 // A button's click.
 void OnClick(QAbstractButton* button, std::function<void()> fn);
@@ -38,11 +43,13 @@ void OnClick(QAbstractButton* button, std::function<void()> fn);
 // beyond the 64-bit range saturates (a plain conversion would be undefined).
 int64_t ScaledInteger(const QString& text, int factor);
 
-// How an edit's text becomes the integer to store.
+// How an editor's input becomes the integer to store.
 enum class ValueRule {
   Scaled,   // SafeStrToFloat x factor, truncated
-  SafeInt,  // SafeStrToInt
-  Strict,   // strict integer: invalid text shows an error box and posts nothing
+  SafeInt,  // SafeStrToInt (decimal, or hexadecimal after 0x)
+  Strict,   // strict integer
+  Index,    // a combo's item index, plus an offset or through a code table
+  Fixed,    // a constant: radio buttons, buttons; check boxes by their state
 };
 
 // A range rule checks the integer the value rule computed.
@@ -63,51 +70,320 @@ struct RangeRule {
   const char* message = nullptr;  // Refuse only
 };
 
-// One edit field that posts one register (or coil) write on Enter.
-struct EditDecl {
-  const char* edit;
+// ---- Editor rows ----------------------------------------------------------
+
+// The control kind decides the commit event.
+enum class EditorKind {
+  Edit,    // Enter; input: the edit's text
+  Combo,   // the user's choice; input: the item index
+  Radio,   // mouse-down, any button; posts its fixed value
+  Check,   // mouse-down; input: the state before the toggle
+  Button,  // click; input: nothing, or the text of the row's source edit
+};
+
+// What the user gave the editor.
+struct EditorInput {
+  QString text;
+  int index = -1;
+  bool checkedBefore = false;
+};
+
+// One command as an editor posts it. Values are full integers: the post
+// refuses those that would wrap in a 16-bit word.
+struct Posting {
+  int reg = 0;
+  int code = 0;
+  int64_t value = 0;
+  int64_t value2 = 0;
+};
+
+struct EditorDecl;
+
+// A row's value hook replaces the value rule: it takes the input and the
+// window state and gives the command, or nothing when it refused (after
+// saying why).
+using ValueHook = std::optional<Posting> (*)(TForm_Main& f, const EditorDecl& row, const EditorInput& in);
+// For rows whose register and factor follow a profile option.
+struct RegisterScale {
   int reg;
-  int code;            // CommandCode posted
-  ValueRule rule;
-  int factor;          // Scaled only: 10, 100 or 1000
-  const char* label;   // painted red on posting; nullptr: none
-  const char* hint;    // the edit's tooltip; nullptr: none
+  int factor;
+};
+using RegisterHook = RegisterScale (*)(const TForm_Main& f);
+// Runs before anything is computed; false ends the commit (an access-code
+// gate, for one).
+using GateHook = bool (*)(TForm_Main& f);
+// Runs after the command was posted (a pause, enabling other buttons).
+using AfterHook = void (*)(TForm_Main& f, const EditorDecl& row);
+
+struct EditorDecl {
+  EditorKind kind = EditorKind::Edit;
+  const char* control = nullptr;
+  int reg = 0;
+  int code = 6;             // CommandCode posted
+  ValueRule rule = ValueRule::Scaled;
+  int factor = 1;           // Scaled: 10, 100 or 1000; Index: offset added
+  int fixed = 0;            // Fixed: the value; Check: posted when the box was checked before
+  int fixedUnchecked = 0;   // Check: posted when the box was clear before
+  const char* label = nullptr;   // painted red on posting
+  const char* label2 = nullptr;  // a second label painted red
+  const char* hint = nullptr;    // the control's tooltip
+  const char* source = nullptr;  // Button: the edit whose text is the input
   RangeRule range{};
+  std::span<const int> codes{};  // Index: item index to the value posted
+  ValueHook value = nullptr;
+  RegisterHook where = nullptr;
+  GateHook gate = nullptr;
+  AfterHook after = nullptr;
+
+  constexpr EditorDecl Code(int c) const { EditorDecl r = *this; r.code = c; return r; }
+  constexpr EditorDecl Range(RangeRule g) const { EditorDecl r = *this; r.range = g; return r; }
+  constexpr EditorDecl Hint(const char* h) const { EditorDecl r = *this; r.hint = h; return r; }
+  constexpr EditorDecl Label2(const char* l) const { EditorDecl r = *this; r.label2 = l; return r; }
+  constexpr EditorDecl Offset(int o) const { EditorDecl r = *this; r.factor = o; return r; }
+  constexpr EditorDecl Codes(std::span<const int> c) const { EditorDecl r = *this; r.codes = c; return r; }
+  constexpr EditorDecl Value(ValueHook h) const { EditorDecl r = *this; r.value = h; return r; }
+  constexpr EditorDecl Where(RegisterHook h) const { EditorDecl r = *this; r.where = h; return r; }
+  constexpr EditorDecl Gate(GateHook h) const { EditorDecl r = *this; r.gate = h; return r; }
+  constexpr EditorDecl After(AfterHook h) const { EditorDecl r = *this; r.after = h; return r; }
+  constexpr EditorDecl Source(const char* edit) const { EditorDecl r = *this; r.source = edit; return r; }
 };
 
-// The 16-bit value a row posts for the text, or nothing when the rule or the
-// range refuses it (an error box has then been shown where the rule says so)
-// or when the value, after the range rule, lies outside -32768..65535 and so
-// would wrap.
-std::optional<uint16_t> EditValue(const EditDecl& row, const QString& text);
+// How an edit's text is read: the rule and its factor.
+struct TextRule {
+  ValueRule rule;
+  int factor;
+};
+constexpr TextRule X10{ValueRule::Scaled, 10};
+constexpr TextRule X100{ValueRule::Scaled, 100};
+constexpr TextRule X1000{ValueRule::Scaled, 1000};
+constexpr TextRule SafeInt{ValueRule::SafeInt, 1};
+constexpr TextRule StrictInt{ValueRule::Strict, 1};
 
-// What every alike editor does on Enter: computes the value from the edit's
-// current text, posts it and paints the row's label red. Returns 0 when a
-// command was posted, 1 when nothing was.
-int CommitEdit(TForm_Main& f, const EditDecl& row);
+// Row makers, one per control kind; register writes (code 6) unless a row
+// says .Code(...).
+constexpr EditorDecl Edit(const char* edit, int reg, TextRule rule, const char* label, const char* hint = nullptr) {
+  EditorDecl r;
+  r.kind = EditorKind::Edit;
+  r.control = edit;
+  r.reg = reg;
+  r.rule = rule.rule;
+  r.factor = rule.factor;
+  r.label = label;
+  r.hint = hint;
+  return r;
+}
+constexpr EditorDecl Combo(const char* combo, int reg, const char* label) {
+  EditorDecl r;
+  r.kind = EditorKind::Combo;
+  r.control = combo;
+  r.reg = reg;
+  r.rule = ValueRule::Index;
+  r.factor = 0;
+  r.label = label;
+  return r;
+}
+constexpr EditorDecl Radio(const char* radio, int reg, int code, int value) {
+  EditorDecl r;
+  r.kind = EditorKind::Radio;
+  r.control = radio;
+  r.reg = reg;
+  r.code = code;
+  r.rule = ValueRule::Fixed;
+  r.fixed = value;
+  return r;
+}
+constexpr EditorDecl Check(const char* check, int reg, int code, int valueWhenChecked, int valueWhenClear) {
+  EditorDecl r;
+  r.kind = EditorKind::Check;
+  r.control = check;
+  r.reg = reg;
+  r.code = code;
+  r.rule = ValueRule::Fixed;
+  r.fixed = valueWhenChecked;
+  r.fixedUnchecked = valueWhenClear;
+  return r;
+}
+constexpr EditorDecl Button(const char* button, int reg, int code, int value) {
+  EditorDecl r;
+  r.kind = EditorKind::Button;
+  r.control = button;
+  r.reg = reg;
+  r.code = code;
+  r.rule = ValueRule::Fixed;
+  r.fixed = value;
+  return r;
+}
 
-// Binds the rows' edits to CommitEdit on Enter and gives them their hints.
-void BindEdits(TForm_Main& f, std::span<const EditDecl> rows);
+constexpr int kCoilOn = 0xFF00;
+constexpr int kCoilOff = 0;
 
-// ---- Read-back helpers ----------------------------------------------------
+// The integer a text gives under a rule with its factor: nothing when the
+// text is no number (the message has been shown). Empty text is no number.
+std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text);
 
-// How a reply word is written into its label.
-enum class WordFormat { Deci, Centi, Milli, Decimal };
+// The value the row's rule and range give for the input, before the 16-bit
+// check; nothing when refused or dropped (a message shown where the rule or
+// range says so).
+std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in);
 
-struct WordShow {
-  const char* label;  // nullptr: the word is not shown
-  WordFormat format;
-  const char* unit;   // appended as it stands (" V", " Sec")
+// The 16-bit word a full value is stored as, or nothing (with a message that
+// names the accepted range for the row's factor) when it would wrap.
+std::optional<uint16_t> StoredWord(int64_t value, int factor);
+
+// What every editor does on its commit event: the gate, the value (rule and
+// range, or the row's hook), the 16-bit check, the post, the red labels,
+// the after hook. Returns 0 when a command was posted, 1 when nothing was.
+int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in);
+
+// The input the row's control holds now (its text, index or state).
+EditorInput CurrentInput(TForm_Main& f, const EditorDecl& row);
+
+// Binds each row's control to CommitEditor on its kind's commit event and
+// gives it its hint. Rows must live in static tables.
+void BindEditors(TForm_Main& f, std::span<const EditorDecl> rows);
+
+// ---- Read-back views ------------------------------------------------------
+
+// A code and its text, for words that select a text.
+struct CodeText {
+  int code;
+  const char* text;
 };
 
-// Label text for one word: 2300 Deci " V" gives "230.0 V".
-QString WordText(uint16_t word, WordFormat format, const char* unit);
+// How a reply word reaches its control.
+enum class Show {
+  Deci,     // FormatDeci + unit
+  Centi,    // FormatCenti + unit
+  Milli,    // FormatMilli + unit
+  Decimal,  // the word as "%i" + unit
+  Text,     // (word & mask) looked up in texts; otherwise `otherwise`, or the text is kept
+  Radio,    // (word & mask) == on checks target, else `off`
+  Clear,    // the label's text is emptied
+  Hook,     // the row's hook gives the text (nothing: kept)
+};
 
-// Word k of the last reply to rows[k]'s label, text only (the caller paints).
-void ShowWords(const Modbus* link, std::span<const WordShow> rows);
+using WordHook = std::optional<QString> (*)(const Modbus* link, uint16_t word);
 
-// Paints the rows' labels in one colour.
-void PaintWords(std::span<const WordShow> rows, QRgb colour);
+struct WordRead {
+  int word = 0;                  // index in the block's reply (a coil reply has one: 1 = ON)
+  const char* target = nullptr;  // value label, or the ON radio button
+  Show show = Show::Decimal;
+  const char* unit = nullptr;    // appended as it stands
+  std::span<const CodeText> texts{};
+  const char* otherwise = nullptr;  // Text: for codes not in texts; nullptr keeps the text
+  const char* off = nullptr;        // Radio: the OFF button
+  uint16_t mask = 0xFFFF;
+  uint16_t on = 1;
+  bool paint = true;  // false: the label's colour is never changed
+  WordHook hook = nullptr;
+
+  constexpr WordRead Texts(std::span<const CodeText> t, const char* other = nullptr) const {
+    WordRead r = *this; r.show = Show::Text; r.texts = t; r.otherwise = other; return r;
+  }
+  constexpr WordRead Mask(uint16_t m) const { WordRead r = *this; r.mask = m; return r; }
+  constexpr WordRead NoPaint() const { WordRead r = *this; r.paint = false; return r; }
+};
+
+constexpr WordRead Word(int k, const char* label, Show show, const char* unit = nullptr) {
+  WordRead r;
+  r.word = k;
+  r.target = label;
+  r.show = show;
+  r.unit = unit;
+  return r;
+}
+constexpr WordRead RadioWord(int k, const char* onRadio, const char* offRadio, uint16_t mask = 0xFFFF,
+                             uint16_t on = 1) {
+  WordRead r;
+  r.word = k;
+  r.target = onRadio;
+  r.off = offRadio;
+  r.show = Show::Radio;
+  r.mask = mask;
+  r.on = on;
+  r.paint = false;
+  return r;
+}
+constexpr WordRead HookWord(int k, const char* label, WordHook hook) {
+  WordRead r;
+  r.word = k;
+  r.target = label;
+  r.show = Show::Hook;
+  r.hook = hook;
+  return r;
+}
+
+// When a block's labels turn blue.
+enum class Paint {
+  IfUsed,  // when its reply was used
+  Always,  // at the end of the view, whatever the reply was
+  Never,
+};
+
+// A block runs only when its condition holds (nullptr: always).
+using BlockCondition = bool (*)(const TForm_Main& f);
+// Runs after a used reply was shown, before painting (default writes from a
+// copy of the reply). Nonzero: a request failed, the view returns 1.
+using BlockAfter = int (*)(Modbus* link);
+
+struct ReadBlock {
+  uint8_t function = 3;  // 1, 3 or 4: a read of `count` from `first`; 6: writes `count` to `first`
+  int first = 0;
+  int count = 0;
+  std::span<const WordRead> words{};
+  Paint paint = Paint::IfUsed;
+  bool endIfInvalid = false;  // an unusable reply ends the view (returns 0)
+  BlockCondition when = nullptr;
+  BlockAfter after = nullptr;
+
+  constexpr ReadBlock Painted(Paint p) const { ReadBlock r = *this; r.paint = p; return r; }
+  constexpr ReadBlock EndIfInvalid() const { ReadBlock r = *this; r.endIfInvalid = true; return r; }
+  constexpr ReadBlock When(BlockCondition c) const { ReadBlock r = *this; r.when = c; return r; }
+  constexpr ReadBlock Then(BlockAfter a) const { ReadBlock r = *this; r.after = a; return r; }
+};
+
+constexpr ReadBlock Read(uint8_t function, int first, int count, std::span<const WordRead> words) {
+  ReadBlock b;
+  b.function = function;
+  b.first = first;
+  b.count = count;
+  b.words = words;
+  return b;
+}
+constexpr ReadBlock WriteFirst(int reg, int value) {
+  ReadBlock b;
+  b.function = 6;
+  b.first = reg;
+  b.count = value;
+  return b;
+}
+
+struct ReadView {
+  const char* gate;    // the group panel that gates the view
+  const char* status;  // status panel 2's text
+  std::span<const ReadBlock> blocks;
+};
+
+// The read-back of one group: the common opening, then each block in order.
+// A failed request returns 1 at once; an unusable reply skips its block (or
+// ends the view where the block says so). Returns 0 otherwise.
+int RunReadView(Modbus* link, uint8_t stop, const ReadView& view);
+
+// The text a word gives under a row's format (the hook and table lookups
+// included); nothing when the label keeps its text.
+std::optional<QString> WordText(const Modbus* link, const WordRead& row, uint16_t word);
 
 // Paints one value label of the main window by name (no-op when absent).
 void PaintLabel(const char* label, QRgb colour);
+
+// ---- Caption variants -----------------------------------------------------
+
+// A caption label's text in each variant of its group.
+struct CaptionVariant {
+  const char* label;
+  const char* texts[2];
+};
+
+// Sets every row's label to its text of the variant; a variant the table
+// does not have changes nothing.
+void ApplyCaptionVariant(TForm_Main& f, std::span<const CaptionVariant> rows, int variant);

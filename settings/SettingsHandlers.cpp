@@ -1,7 +1,8 @@
 #include "app/main.h"
 #include "settings/ProtectionViews.h"
+#include "settings/SettingEditors.h"
 
-// Each settings group binds its editors here.
+// Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
-  BindProtectionEditors(*this);
+  for (std::span<const EditorDecl> rows : {ProtectionEditors()}) BindEditors(*this, rows);
 }

@@ -9,6 +9,7 @@
 #include "link/PollingLoop.h"
 #include "settings/ProtectionViews.h"
 #include "support/PollFixture.h"
+#include "support/SettingsFixture.h"
 #include "support/UserInput.h"
 
 using polltest::Colour;
@@ -206,22 +207,35 @@ TEST_F(Protection, FrequencyDefaults) {
   EXPECT_EQ(Colour(w, "Label_FLowONSlow"), clBlue);
 }
 
-struct EditCase {
-  const char* edit;
-  const char* text;
-  int reg;
-  int value;
-  const char* label;
-};
-
-TEST_F(Protection, EditorsPostTheirRegisterAndPaintRed) {
-  const std::vector<EditCase> cases = {
+// Every editor of both groups: the typed text, the register and value
+// written, the label painted red; the clamps of the frequency slow stage.
+TEST_F(Protection, EveryEditorWritesItsRegister) {
+  settingstest::ExpectEditorWrites(t, {
       {"Edit_UHighOFF", "276", 33552, 2760, "Label_UHighOFF"},
       {"Edit_UHighOFF", "253.05", 33552, 2530, "Label_UHighOFF"},
+      {"Edit_UHighOFFTime", "0.2", 33553, 20, "Label_UHighOFFTime"},
+      {"Edit_UHighON", "250", 33554, 2500, "Label_UHighON"},
+      {"Edit_ULowOFF", "195", 33555, 1950, "Label_ULowOFF"},
       {"Edit_ULowOFFTime", "0.29", 33556, 29, "Label_ULowOFFTime"},
-      {"Edit_ULowONSlow2", "184", 48181, 1840, "Label_ULowONSlow2"},
+      {"Edit_ULowON", "200.5", 33557, 2005, "Label_ULowON"},
+      {"Edit_UHighOFFSlow", "260", 33558, 2600, "Label_UHighOFFSlow"},
+      {"Edit_UHighOFFSlowTime", "3", 33559, 300, "Label_UHighOFFSlowTime"},
+      {"Edit_UHighONSlow", "255", 33560, 2550, "Label_UHighONSlow"},
+      {"Edit_ULowOFFSlow", "190", 33561, 1900, "Label_ULowOFFSlow"},
+      {"Edit_ULowOFFSlowTime", "2.5", 33562, 250, "Label_ULowOFFSlowTime"},
+      {"Edit_ULowONSlow", "198", 33563, 1980, "Label_ULowONSlow"},
+      {"Edit_UHighOFFSlow2", "265", 48176, 2650, "Label_UHighOFFSlow2"},
       {"Edit_UHighOFFSlowTime2", "600", 48177, 60000, "Label_UHighOFFSlowTime2"},
+      {"Edit_UHighONSlow2", "260", 48178, 2600, "Label_UHighONSlow2"},
+      {"Edit_ULowOFFSlow2", "185", 48179, 1850, "Label_ULowOFFSlow2"},
+      {"Edit_ULowOFFSlowTime2", "60", 48180, 6000, "Label_ULowOFFSlowTime2"},
+      {"Edit_ULowONSlow2", "184", 48181, 1840, "Label_ULowONSlow2"},
       {"Edit_FHighOFF", "65", 33568, 6500, "Label_FHighOFF"},
+      {"Edit_FHighOFFTime", "0.1", 33569, 10, "Label_FHighOFFTime"},
+      {"Edit_FHighON", "51", 33570, 5100, "Label_FHighON"},
+      {"Edit_FLowOFF", "47.5", 33571, 4750, "Label_FLowOFF"},
+      {"Edit_FLowOFFTime", "0.25", 33572, 25, "Label_FLowOFFTime"},
+      {"Edit_FLowON", "48", 33573, 4800, "Label_FLowON"},
       {"Edit_FHighOFFSlow", "65.5", 33610, 6500, "Label_FHighOFFSlow"},
       {"Edit_FHighOFFSlow", "60", 33610, 6000, "Label_FHighOFFSlow"},
       {"Edit_FHighOFFSlow", "400", 33610, 6500, "Label_FHighOFFSlow"},  // 40000 is above the limit too
@@ -231,29 +245,25 @@ TEST_F(Protection, EditorsPostTheirRegisterAndPaintRed) {
       {"Edit_FHighONSlow", "70", 33612, 6500, "Label_FHighONSlow"},
       {"Edit_FHighONSlow", "400", 33612, 6500, "Label_FHighONSlow"},
       {"Edit_FLowOFFSlow", "40", 33613, 4500, "Label_FLowOFFSlow"},
-      {"Edit_FLowOFFSlow", "", 33613, 4500, "Label_FLowOFFSlow"},
       {"Edit_FLowOFFSlow", "400", 33613, 4500, "Label_FLowOFFSlow"},
       {"Edit_FLowOFFSlowTime", "700", 33614, 60000, "Label_FLowOFFSlowTime"},
       {"Edit_FLowONSlow", "40", 33615, 4500, "Label_FLowONSlow"},
       {"Edit_FLowONSlow", "400", 33615, 4500, "Label_FLowONSlow"},
-      {"Edit_FLowON", "abc", 33573, 0, "Label_FLowON"},
-  };
-  for (const EditCase& c : cases) {
-    w.Link.CmdCode = 0;
-    polltest::Paint(w, c.label, "x", clBlue);
-    TypeAndEnter(c.edit, QString::fromLatin1(c.text));
-    EXPECT_EQ(w.Link.CmdCode, 6) << c.edit << " " << c.text;
-    EXPECT_EQ(w.Link.CmdRegister, c.reg) << c.edit << " " << c.text;
-    EXPECT_EQ(static_cast<uint16_t>(w.Link.CmdValue), c.value) << c.edit << " " << c.text;
-    EXPECT_EQ(Colour(w, c.label), clRed) << c.edit;
-  }
+  });
+}
+
+// A typo or an empty edit is no trip level of 0 V (or of 45 Hz after the
+// clamp): refused with a message.
+TEST_F(Protection, TextThatIsNoNumberIsRefused) {
+  settingstest::ExpectRefused(t, {{"Edit_FLowON", "abc", "Label_FLowON"},
+                                  {"Edit_FLowOFFSlow", "", "Label_FLowOFFSlow"},
+                                  {"Edit_ULowOFF", "2O0", "Label_ULowOFF"}});
 }
 
 TEST_F(Protection, ValueBeyondSixteenBitsPostsNothing) {
-  polltest::Paint(w, "Label_UHighOFF", "253.0 V", clBlue);
-  TypeAndEnter("Edit_UHighOFF", "7000");  // 70000 would be written as 446.4 V
-  EXPECT_EQ(w.Link.CmdCode, 0);
-  EXPECT_EQ(Colour(w, "Label_UHighOFF"), clBlue);
+  // 70000 would be written as 446.4 V.
+  settingstest::ExpectRefused(t, {{"Edit_UHighOFF", "7000", "Label_UHighOFF"}});
+  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: the value must lie from -3276.8 to 6553.5");
 }
 
 TEST_F(Protection, EditWrittenThenReadBackBlue) {

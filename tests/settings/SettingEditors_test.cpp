@@ -17,64 +17,73 @@
 
 namespace {
 
-EditDecl Row(ValueRule rule, int factor, RangeRule range = {}) {
-  return {"Edit_Probe", 700, 6, rule, factor, "Label_Probe", "Max: 1", range};
-}
-
 struct ValueCase {
   const char* text;
-  ValueRule rule;
-  int factor;
+  TextRule rule;
   RangeRule range;
   std::optional<int> expected;  // nothing: no command
 };
 
-TEST(EditValue, ValueAndRangeRules) {
-  FakeDialogs dialogs;
+// What a row of the rule and range posts for the text: the rule and range,
+// then the 16-bit check.
+std::optional<uint16_t> Posted(const TForm_Main& w, const ValueCase& c) {
+  const EditorDecl row = Edit("Edit_Probe", 700, c.rule, "Label_Probe").Range(c.range);
+  EditorInput in;
+  in.text = QString::fromLatin1(c.text);
+  const std::optional<int64_t> v = RuleValue(w, row, in);
+  if (!v) return std::nullopt;
+  return StoredWord(*v, c.rule.factor);
+}
+
+using EditorValues = polltest::ViewTest;
+
+TEST_F(EditorValues, ValueAndRangeRules) {
+  const RangeRule none{};
   const std::vector<ValueCase> cases = {
-      {"276", ValueRule::Scaled, 10, {}, 2760},
-      {"0.29", ValueRule::Scaled, 100, {}, 29},  // the nudge keeps it from 28
-      {"-0.5", ValueRule::Scaled, 100, {}, 0xFFCE},
-      {"-3.3", ValueRule::Scaled, 10, {}, 0xFFDF},
-      // Beyond a 16-bit word the low bits would be another value: nothing posted.
-      {"7000", ValueRule::Scaled, 10, {}, std::nullopt},
-      {"6553.5", ValueRule::Scaled, 10, {}, 65535},
-      {"-3276.8", ValueRule::Scaled, 10, {}, 0x8000},
-      {"-3276.9", ValueRule::Scaled, 10, {}, std::nullopt},
-      {"", ValueRule::Scaled, 10, {}, 0},
-      {"abc", ValueRule::Scaled, 100, {}, 0},
-      {"253.05", ValueRule::Scaled, 10, {}, 2530},  // truncated, never rounded
-      {"1e300", ValueRule::Scaled, 1000, {}, std::nullopt},  // beyond 64 bits too
-      {"-1e300", ValueRule::Scaled, 1000, {}, std::nullopt},
-      {"0x10", ValueRule::SafeInt, 1, {}, 16},
-      {"abc", ValueRule::SafeInt, 1, {}, 0},
-      {"70000", ValueRule::SafeInt, 1, {}, std::nullopt},
-      {"0xFFFF", ValueRule::SafeInt, 1, {}, 0xFFFF},
-      {"0xFFFFFFFF", ValueRule::SafeInt, 1, {}, 0xFFFF},  // -1
-      {"-1", ValueRule::Strict, 1, {}, 0xFFFF},
-      {"$1F", ValueRule::Strict, 1, {}, 31},
-      {"abc", ValueRule::Strict, 1, {}, std::nullopt},
-      {"", ValueRule::Strict, 1, {}, std::nullopt},
-      {"2.5", ValueRule::Strict, 1, {}, std::nullopt},
+      {"276", X10, none, 2760},
+      {"0.29", X100, none, 29},  // the nudge keeps it from 28
+      {"-0.5", X100, none, 0xFFCE},
+      {"-3.3", X10, none, 0xFFDF},
+      {"253.05", X10, none, 2530},  // truncated, never rounded
+      {"3,5", X100, none, 350},     // either decimal separator
+      // Beyond a 16-bit word the low bits would be another value: refused.
+      {"7000", X10, none, std::nullopt},
+      {"6553.5", X10, none, 65535},
+      {"-3276.8", X10, none, 0x8000},
+      {"-3276.9", X10, none, std::nullopt},
+      {"1e300", X1000, none, std::nullopt},  // beyond 64 bits too
+      // Text that is no number is refused, never written as 0.
+      {"", X10, none, std::nullopt},
+      {"abc", X100, none, std::nullopt},
+      {"90%", SafeInt, none, std::nullopt},
+      {"0x10", SafeInt, none, 16},
+      {"70000", SafeInt, none, std::nullopt},
+      {"0xFFFF", SafeInt, none, 0xFFFF},
+      {"0xFFFFFFFF", SafeInt, none, 0xFFFF},  // -1
+      {"-1", StrictInt, none, 0xFFFF},
+      {"$1F", StrictInt, none, 31},
+      {"abc", StrictInt, none, std::nullopt},
+      {"", StrictInt, none, std::nullopt},
+      {"2.5", StrictInt, none, std::nullopt},
       // Clamps on the full integer, before the 16-bit cut.
-      {"700", ValueRule::Scaled, 100, {RangeForm::ClampAbove, 0, 60000}, 60000},
-      {"5", ValueRule::Scaled, 100, {RangeForm::ClampAbove, 0, 60000}, 500},
-      {"1e300", ValueRule::Scaled, 100, {RangeForm::ClampAbove, 0, 60000}, 60000},
-      {"40", ValueRule::Scaled, 100, {RangeForm::ClampBelow, 4500, 0}, 4500},
+      {"700", X100, {RangeForm::ClampAbove, 0, 60000}, 60000},
+      {"5", X100, {RangeForm::ClampAbove, 0, 60000}, 500},
+      {"1e300", X100, {RangeForm::ClampAbove, 0, 60000}, 60000},
+      {"40", X100, {RangeForm::ClampBelow, 4500, 0}, 4500},
       // Clamps on the stored word read as signed.
-      {"65.5", ValueRule::Scaled, 100, {RangeForm::ClampAboveStored, 0, 6500}, 6500},
-      {"400", ValueRule::Scaled, 100, {RangeForm::ClampAboveStored, 0, 6500}, 40000},
-      {"400", ValueRule::Scaled, 100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},
-      {"1000", ValueRule::Scaled, 100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},  // 100000: clamped, no wrap
-      {"50", ValueRule::Scaled, 100, {RangeForm::ClampBelowStored, 4500, 0}, 5000},
+      {"65.5", X100, {RangeForm::ClampAboveStored, 0, 6500}, 6500},
+      {"400", X100, {RangeForm::ClampAboveStored, 0, 6500}, 40000},
+      {"400", X100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},
+      {"1000", X100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},  // 100000: clamped, no wrap
+      {"50", X100, {RangeForm::ClampBelowStored, 4500, 0}, 5000},
       // Drop and refuse post nothing outside the range, and the limits pass.
-      {"11", ValueRule::SafeInt, 1, {RangeForm::Drop, 0, 10}, std::nullopt},
-      {"10", ValueRule::SafeInt, 1, {RangeForm::Drop, 0, 10}, 10},
-      {"-1", ValueRule::SafeInt, 1, {RangeForm::Refuse, 0, 10, "Range: 0 - 10"}, std::nullopt},
-      {"0", ValueRule::SafeInt, 1, {RangeForm::Refuse, 0, 10, "Range: 0 - 10"}, 0},
+      {"11", SafeInt, {RangeForm::Drop, 0, 10}, std::nullopt},
+      {"10", SafeInt, {RangeForm::Drop, 0, 10}, 10},
+      {"-1", SafeInt, {RangeForm::Refuse, 0, 10, "Range: 0 - 10"}, std::nullopt},
+      {"0", SafeInt, {RangeForm::Refuse, 0, 10, "Range: 0 - 10"}, 0},
   };
   for (const ValueCase& c : cases) {
-    const std::optional<uint16_t> v = EditValue(Row(c.rule, c.factor, c.range), QString::fromLatin1(c.text));
+    const std::optional<uint16_t> v = Posted(w, c);
     if (c.expected) {
       ASSERT_TRUE(v.has_value()) << c.text;
       EXPECT_EQ(*v, *c.expected) << c.text;
@@ -82,27 +91,49 @@ TEST(EditValue, ValueAndRangeRules) {
       EXPECT_FALSE(v.has_value()) << c.text;
     }
   }
-  // The strict rule's three refusals and the refusing range each said why.
-  ASSERT_EQ(dialogs.messages.size(), 4);
-  EXPECT_EQ(dialogs.messages[0], "'abc' is not a valid integer value");
-  EXPECT_EQ(dialogs.messages[3], "Range: 0 - 10");
+  // Every refusal but the silent drop said why.
+  const QStringList& m = t.dialogs.messages;
+  ASSERT_EQ(m.size(), 11);
+  EXPECT_EQ(m[0], "Out of range: the value must lie from -3276.8 to 6553.5");
+  EXPECT_EQ(m[2], "Out of range: the value must lie from -32.768 to 65.535");
+  EXPECT_EQ(m[3], "'' is not a valid number");
+  EXPECT_EQ(m[4], "'abc' is not a valid number");
+  EXPECT_EQ(m[5], "'90%' is not a valid integer value");
+  EXPECT_EQ(m[6], "Out of range: the value must lie from -32768 to 65535");
+  EXPECT_EQ(m[7], "'abc' is not a valid integer value");
+  EXPECT_EQ(m[10], "Range: 0 - 10");
 }
 
-TEST(WordText, FormatsAndUnits) {
-  EXPECT_EQ(WordText(2300, WordFormat::Deci, " V"), "230.0 V");
-  EXPECT_EQ(WordText(20, WordFormat::Centi, " Sec"), "0.20 Sec");
-  EXPECT_EQ(WordText(5150, WordFormat::Centi, " Hz"), "51.50 Hz");
-  EXPECT_EQ(WordText(950, WordFormat::Milli, nullptr), "0.950");
-  EXPECT_EQ(WordText(65535, WordFormat::Decimal, "V"), "65535V");
-  EXPECT_EQ(WordText(65535, WordFormat::Deci, " V"), "6553.5 V");
+TEST(WordText, FormatsTablesAndUnits) {
+  constexpr CodeText kModes[] = {{0, "OFF"}, {3, "ON"}};
+  struct Case {
+    WordRead row;
+    uint16_t word;
+    std::optional<QString> text;
+  };
+  const Case cases[] = {
+      {Word(0, "L", Show::Deci, " V"), 2300, "230.0 V"},
+      {Word(0, "L", Show::Centi, " Sec"), 20, "0.20 Sec"},
+      {Word(0, "L", Show::Centi, " Hz"), 5150, "51.50 Hz"},
+      {Word(0, "L", Show::Milli), 950, "0.950"},
+      {Word(0, "L", Show::Decimal, "V"), 65535, "65535V"},
+      {Word(0, "L", Show::Deci, " V"), 65535, "6553.5 V"},
+      {Word(0, "L", Show::Decimal).Texts(kModes), 3, "ON"},
+      {Word(0, "L", Show::Decimal).Texts(kModes), 2, std::nullopt},  // kept
+      {Word(0, "L", Show::Decimal).Texts(kModes, ""), 2, ""},        // emptied
+      {Word(0, "L", Show::Decimal).Texts(kModes, "ON"), 9, "ON"},
+      {Word(0, "L", Show::Decimal).Texts(kModes).Mask(7), 0x000B, "ON"},  // low three bits
+      {Word(0, "L", Show::Clear), 7, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WordText(nullptr, c.row, c.word), c.text) << c.word;
 }
 
 // An edit, its label, a radio pair, a check box, a combo and a button in the
 // main window, each bound to its commit event.
 struct Editors : polltest::ViewTest {
-  static constexpr EditDecl kRows[] = {
-      {"Edit_Probe", 33552, 6, ValueRule::Scaled, 10, "Label_Probe", "Max: 276V"},
-      {"Edit_Strict", 33553, 6, ValueRule::Strict, 1, "Label_Probe", nullptr},
+  static constexpr EditorDecl kRows[] = {
+      Edit("Edit_Probe", 33552, X10, "Label_Probe", "Max: 276V"),
+      Edit("Edit_Strict", 33553, StrictInt, "Label_Probe"),
   };
   QLineEdit* edit = new QLineEdit(&w);
   QLineEdit* strict = new QLineEdit(&w);
@@ -127,7 +158,7 @@ struct Editors : polltest::ViewTest {
       w.RegisterControl(c);
     }
     label->show("230.0 V", clBlue);
-    BindEdits(w, kRows);
+    BindEditors(w, kRows);
     OnMouseDown(on, [this](bool before) { radioPresses.push_back(before); });
     OnMouseDown(check, [this](bool before) { checkPresses.push_back(before); });
     combo->addItems({"A", "B", "C"});
@@ -212,6 +243,117 @@ TEST_F(Editors, ComboCommitsOnTheUsersChoiceAndButtonOnClick) {
 
   input::MouseClick(button);
   EXPECT_EQ(clicks, 1);
+}
+
+// Every row kind posted through its control, with the hooks a row can carry.
+int afterCalls = 0;
+bool gateOpen = true;
+constexpr int kCodes[] = {0, 7, 28};
+std::optional<Posting> Doubled(TForm_Main&, const EditorDecl& row, const EditorInput& in) {
+  const std::optional<int64_t> v = TextValue(ValueRule::SafeInt, 1, in.text);
+  if (!v) return std::nullopt;
+  return Posting{row.reg, 36, *v * 2, *v};
+}
+RegisterScale FineOrCoarse(const TForm_Main& f) { return f.CosPhiSet == 1 ? RegisterScale{48795, 1000} : RegisterScale{33617, 100}; }
+bool Gate(TForm_Main&) { return gateOpen; }
+void After(TForm_Main&, const EditorDecl&) { ++afterCalls; }
+
+struct RowKinds : polltest::ViewTest {
+  static constexpr EditorDecl kRows[] = {
+      Combo("Combo_Coded", 797, "Label_A").Codes(kCodes),
+      Combo("Combo_Offset", 33821, "Label_A").Offset(2),
+      Radio("Radio_On", 24641, 5, kCoilOn),
+      Check("Check_Box", 825, 6, 0xFFFF, 1024).After(After),
+      Button("Btn_Send", 0, 311, 0).Source("Edit_Source").Value(Doubled).Label2("Label_B"),
+      Edit("Edit_Cos", 0, X100, "Label_A").Where(FineOrCoarse).Gate(Gate),
+  };
+  QComboBox* coded = new QComboBox(&w);
+  QComboBox* offset = new QComboBox(&w);
+  QRadioButton* on = new QRadioButton(&w);
+  QCheckBox* check = new QCheckBox(&w);
+  QPushButton* send = new QPushButton(&w);
+  QLineEdit* source = new QLineEdit(&w);
+  QLineEdit* cos = new QLineEdit(&w);
+  ValueLabel* a = new ValueLabel(&w);
+  ValueLabel* b = new ValueLabel(&w);
+
+  void SetUp() override {
+    const std::pair<QWidget*, const char*> named[] = {
+        {coded, "Combo_Coded"}, {offset, "Combo_Offset"}, {on, "Radio_On"},    {check, "Check_Box"},
+        {send, "Btn_Send"},     {source, "Edit_Source"},  {cos, "Edit_Cos"},   {a, "Label_A"},
+        {b, "Label_B"}};
+    for (auto [c, name] : named) {
+      c->setObjectName(name);
+      c->resize(60, 20);
+      w.RegisterControl(c);
+    }
+    coded->addItems({"A", "B", "C"});
+    offset->addItems({"9600", "19200", "38400"});
+    BindEditors(w, kRows);
+    afterCalls = 0;
+    gateOpen = true;
+  }
+  void Expect(int code, int reg, int value, int value2 = 0) {
+    EXPECT_EQ(w.Link.CmdCode, code);
+    EXPECT_EQ(w.Link.CmdRegister, reg);
+    EXPECT_EQ(static_cast<uint16_t>(w.Link.CmdValue), value);
+    EXPECT_EQ(static_cast<uint16_t>(w.Link.CmdValue2), value2);
+    w.Link.CmdCode = 0;
+  }
+};
+
+TEST_F(RowKinds, EachKindPostsItsValue) {
+  coded->setCurrentIndex(0);
+  input::KeyClick(coded, Qt::Key_Down);  // item 1 is code 7
+  Expect(6, 797, 7);
+  EXPECT_EQ(a->fontColor(), clRed);
+
+  offset->setCurrentIndex(1);
+  input::KeyClick(offset, Qt::Key_Down);  // "38400" writes 4
+  Expect(6, 33821, 4);
+
+  input::MouseClick(on);
+  Expect(5, 24641, 0xFF00);
+
+  input::MouseClick(check);  // clear before: switching on
+  Expect(6, 825, 1024);
+  input::MouseClick(check);  // checked before: switching off
+  Expect(6, 825, 0xFFFF);
+  EXPECT_EQ(afterCalls, 2);
+
+  source->setText("300");
+  b->show("x", clBlue);
+  input::MouseClick(send);
+  Expect(36, 0, 600, 300);
+  EXPECT_EQ(b->fontColor(), clRed);
+  source->setText("40000");  // doubled it would wrap: refused
+  input::MouseClick(send);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+}
+
+TEST_F(RowKinds, RegisterAndScaleFollowTheOptionAndTheGateCanEndTheCommit) {
+  cos->setText("0.95");
+  w.CosPhiSet = 0;
+  input::KeyClick(cos, Qt::Key_Return);
+  Expect(6, 33617, 95);
+  w.CosPhiSet = 1;
+  input::KeyClick(cos, Qt::Key_Return);
+  Expect(6, 48795, 950);
+  gateOpen = false;
+  input::KeyClick(cos, Qt::Key_Return);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+}
+
+TEST_F(RowKinds, TypedComboTextThatNamesNoItemPostsNothing) {
+  coded->setEditable(true);
+  coded->setInsertPolicy(QComboBox::NoInsert);
+  coded->setCurrentIndex(0);
+  coded->lineEdit()->setText("Z");
+  input::KeyClick(coded->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  coded->lineEdit()->setText("C");
+  input::KeyClick(coded->lineEdit(), Qt::Key_Return);
+  Expect(6, 797, 28);
 }
 
 }  // namespace
