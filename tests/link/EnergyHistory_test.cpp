@@ -20,6 +20,7 @@
 #include "support/FakeLinkUi.h"
 #include "support/NetFixture.h"
 #include "support/PollFixture.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "platform/ValueLabel.h"
 #include "sim/SimIdProbe.h"
 #include "support/PollFixture.h"
+#include "support/QtPrinters.h"
 
 using polltest::LinkedWindow;
 using polltest::Rtu;
