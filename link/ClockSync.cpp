@@ -15,6 +15,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/Executor.h"
 #include "link/Modbus.h"
 #include "platform/Dialogs.h"
 #include "platform/ImageBox.h"
@@ -130,17 +131,17 @@ bool SweepListed(TForm_Main& f, Work work) {
 extern const PanelControls kClockTopPanel{"Group_Top", kClockTopRows};
 
 void TForm_Main::Image_SyncClockClick() {
-  Link.CmdCode = CmdSyncClock;
+  PostCommand(Link, CmdSyncClock);
   Paint(*this, "Label_SyncClock", clRed);
 }
 
 void TForm_Main::Image_TarvoSunClick() {
-  Link.CmdCode = CmdSunSpecMap;
+  PostCommand(Link, CmdSunSpecMap);
   Paint(*this, "Label_InvProtocol", clRed);
 }
 
 void TForm_Main::Image_SunTarvoClick() {
-  Link.CmdCode = CmdNativeMap;
+  PostCommand(Link, CmdNativeMap);
   Paint(*this, "Label_InvProtocol", clRed);
 }
 

@@ -9,6 +9,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/Executor.h"
 #include "link/LinkUi.h"
 #include "link/Modbus.h"
 #include "platform/CFormat.h"
@@ -145,18 +146,30 @@ void EnableEnergyButtons(TForm_Main& f, bool read, bool write) {
 extern const PanelControls kEnergyClonePanel{"Group_EnergyClone", kEnergyCloneRows};
 
 void TForm_Main::Btn_ReadEnergyClick() {
-  Link.CmdCode = CmdReadEnergy;
+  PostCommand(Link, CmdReadEnergy);
   EnableEnergyButtons(*this, false, false);
 }
 
 void TForm_Main::Btn_WriteEnergyClick() {
-  Link.CmdCode = CmdWriteEnergy;
+  PostCommand(Link, CmdWriteEnergy);
   EnableEnergyButtons(*this, false, false);
 }
+
+namespace {
+
+// However a transfer ends, both windows go back to today: the daily and
+// monthly views label what the windows show as the newest days and months.
+void ResetHistoryWindows(Modbus& m) {
+  m.Request(kDayWindowReg, 0, 6);
+  m.Request(kMonthWindowReg, 0, 6);
+}
+
+}  // namespace
 
 int TForm_Main::ExeReadEnergy() {
   int r = Link.ReadDayHistory();
   if (r == 0) r = Link.ReadMonthHistory();
+  ResetHistoryWindows(Link);
   // A history read only in part is never written to another inverter.
   EnergyHistoryRead = r == 0;
   if (r != 0) ShowMessage(QStringLiteral("Read Energy Fail"));
@@ -168,12 +181,18 @@ int TForm_Main::ExeReadEnergy() {
 int TForm_Main::ExeWriteEnergy() {
   int r = EnergyHistoryRead ? Link.WriteDayHistory() : kHistoryNoReply;
   if (r == 0) r = Link.WriteMonthHistory();
+  if (EnergyHistoryRead) ResetHistoryWindows(Link);
   if (r != 0) ShowMessage(QStringLiteral("Write Energy Fail"));
   EnableEnergyButtons(*this, true, EnergyHistoryRead);
   return r == 1 ? 1 : 0;
 }
 
 void BindEnergyHandlers(TForm_Main& f) {
+  // A click disables both buttons until its command has run; a command that
+  // never runs gives them back as well.
+  f.Link.CmdCode.OnDrop([&f](int code) {
+    if (code == CmdReadEnergy || code == CmdWriteEnergy) EnableEnergyButtons(f, true, f.EnergyHistoryRead);
+  });
   if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_ReadEnergy")))
     QObject::connect(b, &QPushButton::clicked, &f, [&f] { f.Btn_ReadEnergyClick(); });
   if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_WriteEnergy")))

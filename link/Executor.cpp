@@ -150,14 +150,14 @@ void SetExecutorSleep(std::function<void(int)> sleep) { g_sleep = std::move(slee
 int TForm_Main::ExecutePendingCommand() {
   // Out of the slot before anything is sent: a handler that runs while this
   // command's requests wait may post the next command, which must survive.
-  Command c{Link.CmdRegister, Link.CmdValue, Link.CmdValue2, Link.CmdCode};
-  Link.CmdCode = CmdNone;
+  Command c{Link.CmdRegister, Link.CmdValue, Link.CmdValue2, Link.CmdCode.Take()};
 
   // The ID scan and the clock synchronisation pass the write lock.
   if (c.code == CmdScanIds) return ExeScanIds();
   if (c.code == CmdSyncClock) return ExeSyncClock();
 
   if (IsSuperUser == 0 && WriteLock == 1) {
+    Link.CmdCode.Dropped(c.code);
     ShowMessage(QStringLiteral("Lock: Permission denied"));
     return 0;
   }

@@ -5,6 +5,7 @@
 #include "link/ClockSync.h"
 #include "link/EnergyHistory.h"
 #include "link/EventHook.h"
+#include "link/Executor.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -285,14 +286,14 @@ void TForm_Main::Btn_ScanIDClick() {
     RebuildTree();
     return;
   }
-  // No loop runs to carry a posted scan out (also after a failed request,
-  // which leaves PollStop at 0).
-  if (!LinkOpen) {
+  // No loop will carry a posted scan out: none runs, or Close has been
+  // clicked and the running one is ending.
+  if (PollStop == 1 || !LinkOpen) {
     ShowMessage(QStringLiteral("Please Connect to Inverters first"));
     return;
   }
   takeRange();
-  Link.CmdCode = 600;
+  PostCommand(Link, CmdScanIds);
 }
 
 int TForm_Main::ExeScanIds() {

@@ -49,6 +49,13 @@ void Modbus::ClearReply() {
   RxLength = 0;
 }
 
+void Modbus::BeginRequest() {
+  ClearReply();
+  // The radio exchange sends CmdText: a request that builds none must find
+  // it empty, never the text of the request before it.
+  Port.CmdText.clear();
+}
+
 // ---------------------------------------------------------------------------
 // Request frames
 
@@ -84,7 +91,7 @@ void Modbus::BuildRadioPayload() {
 }
 
 int Modbus::Request(uint16_t reg, int16_t countOrValue, uint8_t function) {
-  ClearReply();
+  BeginRequest();
   BuildRtu(function, reg, static_cast<uint16_t>(countOrValue));
   if (LinkMode == LinkRadio) {
     BuildRadioPayload();
@@ -120,7 +127,10 @@ int Modbus::Request(uint16_t reg, int16_t countOrValue, uint8_t function) {
 }
 
 int Modbus::WriteRegister32(uint16_t reg, int32_t value) {
-  ClearReply();
+  BeginRequest();
+  // The radio payload carries one 16-bit value only: nothing goes out, and
+  // the caller finds no reply.
+  if (LinkMode == LinkRadio) return 0;
   const uint32_t v = static_cast<uint32_t>(value);
   uint8_t* f = Port.TxBuf;
   BuildRtu(0x10, reg, 2);
@@ -137,7 +147,9 @@ int Modbus::WriteRegister32(uint16_t reg, int32_t value) {
 }
 
 int Modbus::RequestStxEtx(uint8_t command, uint8_t subCommand) {
-  ClearReply();
+  BeginRequest();
+  // The older line's frame has no radio form: refused like a function-16 write.
+  if (LinkMode == LinkRadio) return 0;
   uint8_t* f = Port.TxBuf;
   f[0] = 0x02;
   f[1] = 0x05;
@@ -238,8 +250,14 @@ int Modbus::TransactSerial() {
   // The port is read whenever it signals input (events are handled all the
   // while), and the exchange ends as soon as the whole reply is in, even when
   // it came in several pieces.
-  const int expected = ExpectedReplyLength(nullptr, 0);
-  const int attempts = expected < 10 ? 4 : (expected <= 20 ? 6 : 10);
+  const int replyLength = ExpectedReplyLength(nullptr, 0);
+  const int attempts = replyLength < 10 ? 4 : (replyLength <= 20 ? 6 : 10);
+  // Never more is gathered than the reply can be long (judged again as its
+  // first bytes come in): a flood in pieces is cut there and fails its check,
+  // and what is left is discarded before the next request.
+  const auto replyBound = [this] {
+    return std::min(ExpectedReplyLength(Port.RxBuf, Port.RxCount), Tcomm::kRxLimit - 1);
+  };
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(50 * attempts);
   for (;;) {
@@ -251,8 +269,8 @@ int Modbus::TransactSerial() {
       ClearReply();
       return 0;
     }
-    if (Port.ReadMore()) return 1;
-    if (Port.RxCount > 0 && Port.RxCount >= ExpectedReplyLength(Port.RxBuf, Port.RxCount)) break;
+    if (Port.ReadMore(replyBound())) return 1;
+    if (Port.RxCount > 0 && Port.RxCount >= replyBound()) break;
   }
 
   TraceRx();
@@ -308,6 +326,11 @@ int Modbus::Transact() {
       PlainSleepMs(250);
       break;
     case LinkRadio:
+      if (Port.CmdText.isEmpty()) {
+        // No command text was built for this frame: nothing to send.
+        ClearReply();
+        return 0;
+      }
       if (RadioExchange()) return 1;
       if (interrupted_) return 0;
       break;

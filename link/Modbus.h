@@ -1,9 +1,38 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "link/Mysock.h"
 #include "link/Rs232.h"
+
+// The code of the one-slot command mailbox (0 = empty). A command that
+// leaves the slot without being taken by the executor (overwritten by the
+// next post, emptied when the link opens or the profile changes, refused
+// under the write lock) is reported to the drop handler, so whatever waits
+// for the command's end is given back.
+class CommandSlot {
+ public:
+  CommandSlot& operator=(int code) {
+    const int old = code_;
+    code_ = code;
+    Dropped(old);
+    return *this;
+  }
+  operator int() const { return code_; }
+  // Taken out by the executor to be run: no drop.
+  int Take() { return std::exchange(code_, 0); }
+  // Reports a command that leaves without being run.
+  void Dropped(int code) const {
+    if (code > 0 && onDrop_) onDrop_(code);
+  }
+  void OnDrop(std::function<void(int code)> handler) { onDrop_ = std::move(handler); }
+
+ private:
+  int code_ = 0;
+  std::function<void(int)> onDrop_;
+};
 
 // How Modbus requests travel.
 enum LinkModes { LinkNone = 0, LinkSerial = 1, LinkTcp = 2, LinkRadio = 3 };
@@ -30,8 +59,10 @@ class Modbus {
   // Functions 1, 3, 4 (count) and 5, 6 (value) to the 1-based register.
   int Request(uint16_t reg, int16_t countOrValue, uint8_t function);
   // Function 16: the 32-bit value, high word to reg, low word to reg + 1.
+  // Refused on the radio link (nothing sent, 0, no reply).
   int WriteRegister32(uint16_t reg, int32_t value);
-  // The older product line's 9-byte framed request.
+  // The older product line's 9-byte framed request; refused on the radio
+  // link like WriteRegister32.
   int RequestStxEtx(uint8_t command, uint8_t subCommand);
 
   // One exchange of the frame in TxBuf over the current link, with the link
@@ -95,9 +126,12 @@ class Modbus {
   int TraceRxText();
   int TraceRadioRx();
 
-  // Empties Reply, RxLength and ReplyValid: every request starts this way, so
-  // nobody decodes an earlier reply as the answer to a new request.
+  // Empties Reply, RxLength and ReplyValid, so nobody decodes an earlier
+  // reply as the answer to a new request.
   void ClearReply();
+  // What every request starts with: the reply state cleared and no radio
+  // command text left over from the request before.
+  void BeginRequest();
 
   // Framing of the frame in TxBuf, set by whoever builds it.
   enum class Framing { Rtu, StxEtx, Other };
@@ -109,7 +143,7 @@ class Modbus {
   int CmdRegister = 0;
   int16_t CmdValue = 0;
   int16_t CmdValue2 = 0;
-  int CmdCode = 0;
+  CommandSlot CmdCode;
   int IdPresent[kIdCount];
   int IdBaudIndex[kIdCount];
   int IdProductId[kIdCount];

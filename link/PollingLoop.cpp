@@ -296,6 +296,12 @@ int TForm_Main::RunPollingLoop() {
       QCoreApplication::processEvents();
       if (pollRestart_) break;
 
+      // A loop asked to stop runs no more commands, not even one posted in
+      // its last pass: the link is closing.
+      if (PollStop == 1) {
+        ended = true;
+        break;
+      }
       if (Link.CmdCode > 0 && ExecutePendingCommand()) {
         ended = true;
         break;

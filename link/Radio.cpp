@@ -151,13 +151,18 @@ int Modbus::ParseRadioReply() {
     const int n = std::min(int(hex.size()) / 2, kReplySize);
     uint8_t bytes[kReplySize];
     for (int i = 0; i < n; ++i) bytes[i] = uint8_t(HexDigit(hex[2 * i]) << 4 | HexDigit(hex[2 * i + 1]));
+    // Like on the other links, a read reply must carry what was asked for. A
+    // payload that fails either check is no reply at all: the radio counts
+    // none of its payloads as a reply error.
+    ReplyValid = 0;
     if (CheckBufferCrc(bytes, n)) {
       std::memcpy(Reply, bytes, size_t(n));
       RxLength = n;
-      // Like on the other links, a read reply must carry what was asked for.
-      ReplyValid = CheckReplyShape() ? 1 : 0;
-    } else {
-      ReplyValid = 0;
+      if (CheckReplyShape()) {
+        ReplyValid = 1;
+      } else {
+        ClearReply();
+      }
     }
   }
   if (at + 2 < tokens.size()) ui.SetStatus(9, CFormat("RSSI: %d", TokenInt(tokens[at + 2])));

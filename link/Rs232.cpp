@@ -181,7 +181,7 @@ int Tcomm::Read() {
   return ReadMore();
 }
 
-int Tcomm::ReadMore() {
+int Tcomm::ReadMore(int upTo) {
   const int fd = Fd();
   if (fd < 0) return 1;
   RxCount = std::clamp(RxCount, 0, kRxLimit - 1);
@@ -193,10 +193,14 @@ int Tcomm::ReadMore() {
     if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) return Fail();
     return 0;
   }
-  if (RxCount + queued >= kRxLimit) return QueueOverflow(RxCount + queued);
+  // The limit is a matter of one read; what was gathered before does not
+  // count, and the gathered bytes stop at upTo (and at the buffer's end).
+  if (queued >= kRxLimit) return QueueOverflow(queued);
+  const int want = std::min(queued, std::clamp(upTo, 0, kRxLimit - 1) - RxCount);
+  if (want <= 0) return 0;
   int got = 0;
-  while (got < queued) {
-    const ssize_t r = ::read(fd, RxBuf + RxCount + got, static_cast<size_t>(queued - got));
+  while (got < want) {
+    const ssize_t r = ::read(fd, RxBuf + RxCount + got, static_cast<size_t>(want - got));
     if (r > 0) {
       got += static_cast<int>(r);
     } else if (r < 0 && errno == EINTR) {

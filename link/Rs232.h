@@ -32,9 +32,11 @@ class Tcomm {
   int WriteText();  // CmdText as Latin-1, at most 99 characters
   // Replaces RxBuf with everything queued now (never blocks).
   int Read();
-  // Appends everything queued now after the RxCount bytes already in RxBuf,
-  // so one exchange can collect a reply that arrives in pieces.
-  int ReadMore();
+  // Appends what is queued now after the RxCount bytes already in RxBuf, so
+  // one exchange can collect a reply that arrives in pieces; RxCount grows
+  // to upTo at most, the rest stays queued. A queue of kRxLimit bytes or more
+  // is refused as by Read.
+  int ReadMore(int upTo = kRxLimit - 1);
   int InQueue() const;  // bytes waiting, without reading them; 0 when closed
   // Drops whatever is waiting to be read.
   void DiscardInput();

@@ -49,6 +49,18 @@ constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kReadInput = 4;
 constexpr int kDaySeconds = 86400;
 
+// The date of `day` days before the device clock. The clock sync sets the
+// device clock to the PC's wall-clock time counted as UTC, so the date is
+// read off the count as UTC, like every register time; converting it to local
+// time again would shift it by the zone offset. A clock never set, or past
+// 2038 where the count reads negative, names no date.
+QString DayDate(int clock, int day) {
+  const int64_t seconds = int64_t{clock} - int64_t{day} * kDaySeconds;
+  if (clock <= 0 || seconds <= 0) return QString();
+  const auto s = static_cast<uint32_t>(seconds);
+  return FormatRegisterTime((s >> 8) & 0xFF, s & 0xFF, s >> 24, (s >> 16) & 0xFF, 1);
+}
+
 // Sixteen days of one energy reply, each stored low word first.
 void ShowDays(const Modbus* link, int firstDay, int clock) {
   for (int i = 0; i < 16; ++i) {
@@ -58,7 +70,7 @@ void ShowDays(const Modbus* link, int firstDay, int clock) {
     const auto wh = static_cast<int32_t>(raw * static_cast<uint32_t>(Form_Main->EnergyMul));
     const QString name = QStringLiteral("Label_EnergyDay") + QString::number(day);
     if (auto* l = Form_Main->Ctl<ValueLabel>(name))
-      l->setText((clock > 0 ? FormatLocalDate(clock, -day * kDaySeconds) : QString()) + QStringLiteral(":  ") +
+      l->setText(DayDate(clock, day) + QStringLiteral(":  ") +
                  FormatMilli(static_cast<float>(wh)) + QStringLiteral(" KWh"));
   }
 }

@@ -3,19 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QComboBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
 #include <memory>
 
 #include "app/LogViews.h"
 #include "app/main.h"
 #include "link/EnergyHistory.h"
+#include "link/Executor.h"
 #include "link/Modbus.h"
 #include "sim/SimEnergyHistory.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/NetFixture.h"
 #include "support/PollFixture.h"
+#include "support/QtPrinters.h"
 
 namespace {
 
@@ -131,13 +136,17 @@ TEST_F(CloneWindow, HistoryMovesFromOneInverterToAnother) {
   for (int i = 0; i < 732; ++i) ASSERT_EQ(w.Link.DayEnergy[i], days[i]) << i;
   for (int i = 0; i < 240; ++i) ASSERT_EQ(w.Link.MonthEnergy[i], months[i]) << i;
 
-  // 12 day windows at 0, 32, ..., 352 and 5 month windows at 0, 24, ..., 96.
+  // 12 day windows at 0, 32, ..., 352 and 5 month windows at 0, 24, ..., 96;
+  // then both windows back at today, so the views show the newest days and
+  // months again.
   const auto readFrames = t.sim.Frames();
-  EXPECT_EQ(readFrames.size(), 36u);
+  EXPECT_EQ(readFrames.size(), 38u);
   std::vector<int> dayWindows, monthWindows;
   for (const RegWrite& wr : WritesOf(readFrames, 1)) (wr.reg == 809 ? dayWindows : monthWindows).push_back(wr.value);
-  EXPECT_EQ(dayWindows, (std::vector<int>{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352}));
-  EXPECT_EQ(monthWindows, (std::vector<int>{0, 24, 48, 72, 96}));
+  EXPECT_EQ(dayWindows, (std::vector<int>{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 0}));
+  EXPECT_EQ(monthWindows, (std::vector<int>{0, 24, 48, 72, 96, 0}));
+  EXPECT_EQ(t.sim.Holding(1, 809), 0);
+  EXPECT_EQ(t.sim.Holding(1, 810), 0);
   const QString log = w.EventLog()->toPlainText();
   EXPECT_TRUE(log.contains(QString("Day0: %1\n").arg(days[0])));
   EXPECT_TRUE(log.contains(QString("Day365: %1\n").arg(days[731])));
@@ -158,9 +167,16 @@ TEST_F(CloneWindow, HistoryMovesFromOneInverterToAnother) {
   for (int k = 0; k < 4; ++k) EXPECT_EQ(t.sim.Holding(2, 0xACC0 + k), totals[k]);
   for (int k = 0; k < 7; ++k) EXPECT_EQ(t.sim.Holding(2, 0x6100 + k), 0x4100 + k);
 
-  // 758 + 247 single-register writes, the markers in their places.
+  // 758 + 247 single-register writes, the markers in their places, then
+  // both windows back at today.
   const auto writes = WritesOf(t.sim.Frames(), 2);
-  ASSERT_EQ(writes.size(), 1005u);
+  ASSERT_EQ(writes.size(), 1007u);
+  EXPECT_EQ(writes[1005].reg, 809);
+  EXPECT_EQ(writes[1005].value, 0);
+  EXPECT_EQ(writes[1006].reg, 810);
+  EXPECT_EQ(writes[1006].value, 0);
+  EXPECT_EQ(t.sim.Holding(2, 809), 0);
+  EXPECT_EQ(t.sim.Holding(2, 810), 0);
   std::vector<std::pair<size_t, int>> markers;
   for (size_t i = 0; i < writes.size(); ++i)
     if (writes[i].reg == 0x6059) markers.push_back({i, writes[i].value});
@@ -176,10 +192,14 @@ TEST_F(CloneWindow, AMissingReplyStopsTheTransferWithAMessage) {
   t.sim.QueueFault({});
   t.sim.QueueFault({});
   t.sim.QueueFault(sim::ReplyFault::Silent());  // the second window's read
+  t.sim.SetHolding(1, 810, 72);  // left over from an earlier transfer
   Read()->click();
   EXPECT_EQ(w.ExecutePendingCommand(), 0);  // the link is fine: polling goes on
   EXPECT_EQ(t.dialogs.messages, QStringList{"Read Energy Fail"});
-  EXPECT_EQ(t.sim.Frames().size(), 4u);
+  // Stopped at the missing reply; both windows are set back all the same.
+  EXPECT_EQ(t.sim.Frames().size(), 6u);
+  EXPECT_EQ(t.sim.Holding(1, 809), 0);
+  EXPECT_EQ(t.sim.Holding(1, 810), 0);
   // Buttons back; a history read only in part cannot be written.
   EXPECT_TRUE(Read()->isEnabled());
   EXPECT_FALSE(Write()->isEnabled());
@@ -198,4 +218,83 @@ TEST_F(CloneWindow, AMissingReplyStopsTheTransferWithAMessage) {
   EXPECT_EQ(t.dialogs.messages, QStringList{"Read Energy Fail"});
   EXPECT_TRUE(Read()->isEnabled());
   EXPECT_FALSE(Write()->isEnabled());
+}
+
+// The history write stopped by a missing reply sets both windows back too.
+TEST_F(CloneWindow, AStoppedWriteSetsTheWindowsBack) {
+  w.EnergyHistoryRead = true;
+  w.Link.SlaveId = 2;
+  t.sim.SetHolding(2, 810, 48);
+  // 0x1010, 809 := 0, 64 words, then the window move to 32 goes unanswered.
+  for (int i = 0; i < 66; ++i) t.sim.QueueFault({});
+  t.sim.QueueFault(sim::ReplyFault::Silent());
+  Write()->setEnabled(true);
+  Write()->click();
+  EXPECT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Write Energy Fail"});
+  const auto writes = WritesOf(t.sim.Frames(), 2);
+  ASSERT_EQ(writes.size(), 69u);
+  EXPECT_EQ(writes[66].reg, 809);
+  EXPECT_EQ(writes[66].value, 32);
+  EXPECT_EQ(t.sim.Holding(2, 809), 0);
+  EXPECT_EQ(t.sim.Holding(2, 810), 0);
+}
+
+// A click disables both buttons until its command has run; a command that
+// never reaches the executor's work gives them back as well.
+TEST_F(CloneWindow, ButtonsComeBackWhenTheCommandIsDropped) {
+  auto* ports = w.Ctl<QComboBox>("Combo_COM");
+  struct Case {
+    const char* how;
+    bool historyRead;
+    std::function<void()> drop;
+    QStringList messages;
+  };
+  const Case cases[] = {
+      {"refused by the write lock", false,
+       [&] {
+         w.WriteLock = 1;
+         EXPECT_EQ(w.ExecutePendingCommand(), 0);
+         w.WriteLock = 0;
+       },
+       {"Lock: Permission denied"}},
+      {"overwritten by an editor's write", true, [&] { PostCommand(w.Link, 6, 802, 5); }, {}},
+      {"overwritten by the clock button", false, [&] { w.Image_SyncClockClick(); }, {}},
+      {"emptied by opening the link", true,
+       [&] {
+         nettest::ChooseProfile(w);
+         w.Ctl<QRadioButton>("Radio_ComRS485")->setChecked(true);
+         ports->clear();
+         ports->addItem(t.home.dir.path() + "/no-such-port");
+         ports->setCurrentIndex(0);
+         w.OpenPortClick();
+       },
+       {"COM Can't Open"}},
+      {"emptied by a profile change", false,
+       [&] {
+         nettest::ChooseProfile(w);
+         w.Combo_SelectModeChange();
+       },
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    w.EnergyHistoryRead = c.historyRead;
+    Read()->setEnabled(true);
+    Write()->setEnabled(c.historyRead);
+    (c.historyRead ? Write() : Read())->click();
+    ASSERT_EQ(w.Link.CmdCode, c.historyRead ? 411 : 410);
+    ASSERT_FALSE(Read()->isEnabled());
+    ASSERT_FALSE(Write()->isEnabled());
+    t.dialogs.messages.clear();
+    t.sim.ClearFrames();
+    c.drop();
+    EXPECT_NE(w.Link.CmdCode, c.historyRead ? 411 : 410);
+    EXPECT_TRUE(Read()->isEnabled());
+    EXPECT_EQ(Write()->isEnabled(), c.historyRead);
+    if (!c.messages.isEmpty()) EXPECT_EQ(t.dialogs.messages, c.messages);
+    EXPECT_TRUE(t.Frames().empty());
+    if (!w.Link.Port.IsOpen()) t.Open();
+    w.Link.CmdCode = 0;
+  }
 }

@@ -21,6 +21,7 @@
 #include "support/FakeLinkUi.h"
 #include "support/NetFixture.h"
 #include "support/PollFixture.h"
+#include "support/QtPrinters.h"
 
 namespace {
 
@@ -219,6 +220,31 @@ TEST_F(ScanTest, EmptyListLeavesTheRootAloneAndTheCurrentIdAsItWas) {
   EXPECT_EQ(w->Link.SlaveId, 9);
 }
 
+// With nobody listed, selecting changes nothing: a value written and not
+// confirmed stays red, and the current inverter and its speed stay.
+TEST_F(ScanTest, SelectingFromAnEmptyListChangesNothing) {
+  OpenSerial();
+  w->Link.SlaveId = 9;
+  w->Link.SetBaudIndex(2);
+  w->InverterList.Count = 0;
+  auto* written = new ValueLabel(w.get());
+  written->setText("230.0");
+  written->setFontColor(clRed);
+  w->ExeSelectInv(0);
+  EXPECT_EQ(written->text(), "230.0");
+  EXPECT_EQ(written->fontColor(), clRed);
+  EXPECT_EQ(w->Link.SlaveId, 9);
+  EXPECT_EQ(w->Link.Port.Baud, 19200);
+
+  // One listed inverter: the same label is void once it is selected.
+  w->InverterList.Count = 1;
+  w->InverterList.Ids[0] = 4;
+  w->InverterList.BaudIndex[0] = 1;
+  w->ExeSelectInv(0);
+  EXPECT_EQ(written->text(), "??");
+  EXPECT_EQ(written->fontColor(), clBlue);
+}
+
 TEST(CollectPresentIds, CompactsPresentIdsInAscendingOrder) {
   int presence[256] = {};
   int speeds[256] = {};
@@ -294,7 +320,15 @@ TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
   EXPECT_EQ(dialogs.messages[0], "Please Connect to Inverters first");
   EXPECT_EQ(w.Link.CmdCode, 0);
 
-  w.LinkOpen = true;  // a loop runs: the scan is posted with the edits' range
+  // Close was clicked and the loop has not ended yet: no loop will run the scan.
+  w.LinkOpen = true;
+  w.PollStop = 1;
+  w.Btn_ScanIDClick();
+  ASSERT_EQ(dialogs.messages.size(), 2);
+  EXPECT_EQ(dialogs.messages[1], "Please Connect to Inverters first");
+  EXPECT_EQ(w.Link.CmdCode, 0);
+
+  w.PollStop = 0;  // a loop runs: the scan is posted with the edits' range
   w.Ctl<QLineEdit>("Edit_StartID")->setText("3");
   w.Ctl<QLineEdit>("Edit_EndID")->setText("9");
   w.Btn_ScanIDClick();
@@ -306,7 +340,7 @@ TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
   w.Link.LinkMode = LinkTcp;
   w.Btn_ScanIDClick();
   EXPECT_EQ(w.Link.CmdCode, 0);
-  EXPECT_EQ(dialogs.messages.size(), 1);
+  EXPECT_EQ(dialogs.messages.size(), 2);
 }
 
 TEST(CountryList, LoadedListUnlessNoneThenTheModelsBuiltInList) {

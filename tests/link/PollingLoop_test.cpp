@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,7 +18,9 @@
 #include "logs/DataLogActive.h"
 #include "monitor/VersionView.h"
 #include "platform/ValueLabel.h"
+#include "sim/SimIdProbe.h"
 #include "support/PollFixture.h"
+#include "support/QtPrinters.h"
 
 using polltest::LinkedWindow;
 using polltest::Rtu;
@@ -122,6 +125,25 @@ TEST_F(PollingLoop, LockedWriteIsRefusedAndNothingGoesOut) {
   EXPECT_EQ(t.dialogs.messages, QStringList{"Lock: Permission denied"});
   EXPECT_EQ(w.StatusText(8), "Ind+ 1% , Lock");
   EXPECT_EQ(w.Link.CmdCode, 0);
+}
+
+// Close clicked while a request waits: the loop is still running, but it is
+// ending. A scan asked for now is refused, and a command posted in the same
+// pass is not run on the way out.
+TEST_F(PollingLoop, AfterCloseNoScanAndNoCommandRuns) {
+  sim::AddIdProbe(t.sim);
+  w.Ctl<QLineEdit>("Edit_StartID")->setText("1");
+  w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
+  AtFrame(1, [&] {
+    PostCommand(w.Link, 6, 802, 5);
+    w.ClosePortClick();
+    w.Btn_ScanIDClick();
+  });
+  EXPECT_EQ(w.RunPollingLoop(), 1);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Please Connect to Inverters first"});
+  for (const auto& f : t.sim.Frames()) EXPECT_NE(f.protocol, "probe");
+  EXPECT_EQ(Count(kWrite802), 0u);
+  EXPECT_FALSE(w.Link.Port.IsOpen());
 }
 
 TEST_F(PollingLoop, FailedRequestLeavesNoStaleLinkOpenState) {

@@ -246,6 +246,61 @@ TEST_F(RadioLinkTest, AWriteFailureOfTheDongleFailsTheRequest) {
   EXPECT_EQ(link->Request(1, 1, 3), 1);
 }
 
+TEST_F(RadioLinkTest, FramesWithoutARadioFormAreRefusedAndNothingIsSentAgain) {
+  link->SetupRadio();
+  link->SlaveId = 1;
+  // A write goes out and is answered; its command text is the last one built.
+  ASSERT_EQ(link->Request(2, 5, 6), 0);
+  ASSERT_EQ(link->ReplyValid, 1);
+  ASSERT_EQ(bus.Holding(1, 2), 5);
+  bus.SetHolding(1, 2, 0);
+  dongle.ClearRecords();
+  const int sent = link->TxCount;
+
+  // Neither frame has a radio form: nothing goes over the air, above all not
+  // the write before them again, and no reply is left to decode.
+  for (int pass = 0; pass < 2; ++pass) {
+    const int r = pass == 0 ? link->WriteRegister32(785, 0x12345678) : link->RequestStxEtx(0x10, 0x02);
+    EXPECT_EQ(r, 0) << pass;
+    EXPECT_TRUE(dongle.Payloads().empty()) << pass;
+    EXPECT_EQ(bus.Holding(1, 2), 0) << pass;
+    EXPECT_EQ(link->RxLength, 0) << pass;
+    EXPECT_EQ(link->ReplyValid, 0) << pass;
+    EXPECT_TRUE(link->Port.CmdText.isEmpty()) << pass;
+  }
+  EXPECT_EQ(link->TxCount, sent);
+  EXPECT_EQ(link->NoReplyCount, 0);
+  EXPECT_EQ(link->CrcErrors, 0);
+
+  // The next radio request carries its own text.
+  ASSERT_EQ(link->Request(1, 1, 3), 0);
+  EXPECT_EQ(link->ReplyValid, 1);
+  EXPECT_EQ(link->Port.CmdText, TxCommand(sim::Hex("01 03 00 00 00 01"), kAlt));
+}
+
+// A payload with a sound CRC that does not answer what was asked (its byte
+// count is wrong) is no reply, like one whose CRC fails: a radio payload is
+// never counted as a reply error.
+TEST(RadioPayload, SoundCrcWithTheWrongByteCountIsNoReply) {
+  FakeDialogs dialogs;
+  FakeLinkUi ui;
+  SimRadioDongle dongle([](const QByteArray&) { return sim::WithCrc(sim::Hex("01 03 04 00 2A 00 00")); });
+  Modbus link;
+  ASSERT_EQ(link.OpenSerial(dongle.PortPath()), 0);
+  link.LinkMode = LinkRadio;
+  link.SetBaudIndex(3);
+  link.SetupRadio();
+  link.SlaveId = 1;
+  ASSERT_EQ(link.Request(1, 1, 3), 0);
+  EXPECT_GE(dongle.Payloads().size(), 1u);
+  EXPECT_EQ(link.ReplyValid, 0);
+  EXPECT_EQ(link.RxLength, 0);
+  EXPECT_EQ(link.CrcErrors, 0);
+  EXPECT_EQ(link.NoReplyCount, 1);
+  EXPECT_EQ(ui.status[5], "NoRx/Error:0/0");
+  link.Port.Close();
+}
+
 // ---------------------------------------------------------------------------
 // The radio link opened from the main window: set-up, the chosen frequency,
 // a probe, and a fallback when the inverter went back to the fallback.

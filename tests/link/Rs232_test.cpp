@@ -165,13 +165,41 @@ TEST(Tcomm, OversizedQueueIsRefusedAndDiscarded) {
   EXPECT_EQ(port->RxCount, 0);
   EXPECT_EQ(port->RxBuf[0], 0);
 
-  // 8,190 bytes still fit, with their end mark.
+  // The exact limit: 8,191 queued bytes are refused, 8,190 still fit, with
+  // their end mark.
+  std::vector<char> limit(8191, 'z');
+  ASSERT_EQ(write(sv[1], limit.data(), limit.size()), 8191);
+  ASSERT_TRUE(WaitQueued(*port, 8191));
+  dialogs.messages.clear();
+  EXPECT_EQ(port->Read(), 1);
+  EXPECT_EQ(dialogs.messages, QStringList{"Rx Size > Buffer 8191"});
+  EXPECT_EQ(port->InQueue(), 0);
+
+  dialogs.messages.clear();
   std::vector<char> fits(8190, 'y');
   ASSERT_EQ(write(sv[1], fits.data(), fits.size()), 8190);
   ASSERT_TRUE(WaitQueued(*port, 8190));
   EXPECT_EQ(port->Read(), 0);
   EXPECT_EQ(port->RxCount, 8190);
+  EXPECT_EQ(port->RxBuf[8189], 'y');
   EXPECT_EQ(port->RxBuf[8190], 0);
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+
+  // The limit holds for what one read finds queued: bytes gathered before
+  // it do not count, and the gathered bytes stay within the buffer.
+  std::vector<char> first(100, 'a');
+  ASSERT_EQ(write(sv[1], first.data(), first.size()), 100);
+  ASSERT_TRUE(WaitQueued(*port, 100));
+  EXPECT_EQ(port->Read(), 0);
+  std::vector<char> second(8190, 'b');
+  ASSERT_EQ(write(sv[1], second.data(), second.size()), 8190);
+  ASSERT_TRUE(WaitQueued(*port, 8190));
+  EXPECT_EQ(port->ReadMore(), 0);
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+  EXPECT_EQ(port->RxCount, Tcomm::kRxLimit - 1);
+  EXPECT_EQ(port->RxBuf[99], 'a');
+  EXPECT_EQ(port->RxBuf[100], 'b');
+  EXPECT_EQ(port->RxBuf[Tcomm::kRxLimit - 1], 0);
   port->Close();
   close(sv[1]);
 }

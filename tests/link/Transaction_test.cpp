@@ -1,6 +1,8 @@
 // Serial transactions end to end: the link object of a headless main window
 // talks to the simulated inverter over a pseudo-terminal.
 #include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -344,6 +346,46 @@ TEST(SerialOverflow, FloodOfBytesFailsTheExchangeWithoutOverrun) {
   EXPECT_TRUE(dialogs.messages[0].startsWith("Rx Size > Buffer ")) << qPrintable(dialogs.messages[0]);
   EXPECT_GE(dialogs.messages[0].mid(17).toInt(), 8191);
   EXPECT_LT(m->Port.RxCount, Tcomm::kRxSize);
+  m->Port.Close();
+  close(sv[1]);
+}
+
+// A flood that arrives in pieces, none of them beyond the receive limit on
+// its own: the exchange keeps what the reply can be long and fails its check,
+// and polling goes on (no message, no failure of the link).
+TEST(SerialOverflow, FloodInPiecesIsBoundByTheReplyLength) {
+  FakeDialogs dialogs;
+  int sv[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+  int size = 1 << 20;
+  setsockopt(sv[1], SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+  setsockopt(sv[0], SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+  auto m = std::make_unique<Modbus>();
+  m->Port.AttachDescriptor(sv[0]);
+  m->LinkMode = LinkSerial;
+  m->SlaveId = 1;
+  std::thread device([fd = sv[1]] {
+    char request[8];
+    if (read(fd, request, sizeof request) != 8) return;
+    (void)!write(fd, "\x01\x03\x02", 3);
+    // The rest only once the tool has taken the first piece: 3 + 8,188 bytes
+    // in all, 8,191 gathered.
+    int unread = 1;
+    for (int i = 0; i < 5000 && unread > 0; ++i) {
+      if (ioctl(fd, SIOCOUTQ, &unread) != 0) break;
+      if (unread > 0) usleep(1000);
+    }
+    std::vector<char> flood(8188, '\x33');
+    (void)!write(fd, flood.data(), flood.size());
+  });
+  EXPECT_EQ(m->Request(1, 1, 3), 0);
+  device.join();
+  EXPECT_TRUE(dialogs.messages.isEmpty()) << qPrintable(dialogs.messages.join('|'));
+  EXPECT_EQ(m->RxLength, 7);
+  EXPECT_EQ(m->Reply[2], 2);
+  EXPECT_EQ(m->Reply[3], 0x33);
+  EXPECT_EQ(m->ReplyValid, 0);
+  EXPECT_EQ(m->CrcErrors, 1);
   m->Port.Close();
   close(sv[1]);
 }

@@ -8,6 +8,7 @@
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
+#include "support/ScopedTimeZone.h"
 
 using polltest::Rtu;
 
@@ -58,6 +59,34 @@ TEST_F(DailyEnergyView, DatesCountBackFromTheDeviceClock) {
   EXPECT_EQ(Day(w, 16), "2023/10/29:  20000.004 KWh");
   EXPECT_EQ(Day(w, 31), "2023/10/14:  0.007 KWh");
   EXPECT_EQ(w.Ctl<ValueLabel>("Label_EnergyDay0")->fontColor(), clBlue);
+}
+
+// The device counts its clock in the PC's wall-clock time taken as UTC (the
+// clock sync writes it so): the dates are read off the count as it is, in any
+// time zone of the PC. East of UTC late in the day, and west of it early in
+// the day, a conversion to local time would name tomorrow or yesterday.
+TEST_F(DailyEnergyView, DatesAreTheDeviceClocksWhateverThePcsTimeZone) {
+  w.EnergyMul = 1;
+  const struct {
+    const char* tz;
+    uint32_t clock;
+    const char* day0;
+    const char* day31;
+  } cases[] = {
+      {"UTC", 1700000000u, "2023/11/14", "2023/10/14"},          // 22:13:20
+      {"<+05>-5", 1700000000u, "2023/11/14", "2023/10/14"},      // east, late in the day
+      {"<+14>-14", 1699920000u + 86399, "2023/11/14", "2023/10/14"},  // 23:59:59
+      {"<-05>5", 1699920000u + 3600, "2023/11/14", "2023/10/14"},     // west, 01:00
+      {"<-12>12", 1699920000u, "2023/11/14", "2023/10/14"},      // 00:00:00
+  };
+  for (const auto& c : cases) {
+    ScopedTimeZone zone(c.tz);
+    t.sim.SetHolding(1, 784, static_cast<uint16_t>(c.clock >> 16));
+    t.sim.SetHolding(1, 785, static_cast<uint16_t>(c.clock & 0xFFFF));
+    ASSERT_EQ(PollDailyEnergy(&w.Link, 0), 0);
+    EXPECT_EQ(Day(w, 0), QString::fromLatin1(c.day0) + ":  0.000 KWh") << c.tz;
+    EXPECT_EQ(Day(w, 31), QString::fromLatin1(c.day31) + ":  0.000 KWh") << c.tz;
+  }
 }
 
 TEST_F(DailyEnergyView, EnergyScaleAndWrap) {

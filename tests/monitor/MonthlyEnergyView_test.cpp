@@ -4,6 +4,7 @@
 #include "monitor/MonthlyEnergyView.h"
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
+#include "support/ScopedTimeZone.h"
 
 using polltest::Rtu;
 
@@ -47,6 +48,18 @@ TEST_F(MonthlyEnergyView, MonthsCountBackFromTheDeviceMonth) {
   w.EnergyMul = 10;
   ASSERT_EQ(PollMonthlyEnergy(&w.Link, 0), 0);
   EXPECT_EQ(Month(w, 23), "2022/02:  46.600 KWh");
+}
+
+// The month names come from the device's own year and month: the PC's time
+// zone never moves them.
+TEST_F(MonthlyEnergyView, MonthNamesWhateverThePcsTimeZone) {
+  SetYearMonth(2024, 1);
+  for (const char* tz : {"<+14>-14", "<-12>12"}) {
+    ScopedTimeZone zone(tz);
+    ASSERT_EQ(PollMonthlyEnergy(&w.Link, 0), 0);
+    EXPECT_TRUE(Month(w, 0).startsWith("2024/01:  ")) << tz;
+    EXPECT_TRUE(Month(w, 23).startsWith("2022/02:  ")) << tz;
+  }
 }
 
 TEST_F(MonthlyEnergyView, OutOfRangeDeviceMonths) {
