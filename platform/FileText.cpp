@@ -1,6 +1,7 @@
 #include "platform/FileText.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -24,14 +25,9 @@ int Windows1252Byte(char16_t c) {
 
 }  // namespace
 
-bool IsAscii(const QByteArray& bytes) {
-  for (char b : bytes)
-    if (static_cast<unsigned char>(b) >= 0x80) return false;
-  return true;
-}
-
 FileEncoding DetectFileEncoding(const QByteArray& bytes) {
-  if (IsAscii(bytes)) return FileEncoding::Windows1252;
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+  if (ascii) return FileEncoding::Windows1252;
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = utf8(bytes);  // the conversion runs when assigned
   return utf8.hasError() ? FileEncoding::Windows1252 : FileEncoding::Utf8;
@@ -59,10 +55,4 @@ QByteArray EncodeFileText(const QString& text, FileEncoding encoding) {
     if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
   }
   return bytes;
-}
-
-bool FitsWindows1252(const QString& text) {
-  for (QChar c : text)
-    if (Windows1252Byte(c.unicode()) < 0) return false;
-  return true;
 }

@@ -12,10 +12,7 @@ enum class FileEncoding { Windows1252, Utf8 };
 // UTF-8 when the bytes hold non-ASCII text that is valid UTF-8; otherwise
 // (plain ASCII, empty, or not UTF-8) the Windows program's code page.
 FileEncoding DetectFileEncoding(const QByteArray& bytes);
-bool IsAscii(const QByteArray& bytes);
 
 QString DecodeFileText(const QByteArray& bytes, FileEncoding encoding);
 // Characters that Windows-1252 lacks become '?', as in the Windows program.
 QByteArray EncodeFileText(const QString& text, FileEncoding encoding);
-// True when every character of the text has a Windows-1252 byte.
-bool FitsWindows1252(const QString& text);

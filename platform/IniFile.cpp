@@ -120,11 +120,7 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
   error_.clear();
   if (!Exists()) return Refuse();
   const QByteArray eol = LineEnd();
-  FileEncoding encoding = encoding_;
-  if (encoding == FileEncoding::Windows1252 && IsAscii(data_) &&
-      !(FitsWindows1252(section) && FitsWindows1252(key) && FitsWindows1252(value)))
-    encoding = FileEncoding::Utf8;  // nothing in the file to misread, and nothing lost
-  auto encode = [encoding](const QString& text) { return EncodeFileText(text, encoding); };
+  auto encode = [this](const QString& text) { return EncodeFileText(text, encoding_); };
   const QByteArray entry = encode(key) + '=' + encode(value);
   QByteArray out = data_;
   const int header = FindSection(section);

@@ -18,9 +18,9 @@
 // Each write goes to disk at once. A refused write returns false and leaves
 // the text "Unable to write to <path>" in LastError(); nothing is thrown.
 // The file is text in the Windows program's code page (Windows-1252) unless
-// it is valid UTF-8; what is written goes in the encoding the file was read
-// with, so that both programs read back the same text. A file of plain ASCII
-// takes the code page; only a text the code page lacks makes it UTF-8.
+// it holds valid UTF-8; what is written goes in the encoding the file was
+// read with, so that both programs read back the same text. A file of plain
+// ASCII takes the code page.
 class IniFile {
  public:
   explicit IniFile(const QString& path);
