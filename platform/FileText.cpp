@@ -26,8 +26,8 @@ int Windows1252Byte(char16_t c) {
 }  // namespace
 
 FileEncoding DetectFileEncoding(const QByteArray& bytes) {
-  const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) < 0x80; });
-  if (ascii) return FileEncoding::Windows1252;
+  auto ascii = [](char b) { return static_cast<unsigned char>(b) < 0x80; };
+  if (std::all_of(bytes.begin(), bytes.end(), ascii)) return FileEncoding::Windows1252;
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = utf8(bytes);  // the conversion runs when assigned
   return utf8.hasError() ? FileEncoding::Windows1252 : FileEncoding::Utf8;

@@ -144,12 +144,13 @@ TEST_F(IniFileTest, Windows1252FileIsReadAndWrittenInItsCodePage) {
   EXPECT_EQ(ini.ReadString("Temperature", "Label1"), QString::fromUtf8("Temp \u00B0C"));
   EXPECT_EQ(ini.ReadString("Temperature", "Label2"), QString::fromUtf8("\u20AC 5 \u2013 6"));
   EXPECT_EQ(ini.ReadString("Temperature", "Label3"), QString::fromUtf8("K\u00FChl"));
-  EXPECT_EQ(ini.ReadString(QString::fromUtf8("NOTIZ \u201E\u201C"), "text"), QString::fromUtf8("\u0081\u008D\u0178\u00FF"));
+  const QString notes = QString::fromUtf8("Notiz \u201E\u201C");
+  EXPECT_EQ(ini.ReadString(notes.toUpper(), "text"), QString::fromUtf8("\u0081\u008D\u0178\u00FF"));
 
   // Values written back unchanged leave every byte as it was.
   for (const char* key : {"Label1", "Label2", "Label3"})
     ASSERT_TRUE(ini.WriteString("Temperature", key, ini.ReadString("Temperature", key)));
-  ASSERT_TRUE(ini.WriteString(QString::fromUtf8("Notiz \u201E\u201C"), "Text", ini.ReadString(QString::fromUtf8("Notiz \u201E\u201C"), "Text")));
+  ASSERT_TRUE(ini.WriteString(notes, "Text", ini.ReadString(notes, "Text")));
   EXPECT_EQ(ReadAll(path), original);
 
   // A changed value, a new key and a new section go in the code page too; a
@@ -174,7 +175,8 @@ TEST_F(IniFileTest, UnicodeFilesStayUtf8AndAsciiFilesTakeTheCodePage) {
     QByteArray after;
   };
   const Case cases[] = {
-      {"[A]\r\nX=25 \xE2\x84\x83\r\nY=1\r\n", "\u20AC \u00B0", "[A]\r\nX=25 \xE2\x84\x83\r\nY=\xE2\x82\xAC \xC2\xB0\r\n"},
+      {"[A]\r\nX=25 \xE2\x84\x83\r\nY=1\r\n", "\u20AC \u00B0",
+       "[A]\r\nX=25 \xE2\x84\x83\r\nY=\xE2\x82\xAC \xC2\xB0\r\n"},
       {"[A]\r\nY=1\r\n", "\u20AC \u00B0", "[A]\r\nY=\x80 \xB0\r\n"},
       {"", "\u20AC \u00B0", "[A]\r\nY=\x80 \xB0\r\n"},
   };

@@ -221,7 +221,9 @@ TEST(CountryList, ComboItemsKeepTheirOwnGridCodes) {
       {"Austria\nEND\n", {{"Austria", 0}, {"END", 1}}},
       // The Windows program's code page, and UTF-8.
       {"\xC4gypten\r\n\x80-Zone \x96 1\r\n\xD6\r\n",
-       {{QString::fromUtf8("\u00C4gypten"), 0}, {QString::fromUtf8("\u20AC-Zone \u2013 1"), 1}, {QString::fromUtf8("\u00D6"), 2}}},
+       {{QString::fromUtf8("\u00C4gypten"), 0},
+        {QString::fromUtf8("\u20AC-Zone \u2013 1"), 1},
+        {QString::fromUtf8("\u00D6"), 2}}},
       {"Z\xC3\xBCrich\n\xC3\x96\n", {{QString::fromUtf8("Z\u00FCrich"), 0}, {QString::fromUtf8("\u00D6"), 1}}},
   };
   for (const Case& c : cases) {
