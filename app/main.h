@@ -185,8 +185,12 @@ class TForm_Main : public QMainWindow {
   // True from a successful opening of the link until it is closed; unlike
   // PollStop it is never left stale by a failed request.
   bool LinkOpen = false;
+  // The profile's country list: entry i names grid code i (without its line
+  // end); the codes on offer, in file order; how many of them the country
+  // combo shows (its item k stands for code LoadedCountryCodes[k]).
   std::array<int, 300> LoadedCountryCodes{};
   std::array<QString, 300> LoadedCountryNames;
+  int LoadedCountryCount = 0;
 
  signals:
   void FileDropped(const QString& path);

@@ -225,22 +225,19 @@ void TForm_Main::TreeViewDblClick() {
 }
 
 void TForm_Main::CountryListInit() {
-  const QString* names;
-  int size;
-  if (LoadedCountryNames[0] != QLatin1String("NONE")) {
-    names = LoadedCountryNames.data();
-    size = int(LoadedCountryNames.size());
-  } else {
-    const auto& list = CountryNames[BuiltInCountryList(Link.IdProductId[Link.SlaveId])];
-    names = list.data();
-    size = int(list.size());
-  }
   auto* combo = Ctl<QComboBox>(QStringLiteral("Combo_Country"));
   if (!combo) return;
   combo->clear();
-  for (int i = 0; i < size; ++i) {
-    if (names[i] == QLatin1String("END")) break;
-    if (names[i].size() >= 2) combo->addItem(names[i]);
+  if (LoadedCountryNames[0] != QLatin1String("NONE")) {
+    // The profile's list is offered by its codes, so that item k always names
+    // the code that choosing it writes (the loader decided what is offered).
+    for (int k = 0; k < LoadedCountryCount; ++k)
+      combo->addItem(LoadedCountryNames[size_t(LoadedCountryCodes[size_t(k)])]);
+    return;
+  }
+  for (const QString& name : CountryNames[BuiltInCountryList(Link.IdProductId[Link.SlaveId])]) {
+    if (name == QLatin1String("END")) break;
+    if (name.size() >= 2) combo->addItem(name);
   }
 }
 

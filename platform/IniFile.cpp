@@ -2,16 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace {
-
-QString Decode(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString s = utf8(bytes);
-  if (utf8.hasError()) s = QString::fromLatin1(bytes);
-  return s;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -52,6 +44,7 @@ bool IniFile::Exists() const {
 
 void IniFile::Parse() {
   lines_.clear();
+  encoding_ = DetectFileEncoding(data_);
   const int n = data_.size();
   int pos = 0;
   while (pos < n) {
@@ -65,10 +58,10 @@ void IniFile::Parse() {
     const QByteArray section = SectionName(text);
     if (!section.isNull()) {
       l.kind = Kind::Section;
-      l.name = Decode(section).toCaseFolded();
+      l.name = DecodeFileText(section, encoding_).toCaseFolded();
     } else if (const QByteArray key = KeyName(text); !key.isEmpty()) {
       l.kind = Kind::Key;
-      l.name = Decode(key).toCaseFolded();
+      l.name = DecodeFileText(key, encoding_).toCaseFolded();
     }
     lines_.push_back(std::move(l));
     pos = i + lines_.back().eol;
@@ -110,7 +103,7 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
   const QByteArray text = Text(lines_[size_t(at)]);
   const int eq = text.indexOf('=');
   if (eq < 0) return QString("");
-  QString value = Decode(Trim(text.mid(eq + 1)));
+  QString value = DecodeFileText(Trim(text.mid(eq + 1)), encoding_);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.mid(1, value.size() - 2);
   if (value.size() > kMaxValueLength) value.truncate(kMaxValueLength);
@@ -127,17 +120,18 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
   error_.clear();
   if (!Exists()) return Refuse();
   const QByteArray eol = LineEnd();
-  const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+  auto encode = [this](const QString& text) { return EncodeFileText(text, encoding_); };
+  const QByteArray entry = encode(key) + '=' + encode(value);
   QByteArray out = data_;
   const int header = FindSection(section);
   if (header < 0) {
     // A new section goes at the end of the file.
     if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r')) out += eol;
-    out += '[' + section.toUtf8() + ']' + eol + entry + eol;
+    out += '[' + encode(section) + ']' + eol + entry + eol;
   } else if (const int at = FindKey(header, key); at >= 0) {
     // The key's line is replaced; its stored spelling and line end stay.
     const Line& l = lines_[size_t(at)];
-    out.replace(l.start, l.length, KeyName(Text(l)) + '=' + value.toUtf8());
+    out.replace(l.start, l.length, KeyName(Text(l)) + '=' + encode(value));
   } else {
     // A new key follows the last non-blank line of its section.
     int last = header;

@@ -1,6 +1,8 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+
+#include "platform/FileText.h"
 #include <vector>
 
 // An INI file read and written the way the Windows profile-file functions do
@@ -15,7 +17,10 @@
 // - a missing file is never created: writing to it is refused.
 // Each write goes to disk at once. A refused write returns false and leaves
 // the text "Unable to write to <path>" in LastError(); nothing is thrown.
-// Bytes are read as UTF-8, or as Latin-1 where they are no valid UTF-8.
+// The file is text in the Windows program's code page (Windows-1252) unless
+// it holds valid UTF-8; what is written goes in the encoding the file was
+// read with, so that both programs read back the same text. A file of plain
+// ASCII takes the code page.
 class IniFile {
  public:
   explicit IniFile(const QString& path);
@@ -29,6 +34,7 @@ class IniFile {
 
   bool WriteString(const QString& section, const QString& key, const QString& value);
   const QString& LastError() const { return error_; }
+  FileEncoding Encoding() const { return encoding_; }
 
   static constexpr int kMaxValueLength = 2047;
 
@@ -56,4 +62,5 @@ class IniFile {
   QByteArray data_;
   std::vector<Line> lines_;
   QString error_;
+  FileEncoding encoding_ = FileEncoding::Windows1252;
 };

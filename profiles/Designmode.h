@@ -43,8 +43,11 @@ int SavePreviousSet(TForm_Main& w, const QString& path, QString* error = nullptr
 
 // ---- Country list (<profile>/CountryList.KXL) -------------------------------
 
-// One entry per line (line ends stripped), at most 300; a line with text is a
-// grid code on offer. Without the file entry 0 reads "NONE". Always 0.
+// One entry per line (line ends stripped), at most 300, in the Windows
+// program's code page unless the file is UTF-8. A line with text, or a last
+// line without line end of two or more characters, is a grid code on offer;
+// LoadedCountryCount counts the codes before a last line "END". Without the
+// file entry 0 reads "NONE". Always 0.
 int LoadCountryList(TForm_Main& w, const QString& profileFolder);
 
 // ---- Page layout files (<profile>/MonitorSet<n>.KXL) ------------------------
@@ -54,7 +57,11 @@ int SectionCodeSum(const QString& section);
 // The stored height: the panel's height plus 10 x the code sum while the panel
 // is open at its Tag on that page, else the marker 40.
 int EncodePanelHeight(const QString& section, const GroupPanel* panel, const QScrollArea* page);
-int DecodePanelHeight(int stored, const QString& section);
+// Computed in 64 bits: a hand-edited file may hold any 32-bit number.
+qint64 DecodePanelHeight(qint64 stored, const QString& section);
+// The largest Left or Top that a layout file may give a panel: far beyond any
+// page, yet a panel's far edge stays well inside the toolkit's coordinates.
+constexpr int kMaxPanelOffset = 32767;
 bool WritePanelLayout(const QString& section, const GroupPanel* panel, const QScrollArea* page, IniFile& file);
 int ReadPanelLayout(const QString& section, GroupPanel* panel, const IniFile& file);
 // Writes the sections of every stored panel for one page; a missing file shows

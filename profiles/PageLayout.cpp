@@ -42,8 +42,8 @@ int EncodePanelHeight(const QString& section, const GroupPanel* panel, const QSc
   return onPage ? panel->height() + 10 * SectionCodeSum(section) : kClosedHeight;
 }
 
-int DecodePanelHeight(int stored, const QString& section) {
-  return stored == kClosedHeight ? kClosedHeight : stored - 10 * SectionCodeSum(section);
+qint64 DecodePanelHeight(qint64 stored, const QString& section) {
+  return stored == kClosedHeight ? kClosedHeight : stored - 10 * qint64(SectionCodeSum(section));
 }
 
 bool WritePanelLayout(const QString& section, const GroupPanel* panel, const QScrollArea* page, IniFile& file) {
@@ -55,12 +55,17 @@ bool WritePanelLayout(const QString& section, const GroupPanel* panel, const QSc
 }
 
 int ReadPanelLayout(const QString& section, GroupPanel* panel, const IniFile& file) {
-  const int height = DecodePanelHeight(SafeStrToInt(file.ReadString(section, "Height", "")), section);
-  // Missing or bad values decode below zero: such a panel stays closed.
-  panel->resize(panel->width(), std::max(height, 0));
+  const qint64 height = DecodePanelHeight(SafeStrToInt(file.ReadString(section, "Height", "")), section);
+  // Missing or bad values decode below zero, hand-edited ones anywhere: a
+  // height that the panel cannot have closes it.
+  const bool possible = height >= 0 && height <= panel->Tag();
+  panel->resize(panel->width(), possible ? int(height) : kClosedHeight);
   if (height != kClosedHeight) {
-    const int left = SafeStrToInt(file.ReadString(section, "Left", ""));
-    const int top = SafeStrToInt(file.ReadString(section, "Top", ""));
+    auto offset = [&](const char* key) {
+      return std::clamp(SafeStrToInt(file.ReadString(section, key, "")), 0, kMaxPanelOffset);
+    };
+    const int left = offset("Left");
+    const int top = offset("Top");
     panel->move(left, top);
   }
   return 0;
@@ -93,11 +98,16 @@ int LoadPageLayout(TForm_Main& w, const QString& path) {
 void FitPageContent(QScrollArea* page) {
   QWidget* content = page ? page->widget() : nullptr;
   if (!content) return;
-  QRect bounds;
-  for (QWidget* child : content->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-    if (!child->isHidden()) bounds |= child->geometry();
+  // In 64 bits: a panel may end at the largest coordinate there is.
+  qint64 right = 0, bottom = 0;
+  for (QWidget* child : content->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isHidden() || child->geometry().isEmpty()) continue;
+    right = std::max(right, qint64(child->x()) + child->width());
+    bottom = std::max(bottom, qint64(child->y()) + child->height());
+  }
   const QSize view = page->viewport()->size();
-  content->resize(std::max(bounds.right() + 1, view.width()), std::max(bounds.bottom() + 1, view.height()));
+  auto extent = [](qint64 panels, int shown) { return int(std::clamp<qint64>(panels, shown, QWIDGETSIZE_MAX)); };
+  content->resize(extent(right, view.width()), extent(bottom, view.height()));
 }
 
 // ---- Page layout display ----------------------------------------------------

@@ -4,13 +4,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStringDecoder>
 
 #include "app/Myfunc.h"
 #include "app/main.h"
 #include "link/IdScan.h"
 #include "platform/CFormat.h"
 #include "platform/Dialogs.h"
+#include "platform/FileText.h"
 #include "platform/IniFile.h"
 #include "profiles/Designmode.h"
 
@@ -87,12 +87,6 @@ void ReadOption(TForm_Main& w, const IniFile& ini, const OptionKey& o) {
 
 QString OptionText(const TForm_Main& w, const OptionKey& o) {
   return o.flagMember ? Number(w.*o.flagMember != 0 ? 1 : 0) : Number(w.*o.intMember);
-}
-
-QString DecodeLine(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString s = utf8(bytes);
-  return utf8.hasError() ? QString::fromLatin1(bytes) : s;
 }
 
 }  // namespace
@@ -202,19 +196,33 @@ int LoadCountryList(TForm_Main& w, const QString& profileFolder) {
   // Nothing of an earlier, longer list may survive into this one.
   w.LoadedCountryNames.fill(QString());
   w.LoadedCountryCodes.fill(0);
+  w.LoadedCountryCount = 0;
   QFile f(profileFolder + "/CountryList.KXL");
   if (!f.open(QIODevice::ReadOnly)) {
     w.LoadedCountryNames[0] = "NONE";
     return 0;
   }
-  QList<QByteArray> lines = f.readAll().split('\n');
-  if (!lines.isEmpty() && lines.back().isEmpty()) lines.pop_back();  // after the last line end
+  const QByteArray bytes = f.readAll();
+  const FileEncoding encoding = DetectFileEncoding(bytes);
+  QList<QByteArray> lines = bytes.split('\n');
+  // Every line but the last ended with a line feed; after a final line end
+  // there is nothing more.
+  const bool lastHasLineEnd = lines.back().isEmpty();
+  if (lastHasLineEnd) lines.pop_back();
   size_t codes = 0;
   for (size_t i = 0; i < w.LoadedCountryNames.size() && i < size_t(lines.size()); ++i) {
+    const bool lineEnd = lastHasLineEnd || i + 1 < size_t(lines.size());
     QByteArray line = lines[qsizetype(i)];
-    while (line.endsWith('\r')) line.chop(1);
-    w.LoadedCountryNames[i] = DecodeLine(line);
-    if (!line.isEmpty()) w.LoadedCountryCodes[codes++] = int(i);
+    if (lineEnd && line.endsWith('\r')) line.chop(1);  // CR LF reads as one line end
+    const QString name = DecodeFileText(line, encoding);
+    w.LoadedCountryNames[i] = name;
+    // An entry counts with its line feed: a one-letter line is on offer, a
+    // blank line is not, and a last line without line end needs two letters.
+    if (name.size() + (lineEnd ? 1 : 0) < 2) continue;
+    w.LoadedCountryCodes[codes++] = int(i);
+    // Only an entry that reads exactly "END", which is a last line without
+    // line end, ends the list that the combo offers.
+    if (lineEnd || name != QLatin1String("END")) w.LoadedCountryCount = int(codes);
   }
   return 0;
 }

@@ -349,17 +349,20 @@ TEST(CountryList, LoadedListUnlessNoneThenTheModelsBuiltInList) {
   combo->setObjectName("Combo_Country");
   w.RegisterControl(combo);
 
-  // The profile's list: short entries skipped, "END" ends it.
+  // The profile's list: the names of the codes on offer, as many as the
+  // loader counted, item k naming code k of the table.
   w.LoadedCountryNames[0] = "Germany";
   w.LoadedCountryNames[1] = "X";
   w.LoadedCountryNames[2] = "";
   w.LoadedCountryNames[3] = "Italy";
-  w.LoadedCountryNames[4] = "END";
-  w.LoadedCountryNames[5] = "Spain";
+  w.LoadedCountryNames[4] = "Spain";
+  w.LoadedCountryCodes = {0, 1, 3, 4};
+  w.LoadedCountryCount = 3;
   w.CountryListInit();
-  ASSERT_EQ(combo->count(), 2);
+  ASSERT_EQ(combo->count(), 3);
   EXPECT_EQ(combo->itemText(0), "Germany");
-  EXPECT_EQ(combo->itemText(1), "Italy");
+  EXPECT_EQ(combo->itemText(1), "X");
+  EXPECT_EQ(combo->itemText(2), "Italy");
 
   // "NONE": the built-in list chosen by the current inverter's product ID.
   w.LoadedCountryNames[0] = "NONE";

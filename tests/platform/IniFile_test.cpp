@@ -78,12 +78,14 @@ TEST_F(IniFileTest, ReadsByWindowsRules) {
 }
 
 TEST_F(IniFileTest, ReadsLongValuesCutAndEightBitText) {
-  WriteAll(path, "[A]\r\nLong=" + QByteArray(3000, 'x') + "\r\nUtf8=25 \xE2\x84\x83\r\nLatin1=25 \xB0" "C\r\n"
-                 "Orphan=1\r\n");
+  WriteAll(path, "[A]\r\nLong=" + QByteArray(3000, 'x') + "\r\nUtf8=25 \xE2\x84\x83\r\nOrphan=1\r\n");
   IniFile ini(path);
   EXPECT_EQ(ini.ReadString("A", "Long").size(), 2047);
   EXPECT_EQ(ini.ReadString("A", "Utf8"), QString::fromUtf8("25 \u2103"));
-  EXPECT_EQ(ini.ReadString("A", "Latin1"), QString::fromUtf8("25 \u00B0C"));
+  // A file that is no UTF-8 is the Windows program's code page throughout.
+  WriteAll(path, "[A]\r\nAnsi=25 \xB0" "C\r\nNotUtf8=25 \xE2\x84\x83\r\n");
+  EXPECT_EQ(IniFile(path).ReadString("A", "Ansi"), QString::fromUtf8("25 \u00B0C"));
+  EXPECT_EQ(IniFile(path).ReadString("A", "NotUtf8"), QString::fromUtf8("25 \u00E2\u201E\u0192"));
   WriteAll(path, "Orphan=1\r\n[A]\r\n");
   EXPECT_EQ(IniFile(path).ReadString("A", "Orphan", "none"), "none");  // a key before any section is in none
 }
@@ -123,6 +125,68 @@ TEST_F(IniFileTest, FileWithoutFinalLineEndOrWithLfEndsKeepsItsStyle) {
   IniFile empty(path);
   ASSERT_TRUE(empty.WriteString("Language", "Set", "2"));
   EXPECT_EQ(ReadAll(path), QByteArray("[Language]\r\nSet=2\r\n"));
+}
+
+// A file in Windows-1252, with bytes where it differs from Latin-1 (0x80 to
+// 0x9F, one of them a byte the code page leaves open), in names and values.
+TEST_F(IniFileTest, Windows1252FileIsReadAndWrittenInItsCodePage) {
+  const QByteArray original =
+      "[Temperature]\r\n"
+      "Label1=Temp \xB0" "C\r\n"
+      "Label2=\x80 5 \x96 6\r\n"
+      "Label3=K\xFChl\r\n"
+      "\r\n"
+      "[Notiz \x84\x93]\r\n"
+      "Text=\x81\x8D\x9F\xFF\r\n";
+  WriteAll(path, original);
+  IniFile ini(path);
+  EXPECT_EQ(ini.Encoding(), FileEncoding::Windows1252);
+  EXPECT_EQ(ini.ReadString("Temperature", "Label1"), QString::fromUtf8("Temp \u00B0C"));
+  EXPECT_EQ(ini.ReadString("Temperature", "Label2"), QString::fromUtf8("\u20AC 5 \u2013 6"));
+  EXPECT_EQ(ini.ReadString("Temperature", "Label3"), QString::fromUtf8("K\u00FChl"));
+  const QString notes = QString::fromUtf8("Notiz \u201E\u201C");
+  EXPECT_EQ(ini.ReadString(notes.toUpper(), "text"), QString::fromUtf8("\u0081\u008D\u0178\u00FF"));
+
+  // Values written back unchanged leave every byte as it was.
+  for (const char* key : {"Label1", "Label2", "Label3"})
+    ASSERT_TRUE(ini.WriteString("Temperature", key, ini.ReadString("Temperature", key)));
+  ASSERT_TRUE(ini.WriteString(notes, "Text", ini.ReadString(notes, "Text")));
+  EXPECT_EQ(ReadAll(path), original);
+
+  // A changed value, a new key and a new section go in the code page too; a
+  // character it lacks becomes '?', as the Windows program writes it.
+  ASSERT_TRUE(ini.WriteString("Temperature", "Label2", QString::fromUtf8("\u20AC 7 \u2014 \u00B0C \u2103")));
+  ASSERT_TRUE(ini.WriteString("Temperature", QString::fromUtf8("Gr\u00F6\u00DFe"), QString::fromUtf8("\u2030")));
+  ASSERT_TRUE(ini.WriteString(QString::fromUtf8("\u00C4nderung"), "Wert", QString::fromUtf8("\u2019")));
+  QByteArray expected = original;
+  expected.replace("Label2=\x80 5 \x96 6\r\n", "Label2=\x80 7 \x97 \xB0" "C ?\r\n");
+  expected.replace("Label3=K\xFChl\r\n", "Label3=K\xFChl\r\nGr\xF6\xDF" "e=\x89\r\n");
+  expected += "[\xC4nderung]\r\nWert=\x92\r\n";
+  EXPECT_EQ(ReadAll(path), expected);
+  EXPECT_EQ(IniFile(path).ReadString("Temperature", "Label2"), QString::fromUtf8("\u20AC 7 \u2014 \u00B0C ?"));
+}
+
+// A UTF-8 file stays UTF-8; a file of plain ASCII (or an empty one) takes the
+// Windows program's code page.
+TEST_F(IniFileTest, UnicodeFilesStayUtf8AndAsciiFilesTakeTheCodePage) {
+  struct Case {
+    QByteArray before;
+    const char* value;  // UTF-8
+    QByteArray after;
+  };
+  const Case cases[] = {
+      {"[A]\r\nX=25 \xE2\x84\x83\r\nY=1\r\n", "\u20AC \u00B0",
+       "[A]\r\nX=25 \xE2\x84\x83\r\nY=\xE2\x82\xAC \xC2\xB0\r\n"},
+      {"[A]\r\nY=1\r\n", "\u20AC \u00B0", "[A]\r\nY=\x80 \xB0\r\n"},
+      {"", "\u20AC \u00B0", "[A]\r\nY=\x80 \xB0\r\n"},
+  };
+  for (const Case& c : cases) {
+    WriteAll(path, c.before);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.WriteString("A", "Y", QString::fromUtf8(c.value)));
+    EXPECT_EQ(ReadAll(path), c.after) << c.before.toStdString();
+    EXPECT_EQ(IniFile(path).ReadString("A", "Y"), QString::fromUtf8(c.value)) << c.before.toStdString();
+  }
 }
 
 TEST_F(IniFileTest, MissingFileIsNeverCreated) {

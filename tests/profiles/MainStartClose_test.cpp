@@ -167,6 +167,54 @@ TEST_F(Closing, RefusedWriteIsReportedAndTheLaterSavesStillRun) {
   EXPECT_EQ(IniFile(home.Path("profile/PreviousSet.KXL")).ReadString("Language", "Set"), "0");
 }
 
+// A settings file as the Windows program writes it, in its code page
+// (Windows-1252): every key that the close writes, each in the form the close
+// gives it, so that only what changed may differ afterwards.
+QByteArray Windows1252Settings() {
+  QByteArray f =
+      "[Search]\r\nStartID=5\r\nEndID=40\r\n\r\n"
+      "[Temperature]\r\nLabel1=Temp \xB0" "C\r\nLabel2=\x80/kWh\r\nLabel3=Boost \x96 1\r\nLabel4=K\xFChler\r\n"
+      "Labe21=\x84R\x93\r\nLabe22=THS \x96 S\r\nLabe23=\x81\x8D\x8F\x90\x9D\r\nLabe24=\x9F\xFF\r\n\r\n"
+      "[reclosureTime]\r\nRate=100\r\n\r\n"
+      "[Reactive]\r\nSign=1\r\nCosPhiSet=1\r\n\r\n"
+      "[Inverter]\r\nState=1\r\n\r\n"
+      "[ConstVlot]\r\nshow=1\r\n\r\n"
+      "[JapanUserSettingMode]\r\nMode=1\r\n\r\n"
+      "[VacProtect]\r\nset=2\r\n\r\n"
+      "[ActiveSlope]\r\nshow=1\r\n\r\n"
+      "[Language]\r\nSelect=1\r\n\r\n"
+      "[Write]\r\nPermission=1\r\nShowAcMode=2\r\nShowAcTitle=1\r\nShowGsFacMode=1\r\n";
+  for (int bank = 0; bank < 4; ++bank) {
+    f += "\r\n[Poll0" + QByteArray::number(bank + 1) + "]\r\n";
+    for (const char* key : {"Addr", "Type", "Value"})
+      for (int row = 1; row <= 10; ++row) {
+        const QByteArray name = key + QByteArray::number(bank) + QByteArray::number(row);
+        const QByteArray value = key[0] == 'A'   ? QByteArray::number(1000 * bank + row)
+                                 : key[0] == 'T' ? QByteArray::number(row % 3)
+                                                 : "\xB0" + QByteArray::number(row);
+        f += name + '=' + value + "\r\n";
+      }
+  }
+  return f + "\r\n[Notes]\r\nBy=\x80\x96\xB0 the Windows program\r\n";
+}
+
+TEST_F(Closing, SettingsInTheWindowsCodePageSurviveByteForByteButWhatChanged) {
+  const QByteArray original = Windows1252Settings();
+  home.Write("SuperUser/MonitorSet.KXL", original);
+  Start("SuperUser");
+  EXPECT_EQ(w.Ctl<QLabel>("Label_TemperTitle11")->text(), QString::fromUtf8("Temp \u00B0C"));
+  EXPECT_EQ(w.Ctl<QLabel>("Label_TemperTitle12")->text(), QString::fromUtf8("\u20AC/kWh"));
+  EXPECT_EQ(w.Ctl<QLabel>("Label_TemperTitle22")->text(), QString::fromUtf8("THS \u2013 S"));
+  w.ReactiveSign = 0;
+  w.Ctl<QLabel>("Label_TemperTitle13")->setText(QString::fromUtf8("Boost \u2014 2 \u00B0C"));
+  w.close();
+  QByteArray expected = original;
+  expected.replace("Sign=1\r\n", "Sign=0\r\n");
+  expected.replace("Label3=Boost \x96 1\r\n", "Label3=Boost \x97 2 \xB0" "C\r\n");
+  EXPECT_EQ(home.Read("SuperUser/MonitorSet.KXL"), expected);
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 TEST_F(Closing, FilesThatDoNotExistAreNotCreated) {
   Start("SuperUser");
   QFile::remove(home.Path("profile/PreviousSet.KXL"));

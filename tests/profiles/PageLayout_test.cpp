@@ -40,6 +40,9 @@ TEST(PageLayout, HeightCodeAddsTenTimesTheSectionsCodeSum) {
   }
   EXPECT_EQ(DecodePanelHeight(40, "Version"), 40);
   EXPECT_EQ(DecodePanelHeight(0, "ADC"), -2000);  // missing value: below zero
+  // Hand-edited numbers at the limits of a 32-bit integer do not wrap.
+  EXPECT_EQ(DecodePanelHeight(INT32_MIN, "Version"), qint64(INT32_MIN) - 7420);
+  EXPECT_EQ(DecodePanelHeight(INT32_MAX, "ADC"), qint64(INT32_MAX) - 2000);
 }
 
 TEST(PageLayout, OnlyAPanelOpenAtItsTagOnThatPageIsStoredWithItsHeight) {
@@ -95,7 +98,7 @@ TEST(PageLayout, SavingToAMissingFileCreatesNothing) {
   EXPECT_FALSE(home.Exists("SuperUser/MonitorSet3.KXL"));
 }
 
-TEST(PageLayout, LoadingDecodesHeightsInAnySectionOrderAndClampsMissingOnes) {
+TEST(PageLayout, LoadingDecodesHeightsInAnySectionOrderAndClosesMissingOnes) {
   ProfileHome home(false);
   TForm_Main w;
   GroupPanel* status = w.Panel("Group_Status");
@@ -107,8 +110,8 @@ TEST(PageLayout, LoadingDecodesHeightsInAnySectionOrderAndClampsMissingOnes) {
   EXPECT_EQ(w.Panel("Group_Version")->geometry(), QRect(12, 34, 255, 350));
   EXPECT_EQ(status->height(), 40);
   EXPECT_EQ(status->pos(), QPoint(77, 88));  // 40: Left and Top untouched
-  for (const char* name : {"Group_GetDC2", "Group_ADC"}) {  // bad, absent: clamped, never open
-    EXPECT_EQ(w.Panel(name)->height(), 0) << name;
+  for (const char* name : {"Group_GetDC2", "Group_ADC"}) {  // bad, absent: closed
+    EXPECT_EQ(w.Panel(name)->height(), 40) << name;
     EXPECT_EQ(w.Panel(name)->pos(), QPoint(0, 0)) << name;
   }
   EXPECT_EQ(LoadPageLayout(w, home.Path("none.KXL")), kFileMissing);
@@ -212,6 +215,54 @@ TEST_F(LayoutDisplay, RefusedLayoutWriteIsReportedAndThePageChangeGoesOn) {
   EXPECT_EQ(home.Read("SuperUser/MonitorSet0.KXL"), before);
   EXPECT_EQ(w.CurrentPage, 2);
   EXPECT_EQ(ShownPanels(2), (QStringList{"Group_ReactivePower", "Group_ActivePower"}));
+}
+
+// Layout files are user-editable: numbers at the limits of a 32-bit integer
+// must neither wrap nor put a panel beyond the toolkit's coordinates.
+TEST_F(LayoutDisplay, NumbersAtTheIntegerLimitsCloseThePanelOrKeepItOnThePage) {
+  GroupPanel* version = w.Panel("Group_Version");
+  QWidget* content = w.ScrollPage(0)->widget();
+  auto show = [&](const char* section) {
+    home.Write("SuperUser/MonitorSet0.KXL", Crlf(section));
+    w.SettingFilePath = home.Path("SuperUser/MonitorSet0.KXL");
+    w.ShowPageLayout();
+  };
+  // A height that no panel has (below zero, or above its full height) is a
+  // closed panel, not one open at a wrapped size.
+  for (const char* file : {"[Version]\nHeight=-2147483648\nLeft=10\nTop=20\n",
+                           "[Version]\nHeight=2147483647\nLeft=10\nTop=20\n",
+                           "[Version]\nHeight=8121\nLeft=10\nTop=20\n"}) {  // 351: one above its Tag
+    show(file);
+    EXPECT_EQ(version->height(), 40) << file;
+    EXPECT_TRUE(version->isHidden()) << file;
+  }
+  // Left and Top at the largest integer, or a panel that would end there: the
+  // panel stays open within the page range, alike on the next load, and the
+  // page grows to it.
+  const QPoint corner(kMaxPanelOffset, kMaxPanelOffset);
+  for (const char* file : {"[Version]\nHeight=7770\nLeft=2147483647\nTop=2147483647\n",
+                           "[Version]\nHeight=7770\nLeft=2147483647\nTop=2147483647\n",
+                           "[Version]\nHeight=7770\nLeft=2147483393\nTop=2147483298\n"}) {
+    show(file);
+    EXPECT_EQ(version->geometry(), QRect(corner, QSize(255, 350))) << file;
+    EXPECT_FALSE(version->isHidden()) << file;
+    EXPECT_EQ(content->size(), QSize(kMaxPanelOffset + 255, kMaxPanelOffset + 350)) << file;
+  }
+  show("[Version]\nHeight=7770\nLeft=-2147483648\nTop=-5\n");
+  EXPECT_EQ(version->geometry(), QRect(0, 0, 255, 350));
+}
+
+// A panel that no layout stores may stand anywhere: fitting the page to a
+// panel that ends at the largest coordinate takes the largest page there is.
+TEST_F(LayoutDisplay, FittingToAPanelAtTheLargestCoordinateDoesNotWrap) {
+  GroupPanel* debug = w.Panel("Group_Debug");
+  debug->resize(debug->width(), debug->Tag());
+  debug->move(INT32_MAX - debug->width() + 1, INT32_MAX - debug->height() + 1);
+  ASSERT_EQ(debug->geometry().bottomRight(), QPoint(INT32_MAX, INT32_MAX));
+  w.SettingFilePath = home.Path("SuperUser/MonitorSet0.KXL");
+  w.ShowPageLayout();
+  ASSERT_FALSE(debug->isHidden());
+  EXPECT_EQ(w.ScrollPage(0)->widget()->size(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 }  // namespace

@@ -188,6 +188,51 @@ TEST(PreviousSet, SaveWritesAllStoredIdsIntoTheExistingFileOnly) {
   EXPECT_FALSE(home.Exists("profile/none.KXL"));
 }
 
+// What the country combo offers after a profile's list is loaded: each item
+// with the grid code that choosing it writes.
+QList<QPair<QString, int>> OfferedCountries(TForm_Main& w) {
+  auto* combo = w.Ctl<QComboBox>("Combo_Country");
+  if (!combo) {
+    combo = new QComboBox(&w);
+    combo->setObjectName("Combo_Country");
+    w.RegisterControl(combo);
+  }
+  w.CountryListInit();
+  QList<QPair<QString, int>> pairs;
+  for (int k = 0; k < combo->count(); ++k) pairs.append({combo->itemText(k), w.LoadedCountryCodes[size_t(k)]});
+  return pairs;
+}
+
+TEST(CountryList, ComboItemsKeepTheirOwnGridCodes) {
+  ProfileHome home;
+  TForm_Main w;
+  using Pairs = QList<QPair<QString, int>>;
+  struct Case {
+    QByteArray file;
+    Pairs offered;
+  };
+  const Case cases[] = {
+      // A one-letter line is offered (with its line end it has two
+      // characters); a blank line and a one-letter last line are not.
+      {"A\r\n\r\nBelgium\r\nB\r\nChile\r\nZ", {{"A", 0}, {"Belgium", 2}, {"B", 3}, {"Chile", 4}}},
+      // "END" ends the list only as the last line without a line end; a line
+      // "END" before others is a name like any other.
+      {"Austria\r\nEND\r\nX\r\nItaly\r\nEND", {{"Austria", 0}, {"END", 1}, {"X", 2}, {"Italy", 3}}},
+      {"Austria\nEND\n", {{"Austria", 0}, {"END", 1}}},
+      // The Windows program's code page, and UTF-8.
+      {"\xC4gypten\r\n\x80-Zone \x96 1\r\n\xD6\r\n",
+       {{QString::fromUtf8("\u00C4gypten"), 0},
+        {QString::fromUtf8("\u20AC-Zone \u2013 1"), 1},
+        {QString::fromUtf8("\u00D6"), 2}}},
+      {"Z\xC3\xBCrich\n\xC3\x96\n", {{QString::fromUtf8("Z\u00FCrich"), 0}, {QString::fromUtf8("\u00D6"), 1}}},
+  };
+  for (const Case& c : cases) {
+    home.Write("List/CountryList.KXL", c.file);
+    LoadCountryList(w, home.Path("List"));
+    EXPECT_EQ(OfferedCountries(w), c.offered) << c.file.toStdString();
+  }
+}
+
 TEST(CountryList, OneEntryPerWholeLineWithoutLineEndsAndNothingLeftOver) {
   ProfileHome home;
   TForm_Main w;
