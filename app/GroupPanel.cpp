@@ -2,17 +2,21 @@
 
 #include <QLabel>
 
-GroupPanel::GroupPanel(const QString& name, const QString& title, int tag, int width, QWidget* parent)
-    : QFrame(parent), tag_(tag), title_(new QLabel(title, this)) {
-  setObjectName(name);
+GroupPanel::GroupPanel(const GroupPanelDecl& d, QWidget* parent)
+    : QFrame(parent), tag_(d.tag), title_(new QLabel(QString::fromUtf8(d.title), this)) {
+  const int tag = d.tag;
+  const int width = d.width;
+  setObjectName(QString::fromLatin1(d.name));
   setProperty("Tag", tag);
   setFrameShape(QFrame::Box);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
-  title_->setObjectName(name + "_Title");
-  title_->setGeometry(1, 1, width - 2, 22);
+  // Named as designed: the routines that resize or relabel a panel find its
+  // title by that name.
+  title_->setObjectName(QString::fromLatin1(d.titleLabel));
+  title_->setGeometry(0, 0, width - 1, kTitleHeight);
   title_->setAutoFillBackground(true);
   QPalette tp = title_->palette();
   tp.setColor(QPalette::Window, QColor(135, 206, 235));

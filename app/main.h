@@ -193,6 +193,7 @@ class TForm_Main : public QMainWindow {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
+  void FitDesignSizeToScreen();
   void BuildStatusBar();
   void BuildPages();
   void BuildGroupPanels();
