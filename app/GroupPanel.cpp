@@ -4,10 +4,8 @@
 
 GroupPanel::GroupPanel(const GroupPanelDecl& d, QWidget* parent)
     : QFrame(parent), tag_(d.tag), title_(new QLabel(QString::fromUtf8(d.title), this)) {
-  const int tag = d.tag;
-  const int width = d.width;
   setObjectName(QString::fromLatin1(d.name));
-  setProperty("Tag", tag);
+  setProperty("Tag", d.tag);
   setFrameShape(QFrame::Box);
   setAutoFillBackground(true);
   QPalette pal = palette();
@@ -16,7 +14,7 @@ GroupPanel::GroupPanel(const GroupPanelDecl& d, QWidget* parent)
   // Named as designed: the routines that resize or relabel a panel find its
   // title by that name.
   title_->setObjectName(QString::fromLatin1(d.titleLabel));
-  title_->setGeometry(0, 0, width - 1, kTitleHeight);
+  title_->setGeometry(0, 0, d.width - 1, kTitleHeight);
   title_->setAutoFillBackground(true);
   QPalette tp = title_->palette();
   tp.setColor(QPalette::Window, QColor(135, 206, 235));
@@ -24,5 +22,5 @@ GroupPanel::GroupPanel(const GroupPanelDecl& d, QWidget* parent)
   QFont f = title_->font();
   f.setBold(true);
   title_->setFont(f);
-  resize(width, tag);
+  resize(d.width, d.tag);
 }

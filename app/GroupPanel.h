@@ -29,10 +29,10 @@ class GroupPanel : public QFrame {
 
 // One row per group panel of the main window.
 struct GroupPanelDecl {
-  const char* name;     // objectName, e.g. "Group_Version"
-  const char* titleLabel;  // objectName of the title label, e.g. "Label_Version"
-  const char* section;  // layout-file section, nullptr for panels never stored
-  int tag;              // full height
+  const char* name;        // objectName, e.g. "Group_Version"
+  const char* titleLabel;  // objectName of its title label, e.g. "Label_Version"
+  const char* section;     // layout-file section, nullptr for panels never stored
+  int tag;                 // full height
   int width;
   const char* title;
 };

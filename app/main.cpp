@@ -1,7 +1,6 @@
 #include "app/main.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -11,6 +10,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/ControlTable.h"
 #include "app/GroupPanel.h"

@@ -6,9 +6,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
-#include <QSet>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <algorithm>
 #include <span>
 
@@ -25,10 +23,10 @@ int WidestLayout(const GroupPanelDecl& d) {
   return QString::fromLatin1(d.name) == "Group_UacProtection" ? 520 : d.width;
 }
 
-// Row captions that the design makes one label holding the row's name, the
-// slashes between its columns and its unit, with the values laid over the
-// blanks between them. A control may lie over such a caption only within
-// its blanks.
+// The allowed overlaps: row captions that the design makes one label holding
+// the row's name, the slashes between its columns and its unit, with the
+// values laid over the blanks between them. A control may lie over such a
+// caption only within its blanks, never on a printed character.
 constexpr const char* kCaptionsWithGaps[] = {
     "Label_BRK_VdcRow", "Label_BRK_IdcRow", "Label_BRK_PdcRow", "Label_BRK_VacRow",
     "Label_BRK_IacRow", "Label_BRK_PacRow", "Label_BRK_FacRow",
@@ -168,7 +166,6 @@ TEST_F(PanelLayout, EveryCaptionFitsItsControlInTheDefaultFontShownOrNot) {
     }
   }
 }
-
 
 // The voltage protection rows: caption, value label and edit of each value.
 struct ProtectionRow {

@@ -71,7 +71,8 @@ TEST(MainWindow, EveryTitleLabelIsFoundByItsName) {
                             {"Group_BRK_ThermalEvent", "Label_BRK_ThermalEvent"}};
   for (const auto& n : named) {
     bool inTable = false;
-    for (const GroupPanelDecl& d : GroupPanelTable()) inTable |= QString(d.name) == n[0] && QString(d.titleLabel) == n[1];
+    for (const GroupPanelDecl& d : GroupPanelTable())
+      inTable |= QString(d.name) == n[0] && QString(d.titleLabel) == n[1];
     EXPECT_TRUE(inTable) << n[0] << " " << n[1];
   }
   QSet<QString> names;

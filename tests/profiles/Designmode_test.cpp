@@ -102,7 +102,8 @@ TEST_F(Profiles, SuperUserSeesSevenPagesWithTheirLayoutsAndNoPrompt) {
   Pick("SuperUser");
   EXPECT_EQ(w.IsSuperUser, 1);
   EXPECT_TRUE(w.ScrollPopMenuAuto);
-  EXPECT_EQ(VisibleTabs(), (QStringList{"Main", "Config2937", "Ctrl2937", "Config6082", "Ctrl6082", "Config8164", "Ctrl8164"}));
+  EXPECT_EQ(VisibleTabs(),
+            (QStringList{"Main", "Config2937", "Ctrl2937", "Config6082", "Ctrl6082", "Config8164", "Ctrl8164"}));
   EXPECT_EQ(w.CurrentPage, 0);
   EXPECT_EQ(w.Link.CmdCode, 0);
   EXPECT_TRUE(w.AccessCode.isEmpty());
