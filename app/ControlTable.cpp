@@ -21,6 +21,7 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       w->setTag(d.tag);
       if (d.flags & kBlue) w->setFontColor(clBlue);
       if (d.flags & kGreen) w->setFontColor(clGreen);
+      if (d.flags & kSilver) w->setFontColor(clSilver);
       if (d.flags & kUnderline) {
         QFont f = w->font();
         f.setUnderline(true);

@@ -19,6 +19,7 @@ enum ControlFlag : unsigned {
   kBlue = 8,       // label font blue (a value read back from the inverter)
   kGreen = 16,     // label font green
   kUnderline = 32, // label font underlined
+  kSilver = 64,    // label font silver (a flag not yet read from the inverter)
 };
 
 struct ControlDecl {

@@ -4,12 +4,17 @@
 
 class QLabel;
 
+struct GroupPanelDecl;
+
 // A group panel: a titled frame at an absolute place in its page. Its Tag is
 // its full height; a closed panel is 40 px high.
 class GroupPanel : public QFrame {
   Q_OBJECT
  public:
-  GroupPanel(const QString& name, const QString& title, int tag, int width, QWidget* parent);
+  // The title bar's height: a panel's rows start below it.
+  static constexpr int kTitleHeight = 30;
+
+  GroupPanel(const GroupPanelDecl& d, QWidget* parent);
   int Tag() const { return tag_; }
   void setTag(int tag) {
     tag_ = tag;
@@ -24,9 +29,10 @@ class GroupPanel : public QFrame {
 
 // One row per group panel of the main window.
 struct GroupPanelDecl {
-  const char* name;     // objectName, e.g. "Group_Version"
-  const char* section;  // layout-file section, nullptr for panels never stored
-  int tag;              // full height
+  const char* name;        // objectName, e.g. "Group_Version"
+  const char* titleLabel;  // objectName of its title label, e.g. "Label_Version"
+  const char* section;     // layout-file section, nullptr for panels never stored
+  int tag;                 // full height
   int width;
   const char* title;
 };

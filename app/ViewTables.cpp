@@ -76,6 +76,8 @@ extern const PanelControls kMerivonTestPanel;
 extern const PanelControls kMerivonDc1Panel;
 extern const PanelControls kMerivonDc2Panel;
 extern const PanelControls kMerivonAc1Panel;
+extern const PanelControls kMerivonAc2Panel;
+extern const PanelControls kMerivonAc3Panel;
 extern const PanelControls kUacProtectionPanel;
 extern const PanelControls kGroupBox39Panel;
 extern const PanelControls kFreqProtectionPanel;
@@ -83,7 +85,7 @@ extern const PanelControls kFreqProtectionPanel;
 // The traffic log inside Group_Debug.
 namespace {
 constexpr ControlDecl kDebugRows[] = {
-    {Kind::Log, "List_Event", 8, 28, 302, 443},
+    {Kind::Log, "List_Event", 8, 32, 302, 443},
 };
 constexpr PanelControls kDebugPanel{"Group_Debug", kDebugRows};
 
@@ -165,6 +167,8 @@ constexpr const PanelControls* kAll[] = {
     &kMerivonDc1Panel,
     &kMerivonDc2Panel,
     &kMerivonAc1Panel,
+    &kMerivonAc2Panel,
+    &kMerivonAc3Panel,
     &kUacProtectionPanel,
     &kGroupBox39Panel,  // inside kUacProtectionPanel
     &kFreqProtectionPanel,

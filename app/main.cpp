@@ -6,9 +6,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/ControlTable.h"
 #include "app/GroupPanel.h"
@@ -25,6 +27,7 @@ constexpr int kStatusWidths[11] = {45, 75, 85, 90, 100, 160, 240, 100, 120, 200,
 TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_Main) {
   Form_Main = this;
   ui->setupUi(this);
+  FitDesignSizeToScreen();
   BuildStatusBar();
   BuildPages();
   BuildGroupPanels();
@@ -42,6 +45,15 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
 TForm_Main::~TForm_Main() {
   if (Form_Main == this) Form_Main = nullptr;
   delete ui;
+}
+
+void TForm_Main::FitDesignSizeToScreen() {
+  // The design size suits a wide screen; on a smaller one the window, when
+  // not maximised, would reach past the screen's edges.
+  const QScreen* s = screen();
+  if (!s) return;
+  const QSize room = s->availableGeometry().size();
+  resize(std::min(width(), room.width()), std::min(height(), room.height()));
 }
 
 void TForm_Main::BuildStatusBar() {
@@ -88,7 +100,7 @@ void TForm_Main::BuildPages() {
 void TForm_Main::BuildGroupPanels() {
   QWidget* home = scrollPages_[0]->widget();
   for (const GroupPanelDecl& d : GroupPanelTable()) {
-    auto* p = new GroupPanel(QString::fromLatin1(d.name), QString::fromUtf8(d.title), d.tag, d.width, home);
+    auto* p = new GroupPanel(d, home);
     p->hide();
   }
   for (const PanelControls* pc : AllPanelControls()) {

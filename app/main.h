@@ -204,6 +204,7 @@ class TForm_Main : public QMainWindow {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
+  void FitDesignSizeToScreen();
   void BuildStatusBar();
   void BuildPages();
   void BuildGroupPanels();

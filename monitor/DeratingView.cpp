@@ -19,65 +19,65 @@ std::span<const ControlDecl> RecordRows(const std::string& key) {
   GeneratedRows& g = areas[key];
   if (!g.Rows().empty()) return g.Rows();
   const std::string label = "Label_Records" + key;
-  g.Add({Kind::Label, g.Name(label + "StartHead"), 36, 26, 140, 16, "Start Time", 1});
-  g.Add({Kind::Label, g.Name(label + "AddUpHead"), 180, 26, 70, 16, "Add up Time", 1});
+  g.Add({Kind::Label, g.Name(label + "StartHead"), 36, 34, 130, 16, "Start Time", 1});
+  g.Add({Kind::Label, g.Name(label + "AddUpHead"), 170, 34, 80, 16, "Add up Time", 1});
   for (int k = 1; k <= 12; ++k) {
     const std::string nn = (k < 10 ? "0" : "") + std::to_string(k);
-    const int top = 44 + 24 * (k - 1);
+    const int top = 52 + 24 * (k - 1);
     g.Add({Kind::Label, g.Name(label + "No" + nn), 8, top, 26, 18, g.Name(nn + ".")});
-    g.Add({Kind::Label, g.Name(label + "Start" + nn), 36, top, 140, 18, "??", 0, kBlue});
-    g.Add({Kind::Label, g.Name(label + "AddUp" + nn), 180, top, 70, 18, "??", 0, kBlue});
+    g.Add({Kind::Label, g.Name(label + "Start" + nn), 36, top, 130, 18, "??", 0, kBlue});
+    g.Add({Kind::Label, g.Name(label + "AddUp" + nn), 170, top, 80, 18, "??", 0, kBlue});
   }
   return g.Rows();
 }
 
 constexpr ControlDecl kDeratingFlagRows[] = {
-    {Kind::Label, "Label_DerateRecord1", 16, 26, 120, 18, "Thermal"},
-    {Kind::Label, "Label_DerateRecord2", 16, 50, 120, 18, "OPV"},
-    {Kind::Label, "Label_DerateRecord3", 16, 74, 120, 18, "Vin"},
-    {Kind::Label, "Label_DerateRecord4", 16, 98, 120, 18, "OPV_Lo"},
-    {Kind::Label, "Label_DerateRecord5", 16, 122, 120, 18, "PM"},
-    {Kind::Label, "Label_DerateRecord6", 16, 146, 120, 18, "P(F)"},
-    {Kind::Label, "Label_DerateRecord7", 16, 170, 120, 18, "Ramp up"},
-    {Kind::Label, "Label_DerateRecord8", 16, 194, 120, 18, "Others"},
+    {Kind::Label, "Label_DerateRecord1", 16, 34, 120, 18, "Thermal", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord2", 16, 58, 120, 18, "OPV", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord3", 16, 82, 120, 18, "Vin", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord4", 16, 106, 120, 18, "OPV_Lo", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord5", 16, 130, 120, 18, "PM", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord6", 16, 154, 120, 18, "P(F)", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord7", 16, 178, 120, 18, "Ramp up", 0, kSilver},
+    {Kind::Label, "Label_DerateRecord8", 16, 202, 120, 18, "Others", 0, kSilver},
 };
 
 // Group_FanFail: internal and external fans, four rows of four each.
 constexpr ControlDecl kFanFailRows[] = {
-    {Kind::Label, "Label_FanIntBox", 8, 26, 120, 16, "Internal", 1},
-    {Kind::Label, "Label_FanInt00", 16, 46, 40, 18, "F00"},
-    {Kind::Label, "Label_FanInt01", 72, 46, 40, 18, "F01"},
-    {Kind::Label, "Label_FanInt02", 128, 46, 40, 18, "F02"},
-    {Kind::Label, "Label_FanInt03", 184, 46, 40, 18, "F03"},
-    {Kind::Label, "Label_FanInt04", 16, 70, 40, 18, "F04"},
-    {Kind::Label, "Label_FanInt05", 72, 70, 40, 18, "F05"},
-    {Kind::Label, "Label_FanInt06", 128, 70, 40, 18, "F06"},
-    {Kind::Label, "Label_FanInt07", 184, 70, 40, 18, "F07"},
-    {Kind::Label, "Label_FanInt08", 16, 94, 40, 18, "F08"},
-    {Kind::Label, "Label_FanInt09", 72, 94, 40, 18, "F09"},
-    {Kind::Label, "Label_FanInt10", 128, 94, 40, 18, "F10"},
-    {Kind::Label, "Label_FanInt11", 184, 94, 40, 18, "F11"},
-    {Kind::Label, "Label_FanInt12", 16, 118, 40, 18, "F12"},
-    {Kind::Label, "Label_FanInt13", 72, 118, 40, 18, "F13"},
-    {Kind::Label, "Label_FanInt14", 128, 118, 40, 18, "F14"},
-    {Kind::Label, "Label_FanInt15", 184, 118, 40, 18, "F15"},
-    {Kind::Label, "Label_FanExtBox", 8, 150, 120, 16, "External", 1},
-    {Kind::Label, "Label_FanExt00", 16, 170, 40, 18, "F00"},
-    {Kind::Label, "Label_FanExt01", 72, 170, 40, 18, "F01"},
-    {Kind::Label, "Label_FanExt02", 128, 170, 40, 18, "F02"},
-    {Kind::Label, "Label_FanExt03", 184, 170, 40, 18, "F03"},
-    {Kind::Label, "Label_FanExt04", 16, 194, 40, 18, "F04"},
-    {Kind::Label, "Label_FanExt05", 72, 194, 40, 18, "F05"},
-    {Kind::Label, "Label_FanExt06", 128, 194, 40, 18, "F06"},
-    {Kind::Label, "Label_FanExt07", 184, 194, 40, 18, "F07"},
-    {Kind::Label, "Label_FanExt08", 16, 218, 40, 18, "F08"},
-    {Kind::Label, "Label_FanExt09", 72, 218, 40, 18, "F09"},
-    {Kind::Label, "Label_FanExt10", 128, 218, 40, 18, "F10"},
-    {Kind::Label, "Label_FanExt11", 184, 218, 40, 18, "F11"},
-    {Kind::Label, "Label_FanExt12", 16, 242, 40, 18, "F12"},
-    {Kind::Label, "Label_FanExt13", 72, 242, 40, 18, "F13"},
-    {Kind::Label, "Label_FanExt14", 128, 242, 40, 18, "F14"},
-    {Kind::Label, "Label_FanExt15", 184, 242, 40, 18, "F15"},
+    {Kind::Label, "Label_FanIntBox", 8, 32, 120, 16, "Internal", 1},
+    {Kind::Label, "Label_FanInt00", 16, 52, 40, 18, "F00", 0, kSilver},
+    {Kind::Label, "Label_FanInt01", 72, 52, 40, 18, "F01", 0, kSilver},
+    {Kind::Label, "Label_FanInt02", 128, 52, 40, 18, "F02", 0, kSilver},
+    {Kind::Label, "Label_FanInt03", 184, 52, 40, 18, "F03", 0, kSilver},
+    {Kind::Label, "Label_FanInt04", 16, 76, 40, 18, "F04", 0, kSilver},
+    {Kind::Label, "Label_FanInt05", 72, 76, 40, 18, "F05", 0, kSilver},
+    {Kind::Label, "Label_FanInt06", 128, 76, 40, 18, "F06", 0, kSilver},
+    {Kind::Label, "Label_FanInt07", 184, 76, 40, 18, "F07", 0, kSilver},
+    {Kind::Label, "Label_FanInt08", 16, 100, 40, 18, "F08", 0, kSilver},
+    {Kind::Label, "Label_FanInt09", 72, 100, 40, 18, "F09", 0, kSilver},
+    {Kind::Label, "Label_FanInt10", 128, 100, 40, 18, "F10", 0, kSilver},
+    {Kind::Label, "Label_FanInt11", 184, 100, 40, 18, "F11", 0, kSilver},
+    {Kind::Label, "Label_FanInt12", 16, 124, 40, 18, "F12", 0, kSilver},
+    {Kind::Label, "Label_FanInt13", 72, 124, 40, 18, "F13", 0, kSilver},
+    {Kind::Label, "Label_FanInt14", 128, 124, 40, 18, "F14", 0, kSilver},
+    {Kind::Label, "Label_FanInt15", 184, 124, 40, 18, "F15", 0, kSilver},
+    {Kind::Label, "Label_FanExtBox", 8, 156, 120, 16, "External", 1},
+    {Kind::Label, "Label_FanExt00", 16, 176, 40, 18, "F00", 0, kSilver},
+    {Kind::Label, "Label_FanExt01", 72, 176, 40, 18, "F01", 0, kSilver},
+    {Kind::Label, "Label_FanExt02", 128, 176, 40, 18, "F02", 0, kSilver},
+    {Kind::Label, "Label_FanExt03", 184, 176, 40, 18, "F03", 0, kSilver},
+    {Kind::Label, "Label_FanExt04", 16, 200, 40, 18, "F04", 0, kSilver},
+    {Kind::Label, "Label_FanExt05", 72, 200, 40, 18, "F05", 0, kSilver},
+    {Kind::Label, "Label_FanExt06", 128, 200, 40, 18, "F06", 0, kSilver},
+    {Kind::Label, "Label_FanExt07", 184, 200, 40, 18, "F07", 0, kSilver},
+    {Kind::Label, "Label_FanExt08", 16, 224, 40, 18, "F08", 0, kSilver},
+    {Kind::Label, "Label_FanExt09", 72, 224, 40, 18, "F09", 0, kSilver},
+    {Kind::Label, "Label_FanExt10", 128, 224, 40, 18, "F10", 0, kSilver},
+    {Kind::Label, "Label_FanExt11", 184, 224, 40, 18, "F11", 0, kSilver},
+    {Kind::Label, "Label_FanExt12", 16, 248, 40, 18, "F12", 0, kSilver},
+    {Kind::Label, "Label_FanExt13", 72, 248, 40, 18, "F13", 0, kSilver},
+    {Kind::Label, "Label_FanExt14", 128, 248, 40, 18, "F14", 0, kSilver},
+    {Kind::Label, "Label_FanExt15", 184, 248, 40, 18, "F15", 0, kSilver},
 };
 
 constexpr uint8_t kReadInput = 4;

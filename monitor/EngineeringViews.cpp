@@ -14,14 +14,14 @@ namespace {
 
 // Group_TotalPower: input and output totals side by side, then Q and PF.
 constexpr ControlDecl kTotalPowerRows[] = {
-    {Kind::Label, "Label_TotalInputCaption", 8, 26, 110, 16, "Input", 1},
-    {Kind::Label, "Label_TotalOutputCaption", 130, 26, 110, 16, "Output", 1},
-    {Kind::Label, "Label_TotalInputPower", 8, 46, 110, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_TotalOutputPower", 130, 46, 110, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_TotalInputCurrent", 8, 68, 110, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_TotalOutputCurrent", 130, 68, 110, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_Q_Sum", 8, 100, 232, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_PowerFactor", 8, 124, 232, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_TotalInputCaption", 8, 32, 110, 16, "Input", 1},
+    {Kind::Label, "Label_TotalOutputCaption", 130, 32, 110, 16, "Output", 1},
+    {Kind::Label, "Label_TotalInputPower", 8, 52, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_TotalOutputPower", 130, 52, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_TotalInputCurrent", 8, 74, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_TotalOutputCurrent", 130, 74, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Q_Sum", 8, 106, 232, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_PowerFactor", 8, 130, 232, 18, "??", 0, kBlue},
 };
 
 // Group_DcRelayAccTimes: one counter per relay contact.
@@ -38,11 +38,11 @@ constexpr ControlDecl kDcRelayRows[] = {
 
 // Group_AntiPid: the trip time with its editor, and the state.
 constexpr ControlDecl kAntiPidRows[] = {
-    {Kind::Label, "Label_AntiPidTripTimeCaption", 8, 30, 80, 16, "Trip Time", 1},
-    {Kind::Label, "Label_AntiPidTripTime", 92, 30, 70, 18, "??", 0, kBlue},
-    {Kind::Edit, "Edit_AntiPidTripTime", 170, 28, 70, 22},
-    {Kind::Label, "Label_AntiPidStateCaption", 8, 70, 80, 16, "State", 1},
-    {Kind::Label, "Label_AntiPidState", 92, 70, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_AntiPidTripTimeCaption", 8, 34, 80, 16, "Trip Time", 1},
+    {Kind::Label, "Label_AntiPidTripTime", 92, 34, 70, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_AntiPidTripTime", 170, 32, 70, 22},
+    {Kind::Label, "Label_AntiPidStateCaption", 8, 74, 80, 16, "State", 1},
+    {Kind::Label, "Label_AntiPidState", 92, 74, 150, 18, "??", 0, kBlue},
 };
 
 // Group_Factory: grid lock pair, the data-save register with its button, and
@@ -64,18 +64,18 @@ constexpr ControlDecl kUseForFactoryRows[] = {
 
 // Group_AcTerminal: the terminal type.
 constexpr ControlDecl kAcTerminalRows[] = {
-    {Kind::Label, "Label_AcTerminalType", 8, 30, 60, 16, "Type", 1},
-    {Kind::Radio, "Radio_3P3W", 72, 28, 70, 20, "3P3W"},
-    {Kind::Radio, "Radio_3P4W", 150, 28, 70, 20, "3P4W"},
+    {Kind::Label, "Label_AcTerminalType", 8, 34, 60, 16, "Type", 1},
+    {Kind::Radio, "Radio_3P3W", 72, 32, 70, 20, "3P3W"},
+    {Kind::Radio, "Radio_3P4W", 150, 32, 70, 20, "3P4W"},
 };
 
 // Group_FanTest: test mode pair and the duty.
 constexpr ControlDecl kFanTestRows[] = {
-    {Kind::Label, "Label_FanModeCaption", 8, 30, 60, 16, "Mode", 1},
-    {Kind::Radio, "Radio_FanON", 72, 28, 60, 20, "ON"},
-    {Kind::Radio, "Radio_FanOFF", 140, 28, 60, 20, "OFF"},
-    {Kind::Label, "Label_FanDutyCaption", 8, 70, 60, 16, "Duty", 1},
-    {Kind::Label, "Label_FanDuty", 72, 70, 60, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_FanModeCaption", 8, 34, 60, 16, "Mode", 1},
+    {Kind::Radio, "Radio_FanON", 72, 32, 60, 20, "ON"},
+    {Kind::Radio, "Radio_FanOFF", 140, 32, 60, 20, "OFF"},
+    {Kind::Label, "Label_FanDutyCaption", 8, 74, 60, 16, "Duty", 1},
+    {Kind::Label, "Label_FanDuty", 72, 74, 60, 18, "??", 0, kBlue},
 };
 
 // Group_VIPGain: the channel and its gains, one row each.

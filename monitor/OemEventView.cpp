@@ -12,19 +12,19 @@
 namespace {
 
 // Group_BRK_ThermalEvent, ...OpvEvent, ...VinEvent, ...OpvloEvent: the
-// title, the column heads and records 00 to 15, one per row, one routine for
-// the four alike areas. The thermal panel's value labels carry the "Group_"
-// prefix as designed.
+// column heads and records 00 to 15, one per row, one routine for the four
+// alike areas. The title is the panel's own title label (Label_BRK_ThermalEvent
+// and so on). The thermal panel's value labels carry the "Group_" prefix as
+// designed.
 struct EventArea {
-  const char* key;     // "Thermal" gives Label_BRK_ThermalEvent and its heads
-  const char* title;
+  const char* key;     // "Thermal" gives Label_BRK_ThermalStartHead and ...TimeHead
   const char* values;  // value label prefix, followed by ST/DT and 00..15
 };
 constexpr EventArea kEventAreas[] = {
-    {"Thermal", "温度抑制_高温", "Group_BRK_Thm"},
-    {"Opv", "電圧抑制_高圧", "Label_BRK_Opv"},
-    {"Vin", "入力電圧抑制_高圧", "Label_BRK_Vin"},
-    {"Opvlo", "電圧抑制_低圧", "Label_BRK_Opvlo"},
+    {"Thermal", "Group_BRK_Thm"},
+    {"Opv", "Label_BRK_Opv"},
+    {"Vin", "Label_BRK_Vin"},
+    {"Opvlo", "Label_BRK_Opvlo"},
 };
 
 std::span<const ControlDecl> EventRows(int area) {
@@ -33,7 +33,6 @@ std::span<const ControlDecl> EventRows(int area) {
   if (!g.Rows().empty()) return g.Rows();
   const EventArea& a = kEventAreas[area];
   const std::string label = std::string("Label_BRK_") + a.key;
-  g.Add({Kind::Label, g.Name(label + "Event"), 8, 22, 240, 16, a.title});
   g.Add({Kind::Label, g.Name(label + "StartHead"), 8, 40, 140, 16, "開始時間"});
   g.Add({Kind::Label, g.Name(label + "TimeHead"), 160, 40, 90, 16, "合計発生時間"});
   for (int k = 0; k < 16; ++k) {

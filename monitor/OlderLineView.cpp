@@ -1,6 +1,8 @@
 #include "monitor/OlderLineView.h"
 
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
@@ -13,84 +15,52 @@ namespace {
 
 // Group_MerivonTest: the identification rows.
 constexpr ControlDecl kMerivonTestRows[] = {
-    {Kind::Label, "Label_MerivonTitle", 8, 22, 240, 16, "MERIVON"},
-    {Kind::Label, "Label_MerivonTypeCap", 8, 44, 60, 18, "Type"},
-    {Kind::Label, "Label_MerivonType", 72, 44, 176, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonSNCap", 8, 68, 60, 18, "SN"},
-    {Kind::Label, "Label_MerivonSN", 72, 68, 176, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonSAPCap", 8, 92, 60, 18, "SAP"},
-    {Kind::Label, "Label_MerivonSAP", 72, 92, 176, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonDateCap", 8, 116, 60, 18, "Date"},
-    {Kind::Label, "Label_MerivonDate", 72, 116, 176, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonTimeCap", 8, 140, 60, 18, "Time"},
-    {Kind::Label, "Label_MerivonTime", 72, 140, 176, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_MerivonTypeCap", 8, 36, 60, 18, "Type"},
+    {Kind::Label, "Label_MerivonType", 72, 36, 176, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_MerivonSNCap", 8, 60, 60, 18, "SN"},
+    {Kind::Label, "Label_MerivonSN", 72, 60, 176, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_MerivonSAPCap", 8, 84, 60, 18, "SAP"},
+    {Kind::Label, "Label_MerivonSAP", 72, 84, 176, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_MerivonDateCap", 8, 108, 60, 18, "Date"},
+    {Kind::Label, "Label_MerivonDate", 72, 108, 176, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_MerivonTimeCap", 8, 132, 60, 18, "Time"},
+    {Kind::Label, "Label_MerivonTime", 72, 132, 176, 18, "??", 0, kBlue},
 };
 
-// Group_MerivonDc1, Group_MerivonDc2, Group_MerivonAc1: a row per value with
-// its actual and average values and its unit. No item writes the averages.
-constexpr ControlDecl kMerivonDc1Rows[] = {
-    {Kind::Label, "Label_MerivonDc1Title", 8, 22, 240, 16, "Solar Input1"},
-    {Kind::Label, "Label_MerivonDc1ActualHead", 90, 40, 60, 16, "Actual"},
-    {Kind::Label, "Label_MerivonDc1AverageHead", 154, 40, 60, 16, "Average"},
-    {Kind::Label, "Label_MerivonVdcCap1", 8, 60, 80, 18, "Voltage"},
-    {Kind::Label, "Label_MerivonVdcActual1", 90, 60, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonVdcAve1", 154, 60, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonVdcUnit1", 218, 60, 30, 18, "V"},
-    {Kind::Label, "Label_MerivonIdcCap1", 8, 84, 80, 18, "Current"},
-    {Kind::Label, "Label_MerivonIdcActual1", 90, 84, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIdcAve1", 154, 84, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIdcUnit1", 218, 84, 30, 18, "A"},
-    {Kind::Label, "Label_MerivonPdcCap1", 8, 108, 80, 18, "Power"},
-    {Kind::Label, "Label_MerivonPdcActual1", 90, 108, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonPdcAve1", 154, 108, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonPdcUnit1", 218, 108, 30, 18, "W"},
-    {Kind::Label, "Label_MerivonIsoCap1", 8, 132, 80, 18, "Isolation"},
-    {Kind::Label, "Label_MerivonIsoActual1", 90, 132, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIsoAve1", 154, 132, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIsoUnit1", 218, 132, 34, 18, "MOhm"},
+// Group_MerivonDc1, Dc2 and Ac1 to Ac3: the column heads, then a row per
+// value with its caption, actual and average values and unit, one routine
+// for the five alike panels. No item writes the averages, nor anything of
+// Ac2 and Ac3: those keep their design captions.
+struct MerivonRow {
+  const char* key;  // "Vdc" gives Label_MerivonVdcActual<n>, ...Ave<n>, ...Cap<n>, ...Unit<n>
+  const char* caption;
+  const char* unit;
 };
-constexpr ControlDecl kMerivonDc2Rows[] = {
-    {Kind::Label, "Label_MerivonDc2Title", 8, 22, 240, 16, "Solar Input2"},
-    {Kind::Label, "Label_MerivonDc2ActualHead", 90, 40, 60, 16, "Actual"},
-    {Kind::Label, "Label_MerivonDc2AverageHead", 154, 40, 60, 16, "Average"},
-    {Kind::Label, "Label_MerivonVdcCap2", 8, 60, 80, 18, "Voltage"},
-    {Kind::Label, "Label_MerivonVdcActual2", 90, 60, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonVdcAve2", 154, 60, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonVdcUnit2", 218, 60, 30, 18, "V"},
-    {Kind::Label, "Label_MerivonIdcCap2", 8, 84, 80, 18, "Current"},
-    {Kind::Label, "Label_MerivonIdcActual2", 90, 84, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIdcAve2", 154, 84, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIdcUnit2", 218, 84, 30, 18, "A"},
-    {Kind::Label, "Label_MerivonPdcCap2", 8, 108, 80, 18, "Power"},
-    {Kind::Label, "Label_MerivonPdcActual2", 90, 108, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonPdcAve2", 154, 108, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonPdcUnit2", 218, 108, 30, 18, "W"},
-    {Kind::Label, "Label_MerivonIsoCap2", 8, 132, 80, 18, "Isolation"},
-    {Kind::Label, "Label_MerivonIsoActual2", 90, 132, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIsoAve2", 154, 132, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIsoUnit2", 218, 132, 34, 18, "MOhm"},
-};
-constexpr ControlDecl kMerivonAc1Rows[] = {
-    {Kind::Label, "Label_MerivonAc1Title", 8, 22, 240, 16, "Solar Output1"},
-    {Kind::Label, "Label_MerivonAc1ActualHead", 90, 40, 60, 16, "Actual"},
-    {Kind::Label, "Label_MerivonAc1AverageHead", 154, 40, 60, 16, "Average"},
-    {Kind::Label, "Label_MerivonVacCap1", 8, 60, 80, 18, "Voltage"},
-    {Kind::Label, "Label_MerivonVacActual1", 90, 60, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonVacAve1", 154, 60, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonVacUnit1", 218, 60, 30, 18, "V"},
-    {Kind::Label, "Label_MerivonIacCap1", 8, 84, 80, 18, "Current"},
-    {Kind::Label, "Label_MerivonIacActual1", 90, 84, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIacAve1", 154, 84, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonIacUnit1", 218, 84, 30, 18, "A"},
-    {Kind::Label, "Label_MerivonPacCap1", 8, 108, 80, 18, "Power"},
-    {Kind::Label, "Label_MerivonPacActual1", 90, 108, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonPacAve1", 154, 108, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonPacUnit1", 218, 108, 30, 18, "W"},
-    {Kind::Label, "Label_MerivonFacCap1", 8, 132, 80, 18, "Frequency"},
-    {Kind::Label, "Label_MerivonFacActual1", 90, 132, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonFacAve1", 154, 132, 60, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_MerivonFacUnit1", 218, 132, 30, 18, "Hz"},
-};
+constexpr MerivonRow kMerivonDcRows[] = {
+    {"Vdc", "Voltage", "V"}, {"Idc", "Current", "A"}, {"Pdc", "Power", "W"}, {"Iso", "Isolation", "MOhm"}};
+constexpr MerivonRow kMerivonAcRows[] = {
+    {"Vac", "Voltage", "V"}, {"Iac", "Current", "A"}, {"Pac", "Power", "W"}, {"Fac", "Frequency", "Hz"}};
+
+std::span<const ControlDecl> MerivonRows(const char* panel, std::span<const MerivonRow> rows, int n) {
+  static std::map<std::string, GeneratedRows> panels;
+  GeneratedRows& g = panels[panel];
+  if (!g.Rows().empty()) return g.Rows();
+  const std::string head = std::string("Label_") + panel;
+  const std::string nn = std::to_string(n);
+  constexpr int kCaption = 8, kActual = 76, kAverage = 136, kUnit = 196, kValueWidth = 58;
+  g.Add({Kind::Label, g.Name(head + "ActualHead"), kActual, 34, kValueWidth, 16, "Actual"});
+  g.Add({Kind::Label, g.Name(head + "AverageHead"), kAverage, 34, kValueWidth, 16, "Average"});
+  int top = 54;
+  for (const MerivonRow& r : rows) {
+    const std::string label = std::string("Label_Merivon") + r.key;
+    g.Add({Kind::Label, g.Name(label + "Cap" + nn), kCaption, top, kActual - kCaption - 2, 18, r.caption});
+    g.Add({Kind::Label, g.Name(label + "Actual" + nn), kActual, top, kValueWidth, 18, "??", 0, kBlue});
+    g.Add({Kind::Label, g.Name(label + "Ave" + nn), kAverage, top, kValueWidth, 18, "??", 0, kBlue});
+    g.Add({Kind::Label, g.Name(label + "Unit" + nn), kUnit, top, 248 - kUnit, 18, r.unit});
+    top += 24;
+  }
+  return g.Rows();
+}
 
 constexpr uint8_t kAccepted = 6;
 constexpr int kDataStart = 6;
@@ -183,9 +153,11 @@ int PollOlderLine(Modbus* link, uint8_t stop, const char* gate, const char* stat
 }  // namespace
 
 extern const PanelControls kMerivonTestPanel{"Group_MerivonTest", kMerivonTestRows};
-extern const PanelControls kMerivonDc1Panel{"Group_MerivonDc1", kMerivonDc1Rows};
-extern const PanelControls kMerivonDc2Panel{"Group_MerivonDc2", kMerivonDc2Rows};
-extern const PanelControls kMerivonAc1Panel{"Group_MerivonAc1", kMerivonAc1Rows};
+extern const PanelControls kMerivonDc1Panel{"Group_MerivonDc1", MerivonRows("MerivonDc1", kMerivonDcRows, 1)};
+extern const PanelControls kMerivonDc2Panel{"Group_MerivonDc2", MerivonRows("MerivonDc2", kMerivonDcRows, 2)};
+extern const PanelControls kMerivonAc1Panel{"Group_MerivonAc1", MerivonRows("MerivonAc1", kMerivonAcRows, 1)};
+extern const PanelControls kMerivonAc2Panel{"Group_MerivonAc2", MerivonRows("MerivonAc2", kMerivonAcRows, 2)};
+extern const PanelControls kMerivonAc3Panel{"Group_MerivonAc3", MerivonRows("MerivonAc3", kMerivonAcRows, 3)};
 
 int PollMerivonTest(Modbus* link, uint8_t stop) {
   return PollOlderLine(link, stop, "Group_MerivonTest", "Merivon...",

@@ -16,19 +16,19 @@ namespace {
 // Group_Status. The radio buttons, check box and edits are the setting
 // editors' controls; this view only shows what the inverter reports in them.
 constexpr ControlDecl kStatusRows[] = {
-    {Kind::Label, "Label_StatusRemote", 8, 28, 80, 18, "Remote", 1},
-    {Kind::Radio, "Radio_RemoteON", 96, 26, 56, 20, "ON"},
-    {Kind::Radio, "Radio_RemoteOFF", 156, 26, 56, 20, "OFF"},
-    {Kind::Label, "Label_StatusState", 8, 52, 80, 18, "State", 1},
-    {Kind::Label, "Label_InvStatus", 96, 52, 150, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_StatusCountdown", 8, 74, 80, 18, "Countdown", 1},
-    {Kind::Label, "Label_ReclosureT", 96, 74, 150, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_StatusMaxPower", 8, 96, 80, 18, "Max Power", 1},
-    {Kind::Label, "Label_MaxPower", 96, 96, 80, 18, "??", 0, kBlue},
-    {Kind::Edit, "Edit_MaxPower", 180, 94, 66, 22},
-    {Kind::Label, "Label_WarningOccur", 8, 120, 80, 18, ""},
-    {Kind::Button, "Btn_Unlock", 96, 118, 100, 24, "Grid unlock", 1},
-    {Kind::Frame, "Group_ConstVolt", 4, 148, 246, 76},
+    {Kind::Label, "Label_StatusRemote", 8, 34, 80, 18, "Remote", 1},
+    {Kind::Radio, "Radio_RemoteON", 96, 32, 56, 20, "ON"},
+    {Kind::Radio, "Radio_RemoteOFF", 156, 32, 56, 20, "OFF"},
+    {Kind::Label, "Label_StatusState", 8, 58, 80, 18, "State", 1},
+    {Kind::Label, "Label_InvStatus", 96, 58, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_StatusCountdown", 8, 80, 80, 18, "Countdown", 1},
+    {Kind::Label, "Label_ReclosureT", 96, 80, 150, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_StatusMaxPower", 8, 102, 80, 18, "Max Power", 1},
+    {Kind::Label, "Label_MaxPower", 96, 102, 80, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_MaxPower", 180, 100, 66, 22},
+    {Kind::Label, "Label_WarningOccur", 8, 126, 80, 18, ""},
+    {Kind::Button, "Btn_Unlock", 96, 124, 100, 24, "Grid unlock", 1},
+    {Kind::Frame, "Group_ConstVolt", 4, 154, 246, 76},
 };
 
 // The constant-voltage box, shown or hidden by the profile.

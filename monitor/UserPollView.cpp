@@ -26,18 +26,18 @@ std::span<const ControlDecl> ListRows(int list) {
   GeneratedRows& g = lists[list];
   if (!g.Rows().empty()) return g.Rows();
   const std::string l = std::to_string(list);
-  g.Add({Kind::Label, g.Name("Label_Poll" + l + "AddrHead"), 8, 26, 54, 16, "Address", 1});
-  g.Add({Kind::Label, g.Name("Label_Poll" + l + "TypeHead"), 66, 26, 54, 16, "Type", 1});
-  g.Add({Kind::Label, g.Name("Label_Poll" + l + "ValueHead"), 124, 26, 54, 16, "Value", 1});
+  g.Add({Kind::Label, g.Name("Label_Poll" + l + "AddrHead"), 8, 32, 54, 16, "Address", 1});
+  g.Add({Kind::Label, g.Name("Label_Poll" + l + "TypeHead"), 66, 32, 54, 16, "Type", 1});
+  g.Add({Kind::Label, g.Name("Label_Poll" + l + "ValueHead"), 124, 32, 54, 16, "Value", 1});
   for (int row = 1; row <= 10; ++row) {
     const std::string suffix = l + std::to_string(row);
-    const int top = 44 + 30 * (row - 1);
+    const int top = 50 + 30 * (row - 1);
     g.Add({Kind::Edit, g.Name("Edit_PollAddr" + suffix), 8, top, 54, 22});
     g.Add({Kind::Combo, g.Name("Combo_PollType" + suffix), 66, top, 54, 22, "Coil\nIR\nHR"});
     g.Add({Kind::Edit, g.Name("Edit_PollVal" + suffix), 124, top, 54, 22});
     g.Add({Kind::Label, g.Name("Label_PollVal" + suffix), 184, top + 2, 66, 18, "??", 0, kBlue});
   }
-  g.Add({Kind::Button, kCleanAllButtons[list], 8, 344, 80, 26, "Clean All", 1});
+  g.Add({Kind::Button, kCleanAllButtons[list], 8, 350, 80, 26, "Clean All", 1});
   return g.Rows();
 }
 

@@ -8,6 +8,7 @@ inline constexpr QRgb clBlack = 0xFF000000u;
 inline constexpr QRgb clBlue = 0xFF0000FFu;   // read back from the inverter
 inline constexpr QRgb clRed = 0xFFFF0000u;    // written, not yet confirmed
 inline constexpr QRgb clGreen = 0xFF008000u;  // finished
+inline constexpr QRgb clSilver = 0xFFC0C0C0u;
 
 // A label with an explicit font colour state and a Tag (1 = translated caption).
 class ValueLabel : public QLabel {

@@ -12,55 +12,69 @@
 
 namespace {
 
-// Each value: caption, value label ("???" until read) and edit, one row of 34.
-#define PROTECTION_ROW(top, caption, text, label, edit)                \
-  {Kind::Label, caption, 8, top + 2, 118, 18, text, 1},                \
-      {Kind::Label, label, 128, top + 2, 72, 18, "???"},               \
-      {Kind::Edit, edit, 202, top, 46, 22}
+// Each value: caption, value label ("???" until read) and edit, one row of
+// 34 px; row 0 lies just below the title bar. The second column of the
+// voltage group starts at x 262, in view only in its wide layouts.
+constexpr int kFirstRow = 32;
+constexpr int kRowPitch = 34;
+constexpr int kSecondColumn = 262;
+#define PROTECTION_ROW_AT(left, top, caption, text, label, edit) \
+  {Kind::Label, caption, left + 4, top + 2, 144, 18, text, 1},   \
+      {Kind::Label, label, left + 150, top + 2, 66, 18, "???"},  \
+      {Kind::Edit, edit, left + 218, top, 34, 22}
+#define PROTECTION_ROW(row, caption, text, label, edit) \
+  PROTECTION_ROW_AT(0, kFirstRow + kRowPitch * (row), caption, text, label, edit)
 
 constexpr ControlDecl kUacRows[] = {
-    PROTECTION_ROW(28, "Label71", "U High Off:", "Label_UHighOFF", "Edit_UHighOFF"),
-    PROTECTION_ROW(62, "Label78", "U High Off Time:", "Label_UHighOFFTime", "Edit_UHighOFFTime"),
-    PROTECTION_ROW(96, "Label82", "U High On:", "Label_UHighON", "Edit_UHighON"),
-    PROTECTION_ROW(130, "Label94", "U Low Off:", "Label_ULowOFF", "Edit_ULowOFF"),
-    PROTECTION_ROW(164, "Label95", "U Low Off Time:", "Label_ULowOFFTime", "Edit_ULowOFFTime"),
-    PROTECTION_ROW(198, "Label96", "U Low On:", "Label_ULowON", "Edit_ULowON"),
-    PROTECTION_ROW(232, "Label87", "U High Off Slow:", "Label_UHighOFFSlow", "Edit_UHighOFFSlow"),
-    PROTECTION_ROW(266, "Label90", "U High Off Slow Time:", "Label_UHighOFFSlowTime", "Edit_UHighOFFSlowTime"),
-    PROTECTION_ROW(300, "Label92", "U High On Slow:", "Label_UHighONSlow", "Edit_UHighONSlow"),
-    PROTECTION_ROW(334, "Label97", "U Low Off Slow:", "Label_ULowOFFSlow", "Edit_ULowOFFSlow"),
-    PROTECTION_ROW(368, "Label98", "U Low Off Slow Time:", "Label_ULowOFFSlowTime", "Edit_ULowOFFSlowTime"),
-    PROTECTION_ROW(402, "Label99", "U Low On Slow:", "Label_ULowONSlow", "Edit_ULowONSlow"),
-    // Second column, in view only in the wide layouts; the high side's
-    // second slow stage sits in its own box so one layout can hide it.
-    {Kind::Frame, "GroupBox39", 262, 28, 252, 102, "", 0, kHidden},
-    PROTECTION_ROW(130, "Label594", "U Low Off Slow 2:", "Label_ULowOFFSlow2", "Edit_ULowOFFSlow2"),
-    PROTECTION_ROW(164, "Label601", "U Low Off Slow Time 2:", "Label_ULowOFFSlowTime2", "Edit_ULowOFFSlowTime2"),
-    PROTECTION_ROW(198, "Label603", "U Low On Slow 2:", "Label_ULowONSlow2", "Edit_ULowONSlow2"),
+    PROTECTION_ROW(0, "Label71", "U High Off:", "Label_UHighOFF", "Edit_UHighOFF"),
+    PROTECTION_ROW(1, "Label78", "U High Off Time:", "Label_UHighOFFTime", "Edit_UHighOFFTime"),
+    PROTECTION_ROW(2, "Label82", "U High On:", "Label_UHighON", "Edit_UHighON"),
+    PROTECTION_ROW(3, "Label94", "U Low Off:", "Label_ULowOFF", "Edit_ULowOFF"),
+    PROTECTION_ROW(4, "Label95", "U Low Off Time:", "Label_ULowOFFTime", "Edit_ULowOFFTime"),
+    PROTECTION_ROW(5, "Label96", "U Low On:", "Label_ULowON", "Edit_ULowON"),
+    PROTECTION_ROW(6, "Label87", "U High Off Slow:", "Label_UHighOFFSlow", "Edit_UHighOFFSlow"),
+    PROTECTION_ROW(7, "Label90", "U High Off Slow Time:", "Label_UHighOFFSlowTime", "Edit_UHighOFFSlowTime"),
+    PROTECTION_ROW(8, "Label92", "U High On Slow:", "Label_UHighONSlow", "Edit_UHighONSlow"),
+    PROTECTION_ROW(9, "Label97", "U Low Off Slow:", "Label_ULowOFFSlow", "Edit_ULowOFFSlow"),
+    PROTECTION_ROW(10, "Label98", "U Low Off Slow Time:", "Label_ULowOFFSlowTime", "Edit_ULowOFFSlowTime"),
+    PROTECTION_ROW(11, "Label99", "U Low On Slow:", "Label_ULowONSlow", "Edit_ULowONSlow"),
+    // Second column: the second slow stage beside the first column's fast
+    // stage, the high side in its own box (rows 0 to 2) so one layout can
+    // hide it, the low side below it (rows 3 to 5).
+    {Kind::Frame, "GroupBox39", kSecondColumn, kFirstRow, 252, 2 * kRowPitch + 22, "", 0, kHidden},
+    PROTECTION_ROW_AT(kSecondColumn, kFirstRow + 3 * kRowPitch, "Label594", "U Low Off Slow 2:", "Label_ULowOFFSlow2",
+                      "Edit_ULowOFFSlow2"),
+    PROTECTION_ROW_AT(kSecondColumn, kFirstRow + 4 * kRowPitch, "Label601", "U Low Off Slow Time 2:",
+                      "Label_ULowOFFSlowTime2", "Edit_ULowOFFSlowTime2"),
+    PROTECTION_ROW_AT(kSecondColumn, kFirstRow + 5 * kRowPitch, "Label603", "U Low On Slow 2:", "Label_ULowONSlow2",
+                      "Edit_ULowONSlow2"),
 };
 
+// Inside GroupBox39, whose top is the first row's top.
 constexpr ControlDecl kGroupBox39Rows[] = {
-    PROTECTION_ROW(0, "Label551", "U High Off Slow 2:", "Label_UHighOFFSlow2", "Edit_UHighOFFSlow2"),
-    PROTECTION_ROW(34, "Label569", "U High Off Slow Time 2:", "Label_UHighOFFSlowTime2", "Edit_UHighOFFSlowTime2"),
-    PROTECTION_ROW(68, "Label575", "U High On Slow 2:", "Label_UHighONSlow2", "Edit_UHighONSlow2"),
+    PROTECTION_ROW_AT(0, 0, "Label551", "U High Off Slow 2:", "Label_UHighOFFSlow2", "Edit_UHighOFFSlow2"),
+    PROTECTION_ROW_AT(0, kRowPitch, "Label569", "U High Off Slow Time 2:", "Label_UHighOFFSlowTime2",
+                      "Edit_UHighOFFSlowTime2"),
+    PROTECTION_ROW_AT(0, 2 * kRowPitch, "Label575", "U High On Slow 2:", "Label_UHighONSlow2", "Edit_UHighONSlow2"),
 };
 
 constexpr ControlDecl kFreqRows[] = {
-    PROTECTION_ROW(28, "Label76", "F High Off:", "Label_FHighOFF", "Edit_FHighOFF"),
-    PROTECTION_ROW(62, "Label80", "F High Off Time:", "Label_FHighOFFTime", "Edit_FHighOFFTime"),
-    PROTECTION_ROW(96, "Label85", "F High On:", "Label_FHighON", "Edit_FHighON"),
-    PROTECTION_ROW(130, "Label100", "F Low Off:", "Label_FLowOFF", "Edit_FLowOFF"),
-    PROTECTION_ROW(164, "Label101", "F Low Off Time:", "Label_FLowOFFTime", "Edit_FLowOFFTime"),
-    PROTECTION_ROW(198, "Label102", "F Low On:", "Label_FLowON", "Edit_FLowON"),
-    PROTECTION_ROW(232, "Label103", "F High Off Slow:", "Label_FHighOFFSlow", "Edit_FHighOFFSlow"),
-    PROTECTION_ROW(266, "Label113", "F High Off Slow Time:", "Label_FHighOFFSlowTime", "Edit_FHighOFFSlowTime"),
-    PROTECTION_ROW(300, "Label114", "F High On Slow:", "Label_FHighONSlow", "Edit_FHighONSlow"),
-    PROTECTION_ROW(334, "Label108", "F Low Off Slow:", "Label_FLowOFFSlow", "Edit_FLowOFFSlow"),
-    PROTECTION_ROW(368, "Label111", "F Low Off Slow Time:", "Label_FLowOFFSlowTime", "Edit_FLowOFFSlowTime"),
-    PROTECTION_ROW(402, "Label116", "F Low On Slow:", "Label_FLowONSlow", "Edit_FLowONSlow"),
+    PROTECTION_ROW(0, "Label76", "F High Off:", "Label_FHighOFF", "Edit_FHighOFF"),
+    PROTECTION_ROW(1, "Label80", "F High Off Time:", "Label_FHighOFFTime", "Edit_FHighOFFTime"),
+    PROTECTION_ROW(2, "Label85", "F High On:", "Label_FHighON", "Edit_FHighON"),
+    PROTECTION_ROW(3, "Label100", "F Low Off:", "Label_FLowOFF", "Edit_FLowOFF"),
+    PROTECTION_ROW(4, "Label101", "F Low Off Time:", "Label_FLowOFFTime", "Edit_FLowOFFTime"),
+    PROTECTION_ROW(5, "Label102", "F Low On:", "Label_FLowON", "Edit_FLowON"),
+    PROTECTION_ROW(6, "Label103", "F High Off Slow:", "Label_FHighOFFSlow", "Edit_FHighOFFSlow"),
+    PROTECTION_ROW(7, "Label113", "F High Off Slow Time:", "Label_FHighOFFSlowTime", "Edit_FHighOFFSlowTime"),
+    PROTECTION_ROW(8, "Label114", "F High On Slow:", "Label_FHighONSlow", "Edit_FHighONSlow"),
+    PROTECTION_ROW(9, "Label108", "F Low Off Slow:", "Label_FLowOFFSlow", "Edit_FLowOFFSlow"),
+    PROTECTION_ROW(10, "Label111", "F Low Off Slow Time:", "Label_FLowOFFSlowTime", "Edit_FLowOFFSlowTime"),
+    PROTECTION_ROW(11, "Label116", "F Low On Slow:", "Label_FLowONSlow", "Edit_FLowONSlow"),
 };
 
 #undef PROTECTION_ROW
+#undef PROTECTION_ROW_AT
 
 constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kWriteRegister = 6;

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -43,6 +45,54 @@ TEST(MainWindow, StatusBarHasElevenPanelsAtTheirWidths) {
   EXPECT_EQ(w.StatusText(4), "COM Open");
   w.SetStatus(11, "out of range");  // ignored, no crash
   EXPECT_EQ(w.StatusText(11), "");
+}
+
+TEST(MainWindow, TabsCarryTheirDesignCaptions) {
+  TForm_Main w;
+  auto* pages = w.Ctl<QTabWidget>("PageControl");
+  ASSERT_NE(pages, nullptr);
+  const char* expected[][2] = {{"TabSheet1", "Main"},           {"TabSheet2", "Config"},
+                               {"TabSheet3", "Ctrl"},           {"TabSheet4", "Config6082"},
+                               {"TabSheet5", "Ctrl6082"},       {"TabSheet6", "Config8164"},
+                               {"TabSheet7", "Ctrl8164"},       {"Tab_Firmware", "Upgrade"}};
+  for (const auto& e : expected)
+    EXPECT_EQ(pages->tabText(pages->indexOf(w.Control(e[0]))), e[1]) << e[0];
+}
+
+TEST(MainWindow, EveryTitleLabelIsFoundByItsName) {
+  TForm_Main w;
+  // A few as the window's routines use them, then every panel of the table.
+  const char* named[][2] = {{"Group_Version", "Label_Version"},
+                            {"Group_UacProtection", "Label_UacProtection"},
+                            {"Group_RelayFunction1", "Label_RelayFunction1"},
+                            {"Group_Country", "Label_CountrySet"},
+                            {"Group_GetAC3", "Label_GetAC3"},
+                            {"Group_K4QSetting", "Label485"},
+                            {"Group_BRK_ThermalEvent", "Label_BRK_ThermalEvent"}};
+  for (const auto& n : named) {
+    bool inTable = false;
+    for (const GroupPanelDecl& d : GroupPanelTable())
+      inTable |= QString(d.name) == n[0] && QString(d.titleLabel) == n[1];
+    EXPECT_TRUE(inTable) << n[0] << " " << n[1];
+  }
+  QSet<QString> names;
+  for (const GroupPanelDecl& d : GroupPanelTable()) {
+    GroupPanel* panel = w.Panel(d.name);
+    ASSERT_NE(panel, nullptr) << d.name;
+    EXPECT_EQ(w.Control(d.titleLabel), panel->TitleLabel()) << d.titleLabel;
+    EXPECT_EQ(panel->TitleLabel()->text(), QString::fromUtf8(d.title)) << d.titleLabel;
+    // One control of that name in the whole window.
+    EXPECT_EQ(w.findChildren<QWidget*>(d.titleLabel).size(), 1) << d.titleLabel;
+    EXPECT_FALSE(names.contains(d.titleLabel)) << d.titleLabel;
+    names.insert(d.titleLabel);
+  }
+}
+
+TEST(MainWindow, NotMaximisedItFitsTheScreen) {
+  TForm_Main w;
+  const QRect screen = w.screen()->availableGeometry();
+  EXPECT_LE(w.width(), screen.width());
+  EXPECT_LE(w.height(), screen.height());
 }
 
 TEST(MainWindow, ShowHandlerSetsStartValuesOnce) {

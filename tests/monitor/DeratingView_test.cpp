@@ -116,6 +116,16 @@ TEST_F(DeratingView, RejectedRepliesLeaveEveryLabel) {
   }
 }
 
+TEST_F(DeratingView, CauseAndFanLabelsStartSilverUntilTheFirstReply) {
+  // Black would read as "active" before anything was read.
+  constexpr QRgb kSilver = 0xFFC0C0C0u;
+  for (int i = 1; i <= 8; ++i) EXPECT_EQ(Colour(w, QStringLiteral("Label_DerateRecord%1").arg(i)), kSilver) << i;
+  for (int n = 0; n < 16; ++n) {
+    EXPECT_EQ(Colour(w, "Label_FanInt" + Two(n)), kSilver) << n;
+    EXPECT_EQ(Colour(w, "Label_FanExt" + Two(n)), kSilver) << n;
+  }
+}
+
 TEST_F(DeratingView, CauseFlagsLightTheirLabels) {
   t.ShowPanel("Group_DeratingRecords");
   const char* captions[] = {"Thermal", "OPV", "Vin", "OPV_Lo", "PM", "P(F)", "Ramp up", "Others"};

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
+#include "app/GroupPanel.h"
 #include "link/Modbus.h"
 #include "monitor/DeratingView.h"
 #include "monitor/OemEventView.h"
@@ -58,7 +61,9 @@ TEST_F(OemEventView, EachAreaShowsSixteenRecords) {
     }
     t.ShowPanel(a.panel, false);
   }
-  EXPECT_EQ(Text(w, "Label_BRK_ThermalEvent"), "温度抑制_高温");
+  // The panel's title label, not a second label under it.
+  EXPECT_EQ(w.Control("Label_BRK_ThermalEvent"), w.Panel("Group_BRK_ThermalEvent")->TitleLabel());
+  EXPECT_EQ(w.Ctl<QLabel>("Label_BRK_ThermalEvent")->text(), "温度抑制_高温");
 }
 
 TEST_F(OemEventView, EmptySlotsLongestTimeAndTheDeratingViewOfTheSameArea) {

@@ -104,6 +104,29 @@ TEST_F(OlderLineView, InputAndOutputValues) {
   EXPECT_EQ(Text(w, "Label_MerivonVdcAve1"), "??");  // averages are never written
 }
 
+TEST_F(OlderLineView, OutputsTwoAndThreeKeepTheirDesignCaptions) {
+  // No item writes them; they show their rows as designed, not an empty panel.
+  for (const char* n : {"2", "3"}) {
+    SCOPED_TRACE(n);
+    const struct {
+      const char* key;
+      const char *caption, *unit;
+    } rows[] = {{"Vac", "Voltage", "V"}, {"Iac", "Current", "A"}, {"Pac", "Power", "W"}, {"Fac", "Frequency", "Hz"}};
+    const QString panel = QStringLiteral("Group_MerivonAc") + n;
+    EXPECT_EQ(Text(w, "Label_MerivonAc" + QString(n) + "ActualHead"), "Actual");
+    EXPECT_EQ(Text(w, "Label_MerivonAc" + QString(n) + "AverageHead"), "Average");
+    for (const auto& r : rows) {
+      const QString label = QStringLiteral("Label_Merivon") + r.key;
+      EXPECT_EQ(Text(w, label + "Cap" + n), r.caption);
+      EXPECT_EQ(Text(w, label + "Actual" + n), "??");
+      EXPECT_EQ(Colour(w, label + "Actual" + n), clBlue);
+      EXPECT_EQ(Text(w, label + "Ave" + n), "??");
+      EXPECT_EQ(Text(w, label + "Unit" + n), r.unit);
+      EXPECT_EQ(w.Control(label + "Actual" + n)->parentWidget(), w.Control(panel));
+    }
+  }
+}
+
 TEST_F(OlderLineView, RefusedBadOrShortRepliesLeaveTheirLabel) {
   t.ShowPanel("Group_MerivonDc1");
   older.SetData(1, 16, 2, Word(400));
