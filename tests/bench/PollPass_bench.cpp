@@ -71,9 +71,10 @@ int main(int argc, char** argv) {
   });
   stopper.start(1);
 
-  // A user clicking a button every 37 ms while the loop polls: the press and
-  // release are queued from another thread, as input arrives from outside,
-  // and timed until the click handler runs.
+  // A user clicking a button every 37 ms while the loop polls: the click is
+  // queued from another thread, as input arrives from outside, and timed until
+  // the click handler runs. The press and release are made and delivered on
+  // the GUI thread, where input events belong.
   QPushButton button;
   button.resize(40, 20);
   std::vector<double> latencies;
@@ -85,12 +86,18 @@ int main(int argc, char** argv) {
   std::thread user([&] {
     while (polling) {
       std::this_thread::sleep_for(std::chrono::milliseconds(37));
-      const QPointF at(5, 5);
       queuedAt = Clock::now().time_since_epoch().count();
-      QCoreApplication::postEvent(&button, new QMouseEvent(QEvent::MouseButtonPress, at, at, at, Qt::LeftButton,
-                                                           Qt::LeftButton, Qt::NoModifier));
-      QCoreApplication::postEvent(&button, new QMouseEvent(QEvent::MouseButtonRelease, at, at, at, Qt::LeftButton,
-                                                           Qt::NoButton, Qt::NoModifier));
+      QMetaObject::invokeMethod(
+          &button,
+          [&button] {
+            const QPointF at(5, 5);
+            QMouseEvent press(QEvent::MouseButtonPress, at, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&button, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, at, at, Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
+            QCoreApplication::sendEvent(&button, &release);
+          },
+          Qt::QueuedConnection);
     }
   });
 

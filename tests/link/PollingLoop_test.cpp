@@ -2,14 +2,12 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include "app/Myfunc.h"
 #include "link/Executor.h"
@@ -21,6 +19,7 @@
 #include "sim/SimIdProbe.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
+#include "support/Wait.h"
 
 using polltest::LinkedWindow;
 using polltest::Rtu;
@@ -41,13 +40,14 @@ struct PollingLoop : ::testing::Test {
   }
   // Runs fn when the device has received n frames (checked every 5 ms).
   void AtFrame(size_t n, std::function<void()> fn) {
-    auto* timer = new QTimer(&w);
-    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, n, fn] {
-      if (t.sim.Frames().size() < n) return;
-      timer->stop();
-      fn();
-    });
-    timer->start(5);
+    waits::Until(
+        &w, "frame " + std::to_string(n),
+        [this, n, fn] {
+          if (t.sim.Frames().size() < n) return false;
+          fn();
+          return true;
+        },
+        [this] { w.ClosePortClick(); });
   }
   size_t Count(const QString& frame) {
     const auto f = t.Frames();
@@ -190,14 +190,15 @@ TEST_F(PollingLoop, FirmwareHandOverKeepsThePortOpen) {
 TEST_F(PollingLoop, HiddenPanelsSendNothing) {
   t.ShowPanel("Group_Version", false);
   // Close once a whole pass has run (panel 8 is written after each pass),
-  // however slowly the machine runs; give up after 10 s.
-  QElapsedTimer since;
-  since.start();
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, &w, [&] {
-    if (!w.StatusText(8).isEmpty() || since.elapsed() > 10000) w.ClosePortClick();
-  });
-  closer.start(10);
+  // however slowly the machine runs.
+  waits::Until(
+      &w, "a whole pass",
+      [&] {
+        if (w.StatusText(8).isEmpty()) return false;
+        w.ClosePortClick();
+        return true;
+      },
+      [&] { w.ClosePortClick(); });
   EXPECT_EQ(w.RunPollingLoop(), 1);
   EXPECT_TRUE(t.Frames().empty());
   EXPECT_EQ(w.StatusText(8), "Ind+ 1% , Unlock");
@@ -272,13 +273,14 @@ struct LinkOpening : ::testing::Test {
   }
   // Runs fn once the device has received n frames.
   void AtFrame(size_t n, std::function<void()> fn) {
-    auto* timer = new QTimer(w.get());
-    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, n, fn] {
-      if (sim.Frames().size() < n) return;
-      timer->stop();
-      fn();
-    });
-    timer->start(5);
+    waits::Until(
+        w.get(), "frame " + std::to_string(n),
+        [this, n, fn] {
+          if (sim.Frames().size() < n) return false;
+          fn();
+          return true;
+        },
+        [this] { w->ClosePortClick(); });
   }
   std::vector<QString> Frames() const {
     std::vector<QString> out;

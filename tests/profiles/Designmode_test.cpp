@@ -8,7 +8,6 @@
 #include <QScrollArea>
 #include <QSet>
 #include <QTabWidget>
-#include <QTimer>
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
@@ -16,6 +15,7 @@
 #include "profiles/Designmode.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
+#include "support/Wait.h"
 #include "tests/profiles/ProfileHome.h"
 
 namespace {
@@ -316,11 +316,14 @@ TEST(ProfileChangeWithLinkOpen, PollingResumesOnTheNewProfilesPages) {
   w.LinkOpen = true;
   w.Link.CmdCode = 6;  // a setting typed while no profile was shown
   w.Link.CmdRegister = 802;
-  QTimer stop;
-  QObject::connect(&stop, &QTimer::timeout, &w, [&] {
-    if (sim.Frames().size() >= 3) w.ClosePortClick();
-  });
-  stop.start(5);
+  waits::Until(
+      &w, "frame 3",
+      [&] {
+        if (sim.Frames().size() < 3) return false;
+        w.ClosePortClick();
+        return true;
+      },
+      [&] { w.ClosePortClick(); });
   auto* combo = w.Ctl<QComboBox>("Combo_SelectMode");
   combo->setCurrentIndex(combo->findText("SuperUser"));
   w.Combo_SelectModeChange();  // returns when that polling ends

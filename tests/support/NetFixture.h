@@ -2,10 +2,10 @@
 // Helpers for the end-to-end tests that open the Wi-Fi or radio link the way
 // the user does and let the polling loop run.
 #include <QComboBox>
-#include <QTimer>
 #include <functional>
 
 #include "app/main.h"
+#include "support/Wait.h"
 
 namespace nettest {
 
@@ -23,13 +23,10 @@ inline void ChooseProfile(TForm_Main& w) {
 }
 
 // Calls step() every 5 ms while the loop runs (from its event processing)
-// until it returns true.
+// until it returns true; fails the test and closes the link if that takes
+// longer than waits::kSeconds.
 inline void Every5ms(TForm_Main& w, std::function<bool()> step) {
-  auto* timer = new QTimer(&w);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
-    if (step()) timer->stop();
-  });
-  timer->start(5);
+  waits::Until(&w, "the test's step to finish", std::move(step), [&w] { w.ClosePortClick(); });
 }
 
 }  // namespace nettest
