@@ -159,6 +159,42 @@ TEST_F(FaultRideThrough, EveryEditorWritesItsRegister) {
   });
 }
 
+// The two mode combos take typed text: an item's text chooses the item, any
+// other text posts nothing and adds no item.
+TEST_F(FaultRideThrough, ModeCombosTakeTypedItemTexts) {
+  struct Case {
+    const char* combo;
+    const char* typed;
+    int reg;
+    int value;  // -1: nothing posted
+    const char* label;
+  };
+  for (const Case& c : {Case{"Combo_FRTMode", "Enable(Limit Grid Supprt)", 853, 2, "Label_FRTMode"},
+                        Case{"Combo_FRTMode", "Disable", 853, 0, "Label_FRTMode"},
+                        Case{"Combo_FRTMode", "3", 853, -1, "Label_FRTMode"},
+                        Case{"Combo_FRTMode", "Enable(Limit", 853, -1, "Label_FRTMode"},
+                        Case{"Combo_HVRT_Mode", "Enable", 48905, 1, "Label_HVRT_Mode"},
+                        Case{"Combo_HVRT_Mode", "On", 48905, -1, "Label_HVRT_Mode"}}) {
+    auto& combo = polltest::ControlAs<QComboBox>(w, c.combo);
+    ASSERT_TRUE(combo.isEditable());
+    const int items = combo.count();
+    w.Link.CmdCode = 0;
+    polltest::Paint(w, c.label, "x", clBlue);
+    combo.lineEdit()->setText(QString::fromUtf8(c.typed));
+    input::KeyClick(combo.lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(combo.count(), items) << c.typed;
+    if (c.value < 0) {
+      EXPECT_EQ(w.Link.CmdCode, 0) << c.typed;
+      EXPECT_EQ(Colour(w, c.label), clBlue) << c.typed;
+      continue;
+    }
+    EXPECT_EQ(w.Link.CmdCode, 6) << c.typed;
+    EXPECT_EQ(w.Link.CmdRegister, c.reg) << c.typed;
+    EXPECT_EQ(w.Link.CmdValue, c.value) << c.typed;
+    EXPECT_EQ(Colour(w, c.label), clRed) << c.typed;
+  }
+}
+
 // Text that is no whole number is refused with a message on both sides: a
 // typed 90% must not become a level of 0.
 TEST_F(FaultRideThrough, TextThatIsNoNumberIsRefused) {
@@ -171,6 +207,8 @@ TEST_F(FaultRideThrough, TextThatIsNoNumberIsRefused) {
                                   {"Edit_T1Time", "0.15s", "Label_T1Time"},
                                   {"Edit_KFactor", "", "Label_KFactor"}});
   EXPECT_TRUE(t.Frames().empty());
+  EXPECT_EQ(t.dialogs.messages[0], "'90%' is not a valid integer value");
+  EXPECT_EQ(t.dialogs.messages[1], "'90%' is not a valid integer value");
 }
 
 TEST_F(FaultRideThrough, WrittenThenReadBackBlue) {
