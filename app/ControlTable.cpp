@@ -33,6 +33,10 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     case Kind::Combo: {
       auto* w = new QComboBox(parent);
       if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
+      if (d.flags & kEditable) {
+        w->setEditable(true);
+        w->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes an item
+      }
       w->setCurrentIndex(-1);  // no entry chosen until a profile or a read-back picks one
       return w;
     }

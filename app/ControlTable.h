@@ -20,6 +20,7 @@ enum ControlFlag : unsigned {
   kGreen = 16,     // label font green
   kUnderline = 32, // label font underlined
   kSilver = 64,    // label font silver (a flag not yet read from the inverter)
+  kEditable = 128, // combo box that takes typed text; an item's text chooses that item
 };
 
 struct ControlDecl {

@@ -81,6 +81,18 @@ extern const PanelControls kMerivonAc3Panel;
 extern const PanelControls kUacProtectionPanel;
 extern const PanelControls kGroupBox39Panel;
 extern const PanelControls kFreqProtectionPanel;
+extern const PanelControls kInsulationPanel;
+extern const PanelControls kGroundCurrPanel;
+extern const PanelControls kDcInjPanel;
+extern const PanelControls kCommProtectionPanel;
+extern const PanelControls kEPOPanel;
+extern const PanelControls kIslandingPanel;
+extern const PanelControls kAntiIslandPanel;
+extern const PanelControls kARCTestPanel;
+extern const PanelControls kLVFRPanel;
+extern const PanelControls kGroupBox48Panel;
+extern const PanelControls kGroupBox49Panel;
+extern const PanelControls kGroupBox50Panel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -172,6 +184,18 @@ constexpr const PanelControls* kAll[] = {
     &kUacProtectionPanel,
     &kGroupBox39Panel,  // inside kUacProtectionPanel
     &kFreqProtectionPanel,
+    &kInsulationPanel,
+    &kGroundCurrPanel,
+    &kDcInjPanel,
+    &kCommProtectionPanel,
+    &kEPOPanel,
+    &kIslandingPanel,
+    &kAntiIslandPanel,
+    &kARCTestPanel,
+    &kLVFRPanel,
+    &kGroupBox48Panel,  // inside kLVFRPanel
+    &kGroupBox49Panel,  // inside kLVFRPanel
+    &kGroupBox50Panel,  // inside kLVFRPanel
 };
 }  // namespace
 

@@ -34,6 +34,8 @@
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
+#include "settings/FaultRideThroughView.h"
+#include "settings/ProtectionFunctionViews.h"
 #include "settings/ProtectionViews.h"
 
 namespace {
@@ -91,12 +93,20 @@ constexpr PollRow kPollOrder[] = {
     {23, PollUacProtection},
     {24, PollFreqProtection},
     {25, PollAcTerminal},
+    {34, PollLVFR},
+    {35, PollIslanding},
+    {36, PollAntiIsland},
+    {37, PollARCTest},
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},
     {41, PollFanFail},
     {42, PollDeratingRecords},
+    {43, PollEPO},
     {44, PollStatus},
+    {45, PollInsulation},
+    {46, PollGroundCurr},
+    {47, PollDcInj},
     {52, PollBTInfo},
     {53, PollBTCTRL},
     {54, PollSubsidy},
@@ -130,6 +140,7 @@ constexpr PollRow kPollOrder[] = {
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},
     {89, PollMerivonAc1},
+    {90, PollCommProtection},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

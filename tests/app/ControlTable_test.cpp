@@ -70,4 +70,18 @@ TEST(ControlTable, ComboItemsFromCaptionNoneChosen) {
   EXPECT_EQ(type->itemText(2), "HR");
   EXPECT_EQ(type->currentIndex(), -1);
   EXPECT_EQ(parent.findChild<QComboBox*>("Combo_Empty")->count(), 0);
+  EXPECT_FALSE(type->isEditable());
+}
+
+// A combo the user types in keeps its items: typed text is never added.
+TEST(ControlTable, EditableComboAddsNoTypedItem) {
+  static constexpr ControlDecl rows[] = {{Kind::Combo, "Combo_Mode", 0, 0, 60, 20, "Off\nOn", 0, kEditable}};
+  QWidget parent;
+  BuildControls(&parent, rows);
+  auto* mode = parent.findChild<QComboBox*>("Combo_Mode");
+  ASSERT_NE(mode, nullptr);
+  ASSERT_TRUE(mode->isEditable());
+  EXPECT_EQ(mode->insertPolicy(), QComboBox::NoInsert);
+  EXPECT_EQ(mode->currentIndex(), -1);
+  EXPECT_EQ(mode->currentText(), "");
 }
