@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "link/CommandCodes.h"
 
@@ -19,5 +20,9 @@ int PostLifeEnergy(Modbus& link, double typed);
 // may record them instead of waiting; nullptr restores real sleeping.
 void SetExecutorSleep(std::function<void(int ms)> sleep);
 
-// The output-relay mode saved by the dry-contact test ON for its OFF.
+// Output relay 1's mode as the dry-contact test ON read it, for its OFF.
 extern int SavedRelayMode;
+
+// The 13 characters of the serial number, taken from the edit when command
+// 311 was posted: the edit may change before the command runs.
+extern std::string PostedSerialNumber;
