@@ -31,6 +31,7 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     case Kind::Edit: return new QLineEdit(caption, parent);
     case Kind::Combo: {
       auto* w = new QComboBox(parent);
+      w->setEditable(d.flags & kEditable);
       if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
       w->setCurrentIndex(-1);  // no entry chosen until a profile or a read-back picks one
       return w;

@@ -19,6 +19,7 @@ enum ControlFlag : unsigned {
   kBlue = 8,       // label font blue (a value read back from the inverter)
   kGreen = 16,     // label font green
   kUnderline = 32, // label font underlined
+  kEditable = 64,  // combo box the user may type in
 };
 
 struct ControlDecl {

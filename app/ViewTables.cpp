@@ -79,6 +79,9 @@ extern const PanelControls kMerivonAc1Panel;
 extern const PanelControls kUacProtectionPanel;
 extern const PanelControls kGroupBox39Panel;
 extern const PanelControls kFreqProtectionPanel;
+extern const PanelControls kDryContactPanel;
+extern const PanelControls kDryContactTestPanel;
+extern const PanelControls kNightModePanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -168,6 +171,9 @@ constexpr const PanelControls* kAll[] = {
     &kUacProtectionPanel,
     &kGroupBox39Panel,  // inside kUacProtectionPanel
     &kFreqProtectionPanel,
+    &kDryContactPanel,
+    &kDryContactTestPanel,
+    &kNightModePanel,
 };
 }  // namespace
 

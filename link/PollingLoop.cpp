@@ -35,6 +35,7 @@
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
 #include "settings/ProtectionViews.h"
+#include "settings/StatusCommands.h"
 
 namespace {
 
@@ -112,8 +113,10 @@ constexpr PollRow kPollOrder[] = {
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
     {66, PollInvTime},
+    {67, PollDryContact},
     {68, PollDailyEnergy},
     {69, PollMonthlyEnergy},
+    {70, PollNightMode},
     {71, PollUser01},
     {72, PollUser02},
     {73, PollUser03},

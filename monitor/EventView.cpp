@@ -104,6 +104,7 @@ constexpr ControlDecl kErrorEventRows[] = {
     {Kind::Label, "Label_EventNo29", 8, 624, 30, 18, "29.", 0},
     {Kind::Label, "Label_EventTime29", 40, 624, 150, 18, "??", 0, kBlue},
     {Kind::Label, "Label_Event29", 195, 624, 315, 18, "??", 0, kBlue},
+    {Kind::Button, "Btn_ClearLog", 8, 648, 90, 24, "Clear Log", 1},
 };
 
 // Group_ErrorCodes: two columns of fifteen codes.

@@ -1,8 +1,11 @@
 #include "app/main.h"
+#include "monitor/UserPollView.h"
 #include "settings/ProtectionViews.h"
 #include "settings/SettingEditors.h"
+#include "settings/StatusCommands.h"
 
 // Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
-  for (std::span<const EditorDecl> rows : {ProtectionEditors()}) BindEditors(*this, rows);
+  for (std::span<const EditorDecl> rows : {ProtectionEditors(), StatusCommandEditors(), UserPollEditors()})
+    BindEditors(*this, rows);
 }
