@@ -72,7 +72,7 @@ TEST_F(Executor, SingleWritesAndFixedSequences) {
       {"coil value 1 goes out as ON", 5, 24624, 1, 0, {Coil(1, 24624, 0xFF00)}, {}},
       {"coil value 0", 5, 24624, 0, 0, {Coil(1, 24624, 0)}, {}},
       {"coil, other values unchanged", 5, 24624, 0xFF00, 0, {Coil(1, 24624, 0xFF00)}, {}},
-      {"constant voltage off", 10, 0, 0, 0, {Write(1, 824, 0), Write(1, 825, 1024)}, {}},
+      {"constant voltage on", 10, 0, 0, 0, {Write(1, 824, 0), Write(1, 825, 1024)}, {}},
       {"battery window", 36, 25637, 830, 1745, {Write(1, 25637, 830), Write(1, 25638, 1745)}, {}},
       {"energy reset", 40, 0, 0, 0, {Coil(1, 24628, 0xFF00), Coil(1, 24629, 0xFF00)}, {500}},
       {"return to default", 41, 0, 0, 0, returnToDefault, {500, 500, 500, 500, 500}},
