@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <thread>
 #include <utility>
 
@@ -144,14 +143,6 @@ void PostCommand(Modbus& link, int code, int reg, int value, int value2) {
   link.CmdValue = static_cast<int16_t>(value);
   link.CmdValue2 = static_cast<int16_t>(value2);
   link.CmdCode = code;
-}
-
-int PostLifeEnergy(Modbus& link, double typed) {
-  const double tenths = std::trunc(typed * 10);
-  if (!(tenths >= 0 && tenths <= 4294967295.0)) return 1;
-  const auto v = static_cast<uint32_t>(tenths);
-  PostCommand(link, CmdLifeEnergy, 44224, static_cast<int16_t>(v & 0xFFFF), static_cast<int16_t>(v >> 16));
-  return 0;
 }
 
 void SetExecutorSleep(std::function<void(int)> sleep) { g_sleep = std::move(sleep); }

@@ -11,11 +11,6 @@ class Modbus;
 // there); the polling loop hands it to the executor between two passes.
 void PostCommand(Modbus& link, int code, int reg = 0, int value = 0, int value2 = 0);
 
-// The lifetime-energy command: the typed energy times 10, truncated, as a
-// 32-bit value in CmdValue (low word) and CmdValue2 (high word). Refuses a
-// negative value or one beyond 32 bits: returns 1 and posts nothing.
-int PostLifeEnergy(Modbus& link, double typed);
-
 // The executor's fixed pauses are plain sleeps (no event processing). Tests
 // may record them instead of waiting; nullptr restores real sleeping.
 void SetExecutorSleep(std::function<void(int ms)> sleep);

@@ -97,24 +97,6 @@ TEST_F(Executor, SingleWritesAndFixedSequences) {
   EXPECT_TRUE(t.dialogs.messages.isEmpty());
 }
 
-TEST_F(Executor, LifetimeEnergyCarries32BitsAndRefusesNegatives) {
-  ASSERT_EQ(PostLifeEnergy(w.Link, 12345.6), 0);  // 123456 = 0x0001E240
-  EXPECT_EQ(w.Link.CmdCode, 300);
-  t.sim.ClearFrames();
-  EXPECT_EQ(w.ExecutePendingCommand(), 0);
-  EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 44224, 0xE240), Write(1, 44225, 0x0001)}));
-  EXPECT_EQ(t.sim.Holding(1, 44224), 0xE240);
-  EXPECT_EQ(t.sim.Holding(1, 44225), 0x0001);
-
-  w.Link.CmdCode = 0;
-  EXPECT_EQ(PostLifeEnergy(w.Link, -0.5), 1);
-  EXPECT_EQ(PostLifeEnergy(w.Link, 429496729.6), 1);  // beyond 32 bits
-  EXPECT_EQ(w.Link.CmdCode, 0);
-  ASSERT_EQ(PostLifeEnergy(w.Link, 429496729.5), 0);  // 0xFFFFFFFF
-  EXPECT_EQ(uint16_t(w.Link.CmdValue), 0xFFFF);
-  EXPECT_EQ(uint16_t(w.Link.CmdValue2), 0xFFFF);
-}
-
 // The characters are taken when the command is posted: an edit changed
 // while the command waits changes nothing.
 TEST_F(Executor, SerialNumberAsCapturedWhenPosted) {

@@ -192,6 +192,7 @@ TEST_F(StatusCommands, EveryEditorWritesItsRegister) {
       {"Edit_ConstVolt", "230.5", 829, 2305, "Label_ConstVolt"},
       {"Edit_MaxPower", "5000", 33595, 500, "Label_MaxPower"},  // PowerMul 10
       {"Edit_MaxPower", "5009", 33595, 500, "Label_MaxPower"},
+      {"Edit_MaxPower", "100000", 33595, 10000, "Label_MaxPower"},
       {"Btn_ClearLog", nullptr, 24624, 0xFF00, nullptr, 5},
       {"Edit_AntiPidTripTime", "300", 25419, 300, "Label_AntiPidTripTime"},
       {"Radio_3P4W", nullptr, 24649, 0, nullptr, 5},
@@ -217,6 +218,8 @@ TEST_F(StatusCommands, MultiFrameCommands) {
       {"Edit_LifeEnergy", "100.5", 300, {WriteHolding(44224, 1005), WriteHolding(44225, 0)}, "Label_TotalWh"},
       {"Edit_LifeEnergy", "12345.6", 300, {WriteHolding(44224, 0xE240), WriteHolding(44225, 1)}, "Label_TotalWh"},
       {"Edit_LifeEnergy", "6553.6", 300, {WriteHolding(44224, 0), WriteHolding(44225, 1)}, "Label_TotalWh"},
+      {"Edit_LifeEnergy", "429496729.5", 300, {WriteHolding(44224, 0xFFFF), WriteHolding(44225, 0xFFFF)},
+       "Label_TotalWh"},
       {"Edit_KeySN", "ABCDEFGHIJKLM", 311, serial, "Label_TarvoSN"},
       {"Edit_KeySN", "ABCDEFGHIJKLMNOPQRST", 311, serial, "Label_TarvoSN"},
       {"Btn_DryContactTest3PON", nullptr, 417,
@@ -226,7 +229,7 @@ TEST_F(StatusCommands, MultiFrameCommands) {
        {WriteHolding(52738, 4), WriteHolding(52742, 0), WriteHolding(797, 0)}, "Label_MultiRelay1",
        "Label_PowerPro1"},
   });
-  EXPECT_EQ(t.sim.Holding(1, 44225), 1);
+  EXPECT_EQ(t.sim.Holding(1, 44225), 0xFFFF);  // the high word as written last
   EXPECT_TRUE(t.dialogs.messages.isEmpty());
 }
 
