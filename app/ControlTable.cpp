@@ -31,7 +31,10 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     case Kind::Edit: return new QLineEdit(caption, parent);
     case Kind::Combo: {
       auto* w = new QComboBox(parent);
-      w->setEditable(d.flags & kEditable);
+      if (d.flags & kEditable) {
+        w->setEditable(true);
+        w->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes an item
+      }
       if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
       w->setCurrentIndex(-1);  // no entry chosen until a profile or a read-back picks one
       return w;

@@ -114,7 +114,8 @@ void WriteSerialNumber(Modbus& link) {
 // cannot be read, or whose share does not fit a register, is skipped and
 // reported.
 void MaxPowerToAll(TForm_Main& f, const Command& c) {
-  const uint32_t watts = static_cast<uint16_t>(c.value) | static_cast<uint32_t>(static_cast<uint16_t>(c.value2)) << 16;
+  const uint32_t watts =
+      static_cast<uint16_t>(c.value) | static_cast<uint32_t>(static_cast<uint16_t>(c.value2)) << 16;
   QList<int> unread, tooLarge;
   ForEachListedInverter(f, [&](int id) {
     Modbus& link = f.Link;

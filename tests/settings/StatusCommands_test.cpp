@@ -339,6 +339,23 @@ TEST_F(StatusCommands, DryContactTestOnThenOff) {
   EXPECT_EQ(t.sim.Holding(1, 797), 0);
 }
 
+// The mode combos take typed text: a text that names an item posts it, any
+// other text nothing (and is no new item).
+TEST_F(StatusCommands, DryContactModeTyped) {
+  auto& combo = ControlAs<QComboBox>(w, "Combo_DryContact1_Mode");
+  ASSERT_NE(combo.lineEdit(), nullptr);
+  combo.lineEdit()->setText("Fault");
+  input::KeyClick(combo.lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(w.Link.CmdCode, 6);
+  EXPECT_EQ(w.Link.CmdRegister, 48173);
+  EXPECT_EQ(w.Link.CmdValue, 6);
+  w.Link.CmdCode = 0;
+  combo.lineEdit()->setText("Relay");
+  input::KeyClick(combo.lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  EXPECT_EQ(combo.count(), 8);
+}
+
 TEST_F(StatusCommands, WrittenThenReadBackBlue) {
   t.sim.SetHoldingBlock(1, 48173, {1, 1});
   ASSERT_EQ(PollDryContact(&w.Link, 0), 0);
