@@ -11,6 +11,7 @@
 #include "link/Executor.h"
 #include "link/Modbus.h"
 #include "link/PollingLoop.h"
+#include "monitor/StatusView.h"
 #include "platform/ValueLabel.h"
 #include "settings/StatusCommands.h"
 #include "support/PollFixture.h"
@@ -367,4 +368,16 @@ TEST_F(StatusCommands, WrittenThenReadBackBlue) {
   ASSERT_EQ(PollDryContact(&w.Link, 0), 0);
   EXPECT_EQ(Text(w, "Label_DryContact2_Mode"), "Alarm");
   EXPECT_EQ(Colour(w, "Label_DryContact2_Mode"), clBlue);
+}
+
+// The status view shows the register times the power factor: the typed
+// watts again once the inverter took them.
+TEST_F(StatusCommands, MaxPowerReadBackShowsTheTypedWatts) {
+  settingstest::Commit(w, "Edit_MaxPower", "5000");
+  EXPECT_EQ(Colour(w, "Label_MaxPower"), clRed);
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  w.Link.CmdCode = 0;
+  ASSERT_EQ(PollStatus(&w.Link, 0), 0);
+  EXPECT_EQ(Text(w, "Label_MaxPower"), "5,000 W");
+  EXPECT_EQ(Colour(w, "Label_MaxPower"), clBlue);
 }
