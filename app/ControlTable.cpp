@@ -32,11 +32,11 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     case Kind::Edit: return new QLineEdit(caption, parent);
     case Kind::Combo: {
       auto* w = new QComboBox(parent);
-      if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
       if (d.flags & kEditable) {
         w->setEditable(true);
         w->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes an item
       }
+      if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
       w->setCurrentIndex(-1);  // no entry chosen until a profile or a read-back picks one
       return w;
     }

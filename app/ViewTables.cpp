@@ -93,6 +93,9 @@ extern const PanelControls kLVFRPanel;
 extern const PanelControls kGroupBox48Panel;
 extern const PanelControls kGroupBox49Panel;
 extern const PanelControls kGroupBox50Panel;
+extern const PanelControls kDryContactPanel;
+extern const PanelControls kDryContactTestPanel;
+extern const PanelControls kNightModePanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -196,6 +199,9 @@ constexpr const PanelControls* kAll[] = {
     &kGroupBox48Panel,  // inside kLVFRPanel
     &kGroupBox49Panel,  // inside kLVFRPanel
     &kGroupBox50Panel,  // inside kLVFRPanel
+    &kDryContactPanel,
+    &kDryContactTestPanel,
+    &kNightModePanel,
 };
 }  // namespace
 

@@ -7,7 +7,7 @@ enum CommandCode : int {
   CmdNone = 0,
   CmdWriteCoil = 5,          // coil CmdRegister := CmdValue (1 means ON)
   CmdWriteRegister = 6,      // register CmdRegister := CmdValue
-  CmdConstVoltOff = 10,      // constant-voltage operation off
+  CmdConstVoltOn = 10,       // constant-voltage operation on
   CmdVoltCaliHigh = 20,      // calibration entries; their device action
   CmdVoltCaliLow = 21,       // comes with the calibration editors
   CmdBroadcastCoil = 25,     // code 5 to every listed inverter
@@ -23,7 +23,7 @@ enum CommandCode : int {
   CmdPowerCaliLow = 61,      // calibration entry can never run a reset
   CmdGridUnlock = 166,
   CmdLifeEnergy = 300,       // 32-bit value: CmdValue low word, CmdValue2 high word
-  CmdSerialNumber = 311,     // the text of Edit_KeySN
+  CmdSerialNumber = 311,     // PostedSerialNumber, captured when posted
   CmdSyncClock = 400,
   CmdReadEnergy = 410,
   CmdWriteEnergy = 411,
@@ -32,7 +32,8 @@ enum CommandCode : int {
   CmdConfigDump = 420,
   CmdSettingsUpload = 421,
   CmdOnSiteRepair = 440,
-  CmdMaxPowerAll = 595,      // watts in CmdValue to CmdRegister of every listed inverter
+  CmdMaxPowerAll = 595,      // watts (CmdValue low word, CmdValue2 high word) to
+                             // CmdRegister of every listed inverter
   CmdScanIds = 600,
   CmdSunSpecMap = 800,
   CmdNativeMap = 801,

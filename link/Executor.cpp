@@ -1,24 +1,24 @@
 #include "link/Executor.h"
 
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <thread>
+#include <utility>
 
 #include "app/Myfunc.h"
 #include "app/main.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/Dialogs.h"
-#include "platform/ValueLabel.h"
 
 int SavedRelayMode = 0;
+std::string PostedSerialNumber;
 
 namespace {
 
+constexpr uint8_t kReadHolding = 3;
 constexpr uint8_t kReadInput = 4;
 constexpr uint8_t kWriteCoil = 5;
 constexpr uint8_t kWriteRegister = 6;
@@ -97,23 +97,26 @@ void PowerLimit2500(Modbus& link) {
   for (int reg = 0xAC04; reg <= 0xAC07; ++reg) WriteRegister(link, reg, 0);
 }
 
-// The serial number typed into Edit_KeySN: 13 characters, two per register.
-void WriteSerialNumber(TForm_Main& f) {
-  auto* edit = f.Ctl<QLineEdit>(QStringLiteral("Edit_KeySN"));
-  const QByteArray sn = edit ? edit->text().toLatin1() : QByteArray();
-  if (sn.size() < 13) return;  // shortened since it was posted: nothing to send
-  auto at = [&](int i) { return static_cast<uint8_t>(sn[i]); };
-  for (int k = 0; k < 6; ++k) WriteRegister(f.Link, 0x6100 + k, at(2 * k) << 8 | at(2 * k + 1));
-  WriteRegister(f.Link, 0x6106, at(12) << 8);
-  WriteRegister(f.Link, 0x6059, 0x5A01);
+// The serial number captured when the command was posted: 13 characters,
+// two per register. Used once.
+void WriteSerialNumber(Modbus& link) {
+  const std::string sn = std::exchange(PostedSerialNumber, std::string());
+  if (sn.size() != 13) return;  // not posted by the serial-number editor
+  auto at = [&](int i) { return static_cast<uint8_t>(sn[static_cast<size_t>(i)]); };
+  for (int k = 0; k < 6; ++k) WriteRegister(link, 0x6100 + k, at(2 * k) << 8 | at(2 * k + 1));
+  WriteRegister(link, 0x6106, at(12) << 8);
+  WriteRegister(link, 0x6059, 0x5A01);
 }
 
 // Maximum power to every listed inverter, each divided by its own power
-// factor. The factors are decoded into locals so the main window keeps the
-// current inverter's; an inverter whose scale word cannot be read is skipped
-// and reported.
+// factor. The watts come as 32 bits; the factors are decoded into locals so
+// the main window keeps the current inverter's. An inverter whose scale word
+// cannot be read, or whose share does not fit a register, is skipped and
+// reported.
 void MaxPowerToAll(TForm_Main& f, const Command& c) {
-  QList<int> unread;
+  const uint32_t watts =
+      static_cast<uint16_t>(c.value) | static_cast<uint32_t>(static_cast<uint16_t>(c.value2)) << 16;
+  QList<int> unread, tooLarge;
   ForEachListedInverter(f, [&](int id) {
     Modbus& link = f.Link;
     if (link.Request(40987, 9, kReadInput) || !ReplyUsable(&link, kReadInput)) {
@@ -123,9 +126,15 @@ void MaxPowerToAll(TForm_Main& f, const Command& c) {
     const int phaseCount = ReplyWord(&link, 0);
     int dcDiv, powerMul, energyMul, acDiv, voltageDiv;
     DecodeScaleWord(ReplyWord(&link, 8), &phaseCount, &dcDiv, &powerMul, &energyMul, &acDiv, &voltageDiv);
-    WriteRegister(link, c.reg, static_cast<uint16_t>(c.value) / powerMul);
+    const uint32_t share = watts / static_cast<uint32_t>(std::max(powerMul, 1));
+    if (share > 0xFFFF) {
+      tooLarge << id;
+      return;
+    }
+    WriteRegister(link, c.reg, static_cast<int>(share));
   });
   for (int id : unread) ShowMessage(QStringLiteral("Error - ID") + QString::number(id));
+  for (int id : tooLarge) ShowMessage(QStringLiteral("Out of range - ID") + QString::number(id));
 }
 
 }  // namespace
@@ -135,14 +144,6 @@ void PostCommand(Modbus& link, int code, int reg, int value, int value2) {
   link.CmdValue = static_cast<int16_t>(value);
   link.CmdValue2 = static_cast<int16_t>(value2);
   link.CmdCode = code;
-}
-
-int PostLifeEnergy(Modbus& link, double typed) {
-  const double tenths = std::trunc(typed * 10);
-  if (!(tenths >= 0 && tenths <= 4294967295.0)) return 1;
-  const auto v = static_cast<uint32_t>(tenths);
-  PostCommand(link, CmdLifeEnergy, 44224, static_cast<int16_t>(v & 0xFFFF), static_cast<int16_t>(v >> 16));
-  return 0;
 }
 
 void SetExecutorSleep(std::function<void(int)> sleep) { g_sleep = std::move(sleep); }
@@ -178,7 +179,7 @@ int TForm_Main::ExecutePendingCommand() {
     case CmdBroadcastRegister:
       ForEachListedInverter(*this, [&](int) { WriteRegister(Link, c.reg, c.value); });
       break;
-    case CmdConstVoltOff:
+    case CmdConstVoltOn:
       WriteRegister(Link, 824, 0);
       WriteRegister(Link, 825, 1024);
       break;
@@ -207,16 +208,15 @@ int TForm_Main::ExecutePendingCommand() {
       WriteRegister(Link, 44225, c.value2);
       break;
     case CmdSerialNumber:
-      WriteSerialNumber(*this);
+      WriteSerialNumber(Link);
       break;
-    case CmdDryContactOn: {
-      const ValueLabel* relay = Ctl<ValueLabel>(QStringLiteral("Label_MultiRelay1"));
-      const QString caption = relay ? relay->text() : QString();
-      SavedRelayMode = SafeStrToInt(caption.left(1));
+    case CmdDryContactOn:
+      // Relay 1's mode as the inverter holds it, for the OFF to restore.
+      if (Link.Request(52738, 1, kReadHolding) || !ReplyUsable(&Link, kReadHolding)) return 1;
+      SavedRelayMode = ReplyWord(&Link, 0);
       if (Link.Request(52738, 2, kWriteRegister)) return 1;
       if (Link.Request(52742, 1, kWriteRegister)) return 1;
       break;
-    }
     case CmdDryContactOff:
       if (Link.Request(52738, static_cast<int16_t>(SavedRelayMode), kWriteRegister)) return 1;
       if (Link.Request(52742, 0, kWriteRegister)) return 1;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "link/CommandCodes.h"
 
@@ -10,14 +11,13 @@ class Modbus;
 // there); the polling loop hands it to the executor between two passes.
 void PostCommand(Modbus& link, int code, int reg = 0, int value = 0, int value2 = 0);
 
-// The lifetime-energy command: the typed energy times 10, truncated, as a
-// 32-bit value in CmdValue (low word) and CmdValue2 (high word). Refuses a
-// negative value or one beyond 32 bits: returns 1 and posts nothing.
-int PostLifeEnergy(Modbus& link, double typed);
-
 // The executor's fixed pauses are plain sleeps (no event processing). Tests
 // may record them instead of waiting; nullptr restores real sleeping.
 void SetExecutorSleep(std::function<void(int ms)> sleep);
 
-// The output-relay mode saved by the dry-contact test ON for its OFF.
+// Output relay 1's mode as the dry-contact test ON read it, for its OFF.
 extern int SavedRelayMode;
+
+// The 13 characters of the serial number, taken from the edit when command
+// 311 was posted: the edit may change before the command runs.
+extern std::string PostedSerialNumber;

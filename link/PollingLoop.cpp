@@ -37,6 +37,7 @@
 #include "settings/FaultRideThroughView.h"
 #include "settings/ProtectionFunctionViews.h"
 #include "settings/ProtectionViews.h"
+#include "settings/StatusCommands.h"
 
 namespace {
 
@@ -122,8 +123,10 @@ constexpr PollRow kPollOrder[] = {
     {64, PollMaxOutputValue},
     {65, PollMaxInputValue},
     {66, PollInvTime},
+    {67, PollDryContact},
     {68, PollDailyEnergy},
     {69, PollMonthlyEnergy},
+    {70, PollNightMode},
     {71, PollUser01},
     {72, PollUser02},
     {73, PollUser03},

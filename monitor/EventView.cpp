@@ -104,6 +104,7 @@ constexpr ControlDecl kErrorEventRows[] = {
     {Kind::Label, "Label_EventNo29", 8, 632, 30, 18, "29.", 0},
     {Kind::Label, "Label_EventTime29", 40, 632, 150, 18, "??", 0, kBlue},
     {Kind::Label, "Label_Event29", 195, 632, 315, 18, "??", 0, kBlue},
+    {Kind::Button, "Btn_ClearLog", 8, 652, 90, 22, "Clear Log", 1},
 };
 
 // Group_ErrorCodes: two columns of fifteen codes.

@@ -3,14 +3,19 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/CommandCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
+#include "platform/Dialogs.h"
 #include "platform/ValueLabel.h"
+#include "settings/SettingEditors.h"
 
 namespace {
 
@@ -88,6 +93,34 @@ int PollList(Modbus* link, uint8_t stop, int list, RowReader read) {
   return 0;
 }
 
+constexpr int kValueEditStem = 12;  // strlen("Edit_PollVal")
+
+// Enter in a value edit: the row's type and address decide what is written.
+// Only coils and holding registers take a write; any other row leaves the
+// mailbox as it is, so a command waiting there is not cancelled.
+std::optional<Posting> UserRowWrite(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
+  const QString suffix = QLatin1String(row.control).mid(kValueEditStem);
+  auto* type = f.Ctl<QComboBox>("Combo_PollType" + suffix);
+  auto* address = f.Ctl<QLineEdit>("Edit_PollAddr" + suffix);
+  if (!type || !address) return std::nullopt;
+  int code;
+  switch (UserPollFunctionCode(type->currentIndex())) {
+    case 1: code = CmdWriteCoil; break;
+    case 3: code = CmdWriteRegister; break;
+    default: return std::nullopt;
+  }
+  // Numbers 1 to 65536 reach the wire as 0 to 0xFFFF; others would wrap.
+  const int reg = SafeStrToInt(address->text());
+  if (reg < 1 || reg > 0x10000) return std::nullopt;
+  const std::optional<int64_t> value = TextValue(ValueRule::SafeInt, 1, in.text);
+  if (!value) return std::nullopt;
+  if (code == CmdWriteCoil && *value != 0 && *value != 1) {
+    ShowMessage(QStringLiteral("Out of range: a coil takes 0 (OFF) or 1 (ON)"));
+    return std::nullopt;
+  }
+  return Posting{reg, code, *value, 0};
+}
+
 }  // namespace
 
 extern const PanelControls kPoll01Panel{"Group_Poll01", ListRows(0)};
@@ -120,6 +153,19 @@ int PollUser01(Modbus* link, uint8_t stop) { return PollList(link, stop, 0, Read
 int PollUser02(Modbus* link, uint8_t stop) { return PollList(link, stop, 1, ReadUserRowUnsigned); }
 int PollUser03(Modbus* link, uint8_t stop) { return PollList(link, stop, 2, ReadUserRowSigned); }
 int PollUser04(Modbus* link, uint8_t stop) { return PollList(link, stop, 3, ReadUserRowHex); }
+
+std::span<const EditorDecl> UserPollEditors() {
+  static GeneratedRows names;
+  static std::vector<EditorDecl> rows;
+  if (!rows.empty()) return rows;
+  for (int list = 0; list < 4; ++list)
+    for (int row = 1; row <= 10; ++row) {
+      const std::string suffix = std::to_string(list) + std::to_string(row);
+      rows.push_back(Edit(names.Name("Edit_PollVal" + suffix), 0, SafeInt, names.Name("Label_PollVal" + suffix))
+                         .Value(UserRowWrite));
+    }
+  return rows;
+}
 
 void ClearUserPollList(TForm_Main& f, int list) {
   if (list < 0 || list > 3) return;

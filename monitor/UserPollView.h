@@ -1,10 +1,12 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <span>
 
 class Modbus;
 class TForm_Main;
 class ValueLabel;
+struct EditorDecl;
 
 // Four lists of ten rows, each row an address and a register type chosen by
 // the user; the row's label shows the register read in every pass. Lists 1
@@ -28,3 +30,8 @@ int ReadUserRowHex(Modbus* link, const QString& address, int typeIndex, ValueLab
 // Clean All of list 0 to 3: every row's address, type and value emptied, so
 // the rows become idle; the value labels keep their captions.
 void ClearUserPollList(TForm_Main& f, int list);
+
+// The forty value edits: Enter writes the typed value to the row's coil
+// (function 5) or holding register (function 6). A row of another type or
+// without a usable address posts nothing.
+std::span<const EditorDecl> UserPollEditors();

@@ -1,8 +1,10 @@
 #include "app/main.h"
 #include "settings/FaultRideThroughView.h"
 #include "settings/ProtectionFunctionViews.h"
+#include "monitor/UserPollView.h"
 #include "settings/ProtectionViews.h"
 #include "settings/SettingEditors.h"
+#include "settings/StatusCommands.h"
 
 // Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
@@ -10,6 +12,8 @@ void TForm_Main::BindSettingsHandlers() {
            ProtectionEditors(),
            ProtectionFunctionEditors(),
            FaultRideThroughEditors(),
+           StatusCommandEditors(),
+           UserPollEditors(),
        })
     BindEditors(*this, rows);
 }

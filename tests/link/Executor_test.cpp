@@ -72,7 +72,7 @@ TEST_F(Executor, SingleWritesAndFixedSequences) {
       {"coil value 1 goes out as ON", 5, 24624, 1, 0, {Coil(1, 24624, 0xFF00)}, {}},
       {"coil value 0", 5, 24624, 0, 0, {Coil(1, 24624, 0)}, {}},
       {"coil, other values unchanged", 5, 24624, 0xFF00, 0, {Coil(1, 24624, 0xFF00)}, {}},
-      {"constant voltage off", 10, 0, 0, 0, {Write(1, 824, 0), Write(1, 825, 1024)}, {}},
+      {"constant voltage on", 10, 0, 0, 0, {Write(1, 824, 0), Write(1, 825, 1024)}, {}},
       {"battery window", 36, 25637, 830, 1745, {Write(1, 25637, 830), Write(1, 25638, 1745)}, {}},
       {"energy reset", 40, 0, 0, 0, {Coil(1, 24628, 0xFF00), Coil(1, 24629, 0xFF00)}, {500}},
       {"return to default", 41, 0, 0, 0, returnToDefault, {500, 500, 500, 500, 500}},
@@ -97,49 +97,47 @@ TEST_F(Executor, SingleWritesAndFixedSequences) {
   EXPECT_TRUE(t.dialogs.messages.isEmpty());
 }
 
-TEST_F(Executor, LifetimeEnergyCarries32BitsAndRefusesNegatives) {
-  ASSERT_EQ(PostLifeEnergy(w.Link, 12345.6), 0);  // 123456 = 0x0001E240
-  EXPECT_EQ(w.Link.CmdCode, 300);
-  t.sim.ClearFrames();
-  EXPECT_EQ(w.ExecutePendingCommand(), 0);
-  EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 44224, 0xE240), Write(1, 44225, 0x0001)}));
-  EXPECT_EQ(t.sim.Holding(1, 44224), 0xE240);
-  EXPECT_EQ(t.sim.Holding(1, 44225), 0x0001);
-
-  w.Link.CmdCode = 0;
-  EXPECT_EQ(PostLifeEnergy(w.Link, -0.5), 1);
-  EXPECT_EQ(PostLifeEnergy(w.Link, 429496729.6), 1);  // beyond 32 bits
-  EXPECT_EQ(w.Link.CmdCode, 0);
-  ASSERT_EQ(PostLifeEnergy(w.Link, 429496729.5), 0);  // 0xFFFFFFFF
-  EXPECT_EQ(uint16_t(w.Link.CmdValue), 0xFFFF);
-  EXPECT_EQ(uint16_t(w.Link.CmdValue2), 0xFFFF);
-}
-
-TEST_F(Executor, SerialNumberFromTheEditWhenItRuns) {
+// The characters are taken when the command is posted: an edit changed
+// while the command waits changes nothing.
+TEST_F(Executor, SerialNumberAsCapturedWhenPosted) {
   auto* edit = w.Ctl<QLineEdit>("Edit_KeySN");
   ASSERT_NE(edit, nullptr);
-  edit->setText("ABCDEFGHIJKLMN");
+  PostedSerialNumber = "ABCDEFGHIJKLM";
+  edit->setText("ABC");
   EXPECT_EQ(Run(311), 0);
   EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 0x6100, 0x4142), Write(1, 0x6101, 0x4344),
                                               Write(1, 0x6102, 0x4546), Write(1, 0x6103, 0x4748),
                                               Write(1, 0x6104, 0x494A), Write(1, 0x6105, 0x4B4C),
                                               Write(1, 0x6106, 0x4D00), Write(1, 0x6059, 0x5A01)}));
-  // Shortened after it was posted: nothing is read beyond the text.
-  edit->setText("ABC");
+  // Nothing captured (the code posted some other way): nothing to send.
+  PostedSerialNumber.clear();
+  edit->setText("NOPQRSTUVWXYZ");
   EXPECT_EQ(Run(311), 0);
   EXPECT_TRUE(t.Frames().empty());
 }
 
-TEST_F(Executor, DryContactTestSavesTheRelayModeAndEndsOnFailure) {
+// The mode restored is the register as the test found it, whatever a label
+// shows ("??" before the relay view ran, or relay 2's mode).
+TEST_F(Executor, DryContactTestRestoresTheRelayModeItRead) {
   auto* relay = new ValueLabel(&w);
   relay->setObjectName("Label_MultiRelay1");
-  relay->setText("3: Load");
+  relay->setText("??");
   w.RegisterControl(relay);
+  t.sim.SetHolding(1, 52738, 3);
   EXPECT_EQ(Run(417), 0);
   EXPECT_EQ(SavedRelayMode, 3);
-  EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 52738, 2), Write(1, 52742, 1)}));
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 3, 0xCE, 0x01, 0, 1}), Write(1, 52738, 2),
+                                              Write(1, 52742, 1)}));
   EXPECT_EQ(Run(418), 0);
   EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 52738, 3), Write(1, 52742, 0), Write(1, 797, 0)}));
+  EXPECT_EQ(t.sim.Holding(1, 52738), 3);
+  EXPECT_EQ(t.sim.Holding(1, 797), 0);
+
+  // A mode that cannot be read fails the test before anything is switched.
+  t.sim.QueueFault(sim::ReplyFault::Exception(2));
+  EXPECT_EQ(Run(417), 1);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 3, 0xCE, 0x01, 0, 1})}));
+  EXPECT_EQ(t.sim.Holding(1, 52738), 3);
 
   w.Link.Port.Close();
   EXPECT_EQ(Run(417), 1);
@@ -233,4 +231,20 @@ TEST_F(Executor, MaxPowerToAllUsesEachInvertersOwnFactor) {
   EXPECT_EQ(w.PowerMul, 1);
   EXPECT_EQ(w.EnergyMul, 10);
   EXPECT_EQ(w.Link.SlaveId, 1);
+}
+
+// The watts travel as 32 bits (low word, high word); a share that does not
+// fit a register is refused for that inverter.
+TEST_F(Executor, MaxPowerToAllCarriesThirtyTwoBits) {
+  t.sim.AddSlave(2);
+  ListInverters({{1, 1}, {2, 1}});
+  t.sim.SetInput(1, 40995, 3 << 3);  // power x 10
+  t.sim.SetInput(2, 40995, 0);       // power x 1
+  EXPECT_EQ(Run(595, 33595, int16_t(100000 & 0xFFFF), 100000 >> 16), 0);
+  std::vector<QString> frames = t.Frames();
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[1], Write(1, 33595, 10000));
+  EXPECT_EQ(frames[2], Rtu({2, 4, 0xA0, 0x1A, 0, 9}));
+  EXPECT_EQ(t.sim.Holding(2, 33595), 0);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Out of range - ID2"});
 }

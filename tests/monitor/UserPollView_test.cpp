@@ -4,10 +4,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "link/Executor.h"
 #include "link/Modbus.h"
 #include "monitor/UserPollView.h"
 #include "platform/ValueLabel.h"
 #include "support/PollFixture.h"
+#include "support/SettingsFixture.h"
 
 using polltest::Colour;
 using polltest::ControlAs;
@@ -134,4 +136,85 @@ TEST_F(UserPollView, GateStopAndFailedRequestEndTheList) {
   polltest::ExpectGatesStopAndLinkFailure(t, {{PollUser04, "Group_Poll04"}});
   EXPECT_EQ(Text(w, ValueName(3, 1)), "??");
   EXPECT_EQ(Text(w, ValueName(3, 2)), "??");
+}
+
+// Enter in a value edit writes to the row's coil or holding register; the
+// list, the row and the number notation of the address play no other part.
+TEST_F(UserPollView, ValueEditsWriteCoilsAndHoldingRegisters) {
+  SetRow(0, 1, "802", kHR);
+  SetRow(1, 2, "24624", kCoil);
+  SetRow(2, 3, "0x6100", kHR);
+  SetRow(3, 10, "65536", kHR);  // the last register: 0xFFFF on the wire
+  SetRow(0, 10, "1", kHR);
+  settingstest::ExpectEditorWrites(t, {
+      {"Edit_PollVal01", "5", 802, 5, "Label_PollVal01"},
+      {"Edit_PollVal01", "65535", 802, 0xFFFF, "Label_PollVal01"},
+      {"Edit_PollVal01", "-32768", 802, 0x8000, "Label_PollVal01"},
+      {"Edit_PollVal12", "0", 24624, 0, "Label_PollVal12", 5},
+      {"Edit_PollVal23", "-2", 0x6100, 0xFFFE, "Label_PollVal23"},
+      {"Edit_PollVal23", "0x5A01", 0x6100, 0x5A01, "Label_PollVal23"},
+      {"Edit_PollVal310", "7", 65536, 7, "Label_PollVal310"},
+      {"Edit_PollVal010", "9", 1, 9, "Label_PollVal010"},
+  });
+  // A coil's 1 goes out as ON.
+  settingstest::Commit(w, "Edit_PollVal12", "1");
+  EXPECT_EQ(w.Link.CmdCode, 5);
+  EXPECT_EQ(w.Link.CmdValue, 1);
+  t.sim.ClearFrames();
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_EQ(t.Frames(), std::vector<QString>{settingstest::WriteCoil(24624, 0xFF00)});
+  EXPECT_TRUE(t.sim.Coil(1, 24624));
+}
+
+// A row that cannot be written (input register, no type, no usable address)
+// leaves the mailbox and its label alone: a command queued by another editor
+// still runs.
+TEST_F(UserPollView, RowsThatCannotBeWrittenPostNothing) {
+  SetRow(0, 1, "802", kIR);
+  SetRow(0, 2, "802", kNone);
+  SetRow(0, 3, "0", kHR);
+  SetRow(0, 4, "65537", kHR);
+  SetRow(0, 5, "abc", kCoil);
+  SetRow(0, 6, "", kHR);
+  SetRow(0, 7, "-1", kHR);
+  for (int row = 1; row <= 7; ++row) {
+    PostCommand(w.Link, 6, 803, 7);
+    Paint(w, ValueName(0, row), "3", clBlue);
+    settingstest::Commit(w, ("Edit_PollVal0" + QString::number(row)).toLatin1().constData(), "5");
+    EXPECT_EQ(w.Link.CmdCode, 6) << row;
+    EXPECT_EQ(w.Link.CmdRegister, 803) << row;
+    EXPECT_EQ(w.Link.CmdValue, 7) << row;
+    EXPECT_EQ(Colour(w, ValueName(0, row)), clBlue) << row;
+  }
+  EXPECT_TRUE(t.dialogs.messages.isEmpty());
+}
+
+TEST_F(UserPollView, ValuesBeyondTheRegisterAreRefused) {
+  SetRow(2, 1, "802", kHR);
+  SetRow(2, 2, "24624", kCoil);
+  settingstest::ExpectRefused(t, {
+      {"Edit_PollVal21", "70000", "Label_PollVal21"},  // not 4464
+      {"Edit_PollVal21", "-32769", "Label_PollVal21"},
+      {"Edit_PollVal21", "abc", "Label_PollVal21"},
+      {"Edit_PollVal21", "", "Label_PollVal21"},
+      {"Edit_PollVal22", "2", "Label_PollVal22"},
+      {"Edit_PollVal22", "0xFF00", "Label_PollVal22"},
+  });
+  EXPECT_EQ(t.dialogs.messages.front(), "Out of range: the value must lie from -32768 to 65535");
+  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: a coil takes 0 (OFF) or 1 (ON)");
+}
+
+TEST_F(UserPollView, WrittenThenReadBackBlue) {
+  t.ShowPanel("Group_Poll04");
+  t.sim.SetHolding(1, 0x6100, 0x1234);
+  SetRow(3, 1, "0x6100", kHR);
+  ASSERT_EQ(PollUser04(&w.Link, 0), 0);
+  settingstest::Commit(w, "Edit_PollVal31", "0x5A01");
+  EXPECT_EQ(Colour(w, ValueName(3, 1)), clRed);
+  EXPECT_EQ(Text(w, ValueName(3, 1)), "1234");
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  w.Link.CmdCode = 0;  // as the loop empties the mailbox
+  ASSERT_EQ(PollUser04(&w.Link, 0), 0);
+  EXPECT_EQ(Text(w, ValueName(3, 1)), "5A01");
+  EXPECT_EQ(Colour(w, ValueName(3, 1)), clBlue);
 }

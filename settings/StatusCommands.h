@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <span>
+
+class Modbus;
+struct EditorDecl;
+
+// Dry-contact modes of both contacts (the low three bits of 48173 and 48174).
+int PollDryContact(Modbus* link, uint8_t stop);
+// Night mode: the flag the night-mode editors set and clear in 48158.
+int PollNightMode(Modbus* link, uint8_t stop);
+
+// The editors acting on the operating state (remote ON/OFF, constant
+// voltage, maximum power, grid unlock), on single settings of the status,
+// output-power, event, version, anti-PID and AC-terminal groups, on the dry
+// contacts and their test, and on the night mode.
+std::span<const EditorDecl> StatusCommandEditors();
+
+// The remote ON/OFF radios block the window after posting (a plain sleep,
+// nothing is processed meanwhile). Tests may record the pauses instead;
+// nullptr restores real sleeping.
+void SetEditorSleep(std::function<void(int ms)> sleep);
