@@ -79,6 +79,10 @@ extern const PanelControls kMerivonAc1Panel;
 extern const PanelControls kUacProtectionPanel;
 extern const PanelControls kGroupBox39Panel;
 extern const PanelControls kFreqProtectionPanel;
+extern const PanelControls kCountryPanel;
+extern const PanelControls kAustraliaSetPanel;
+extern const PanelControls kGroupBox30Panel;
+extern const PanelControls kGroupBox31Panel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -168,6 +172,10 @@ constexpr const PanelControls* kAll[] = {
     &kUacProtectionPanel,
     &kGroupBox39Panel,  // inside kUacProtectionPanel
     &kFreqProtectionPanel,
+    &kCountryPanel,
+    &kAustraliaSetPanel,
+    &kGroupBox30Panel,  // inside kAustraliaSetPanel
+    &kGroupBox31Panel,  // inside kAustraliaSetPanel
 };
 }  // namespace
 

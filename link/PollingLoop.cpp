@@ -34,6 +34,8 @@
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
+#include "settings/AustraliaSetView.h"
+#include "settings/CountryView.h"
 #include "settings/ProtectionViews.h"
 
 namespace {
@@ -87,6 +89,7 @@ constexpr PollRow kPollOrder[] = {
     {18, PollDcRelayAccTimes},
     {19, PollAntiPid},
     {20, PollWarnEvent},
+    {21, PollCountry},
     {22, PollErrorEvent},
     {23, PollUacProtection},
     {24, PollFreqProtection},
@@ -130,6 +133,7 @@ constexpr PollRow kPollOrder[] = {
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},
     {89, PollMerivonAc1},
+    {91, PollAustraliaSet},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,4 +71,19 @@ TEST(ControlTable, ComboItemsFromCaptionNoneChosen) {
   EXPECT_EQ(type->itemText(2), "HR");
   EXPECT_EQ(type->currentIndex(), -1);
   EXPECT_EQ(parent.findChild<QComboBox*>("Combo_Empty")->count(), 0);
+}
+
+TEST(ControlTable, FrameWithCaptionIsATitledBox) {
+  static constexpr ControlDecl rows[] = {
+      {Kind::Frame, "GroupBox_Titled", 0, 0, 100, 60, "Uac Protection 2"},
+      {Kind::Frame, "Panel_Plain", 0, 60, 100, 60},
+  };
+  QWidget parent;
+  BuildControls(&parent, rows);
+  auto* box = parent.findChild<QGroupBox*>("GroupBox_Titled");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->title(), "Uac Protection 2");
+  EXPECT_EQ(box->geometry(), QRect(0, 0, 100, 60));
+  EXPECT_EQ(parent.findChild<QGroupBox*>("Panel_Plain"), nullptr);
+  EXPECT_NE(parent.findChild<QFrame*>("Panel_Plain"), nullptr);
 }

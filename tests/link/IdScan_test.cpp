@@ -311,9 +311,8 @@ TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
 
 TEST(CountryList, LoadedListUnlessNoneThenTheModelsBuiltInList) {
   TForm_Main w;
-  auto* combo = new QComboBox(&w);
-  combo->setObjectName("Combo_Country");
-  w.RegisterControl(combo);
+  auto* combo = w.Ctl<QComboBox>("Combo_Country");  // the country view's combo
+  ASSERT_TRUE(combo);
 
   // The profile's list: short entries skipped, "END" ends it.
   w.LoadedCountryNames[0] = "Germany";
