@@ -110,7 +110,8 @@ TEST_F(Country, ControlsAsDeclared) {
   GroupPanel* panel = w.Panel("Group_Country");
   for (QWidget* c : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (c == panel->TitleLabel()) continue;
-    EXPECT_TRUE(QRect(0, 32, panel->width(), panel->Tag() - 32).contains(c->geometry())) << c->objectName().toStdString();
+    const QRect room(0, 32, panel->width(), panel->Tag() - 32);
+    EXPECT_TRUE(room.contains(c->geometry())) << c->objectName().toStdString();
   }
   // The language row waits for a profile that offers it.
   for (const char* name : {"Label_ShowLang", "Label_LanguageSelect", "Combo_LanguageSelect"})
