@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "link/Modbus.h"
 #include "link/PollingLoop.h"
 #include "platform/ValueLabel.h"
+#include "profiles/Designmode.h"
 #include "settings/CountryView.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
@@ -61,16 +64,17 @@ struct Country : polltest::ViewTest {
     w.Link.IdProductId[1] = productId;
     w.CountryListInit();
   }
-  // A profile's country list, line by line.
+  // A profile's country list file, line by line, loaded and offered as a
+  // profile change does.
   void LoadList(std::initializer_list<const char*> lines) {
-    w.LoadedCountryNames.fill(QString());
-    w.LoadedCountryCodes.fill(0);
-    int i = 0, k = 0;
-    for (const char* line : lines) {
-      w.LoadedCountryNames[size_t(i)] = QString::fromUtf8(line);
-      if (*line) w.LoadedCountryCodes[size_t(k++)] = i;
-      ++i;
-    }
+    const QString folder = t.home.dir.filePath("Site");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + "/CountryList.KXL");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const char* line : lines) file.write(QByteArray(line) + "\r\n");
+    file.close();
+    LoadCountryList(w, folder);
+    ASSERT_NE(w.LoadedCountryNames[0], "NONE");
     w.CountryListInit();
   }
   void Poll() {
