@@ -72,7 +72,7 @@ constexpr ReadView kCountryView{"Group_Country", "Country...", kCountryBlocks};
 
 std::optional<Posting> CountryChoice(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   const std::optional<int> code = CountryCodeOfItem(f, in.index);
-  if (!code) return std::nullopt;
+  if (!code) return std::nullopt;  // an item of no list entry: no code to write
   return Posting{row.reg, row.code, *code, 0};
 }
 
@@ -105,8 +105,10 @@ std::optional<int> CountryCodeOfItem(const TForm_Main& f, int index) {
   const auto* combo = f.Ctl<QComboBox>(QStringLiteral("Combo_Country"));
   if (!combo || index < 0 || index >= combo->count()) return std::nullopt;
   // The combo was filled from the active list in ascending code order, each
-  // item the name of its entry and no name shorter than two letters; so the
-  // entries whose names meet the items in turn are the items' codes.
+  // item showing its entry's name, the entries it passed over (blank, too
+  // short, after the end mark) lying between. Walking the list alongside the
+  // items finds each item's entry, whose index is the code; so item and code
+  // always come from the same list, however the filling chose its entries.
   const std::span<const QString> names = ActiveCountryNames(f, f.Link.IdProductId[f.Link.SlaveId]);
   int item = 0;
   for (size_t code = 0; code < names.size(); ++code) {
