@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,7 +59,10 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     }
     case Kind::Grid: return new QTableWidget(parent);
     case Kind::Log: return new LogView(parent);
-    case Kind::Frame: return new QFrame(parent);
+    case Kind::Frame:
+      // A frame with a caption is a titled box.
+      if (!caption.isEmpty()) return new QGroupBox(caption, parent);
+      return new QFrame(parent);
   }
   return nullptr;
 }

@@ -8,7 +8,8 @@
 // Controls are declared as rows of data and built by one routine, so a
 // panel's declaration reads line by line against its control table.
 // Frame: a plain container, e.g. for a group of radio buttons that exclude
-// only each other; its own rows name it as their panel.
+// only each other; its own rows name it as their panel. A frame with a caption
+// is a titled box.
 enum class Kind { Label, Edit, Combo, Radio, Check, Button, Image, Grid, Log, Frame };
 
 // Design-time state of a control beyond its caption.

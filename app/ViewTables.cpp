@@ -96,6 +96,10 @@ extern const PanelControls kGroupBox50Panel;
 extern const PanelControls kDryContactPanel;
 extern const PanelControls kDryContactTestPanel;
 extern const PanelControls kNightModePanel;
+extern const PanelControls kCountryPanel;
+extern const PanelControls kAustraliaSetPanel;
+extern const PanelControls kGroupBox30Panel;
+extern const PanelControls kGroupBox31Panel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -202,6 +206,10 @@ constexpr const PanelControls* kAll[] = {
     &kDryContactPanel,
     &kDryContactTestPanel,
     &kNightModePanel,
+    &kCountryPanel,
+    &kAustraliaSetPanel,
+    &kGroupBox30Panel,  // inside kAustraliaSetPanel
+    &kGroupBox31Panel,  // inside kAustraliaSetPanel
 };
 }  // namespace
 

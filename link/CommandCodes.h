@@ -21,6 +21,8 @@ enum CommandCode : int {
   CmdVoltRedCaliHigh = 50,
   CmdPowerCaliHigh = 60,     // power calibration has codes of its own, so a
   CmdPowerCaliLow = 61,      // calibration entry can never run a reset
+  CmdWriteRegisterCurrent = 66, // code 6 to the current inverter alone, even
+                                // with Broadcast chosen: its bus ID
   CmdGridUnlock = 166,
   CmdLifeEnergy = 300,       // 32-bit value: CmdValue low word, CmdValue2 high word
   CmdSerialNumber = 311,     // PostedSerialNumber, captured when posted

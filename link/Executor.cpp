@@ -173,6 +173,9 @@ int TForm_Main::ExecutePendingCommand() {
       if (BroadcastChosen(*this)) ForEachListedInverter(*this, [&](int) { WriteRegister(Link, c.reg, c.value); });
       else WriteRegister(Link, c.reg, c.value);
       break;
+    case CmdWriteRegisterCurrent:
+      WriteRegister(Link, c.reg, c.value);
+      break;
     case CmdBroadcastCoil:
       ForEachListedInverter(*this, [&](int) { WriteCoil(Link, c.reg, c.value); });
       break;

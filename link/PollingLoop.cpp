@@ -36,6 +36,8 @@
 #include "platform/Dialogs.h"
 #include "settings/FaultRideThroughView.h"
 #include "settings/ProtectionFunctionViews.h"
+#include "settings/AustraliaSetView.h"
+#include "settings/CountryView.h"
 #include "settings/ProtectionViews.h"
 #include "settings/StatusCommands.h"
 
@@ -90,6 +92,7 @@ constexpr PollRow kPollOrder[] = {
     {18, PollDcRelayAccTimes},
     {19, PollAntiPid},
     {20, PollWarnEvent},
+    {21, PollCountry},
     {22, PollErrorEvent},
     {23, PollUacProtection},
     {24, PollFreqProtection},
@@ -144,6 +147,7 @@ constexpr PollRow kPollOrder[] = {
     {88, PollMerivonDc2},
     {89, PollMerivonAc1},
     {90, PollCommProtection},
+    {91, PollAustraliaSet},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

@@ -2,6 +2,8 @@
 #include "settings/FaultRideThroughView.h"
 #include "settings/ProtectionFunctionViews.h"
 #include "monitor/UserPollView.h"
+#include "settings/AustraliaSetView.h"
+#include "settings/CountryView.h"
 #include "settings/ProtectionViews.h"
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
@@ -14,6 +16,8 @@ void TForm_Main::BindSettingsHandlers() {
            FaultRideThroughEditors(),
            StatusCommandEditors(),
            UserPollEditors(),
+           CountryEditors(),
+           AustraliaSetEditors(),
        })
     BindEditors(*this, rows);
 }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -84,4 +85,19 @@ TEST(ControlTable, EditableComboAddsNoTypedItem) {
   EXPECT_EQ(mode->insertPolicy(), QComboBox::NoInsert);
   EXPECT_EQ(mode->currentIndex(), -1);
   EXPECT_EQ(mode->currentText(), "");
+}
+
+TEST(ControlTable, FrameWithCaptionIsATitledBox) {
+  static constexpr ControlDecl rows[] = {
+      {Kind::Frame, "GroupBox_Titled", 0, 0, 100, 60, "Uac Protection 2"},
+      {Kind::Frame, "Panel_Plain", 0, 60, 100, 60},
+  };
+  QWidget parent;
+  BuildControls(&parent, rows);
+  auto* box = parent.findChild<QGroupBox*>("GroupBox_Titled");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->title(), "Uac Protection 2");
+  EXPECT_EQ(box->geometry(), QRect(0, 0, 100, 60));
+  EXPECT_EQ(parent.findChild<QGroupBox*>("Panel_Plain"), nullptr);
+  EXPECT_NE(parent.findChild<QFrame*>("Panel_Plain"), nullptr);
 }

@@ -196,6 +196,12 @@ TEST_F(Executor, BroadcastSweepsTheListAndReturnsToTheCurrentInverter) {
             (std::vector<QString>{Coil(1, 24624, 0xFF00), Coil(2, 24624, 0xFF00), Coil(3, 24624, 0xFF00)}));
   EXPECT_EQ(Run(26, 803, 9), 0);
   EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 803, 9), Write(2, 803, 9), Write(3, 803, 9)}));
+  // A write meant for one inverter alone (its bus ID) ignores the choice.
+  w.Link.SlaveId = 2;
+  EXPECT_EQ(Run(66, 48163, 9), 0);
+  EXPECT_EQ(t.Frames(), std::vector<QString>{Write(2, 48163, 9)});
+  EXPECT_EQ(w.Link.SlaveId, 2);
+  w.Link.SlaveId = 1;
 
   // An empty list writes nothing and still restores the current inverter.
   w.InverterList.Count = 0;

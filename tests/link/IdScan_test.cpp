@@ -345,9 +345,8 @@ TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
 
 TEST(CountryList, LoadedListUnlessNoneThenTheModelsBuiltInList) {
   TForm_Main w;
-  auto* combo = new QComboBox(&w);
-  combo->setObjectName("Combo_Country");
-  w.RegisterControl(combo);
+  auto* combo = w.Ctl<QComboBox>("Combo_Country");  // the country view's combo
+  ASSERT_TRUE(combo);
 
   // The profile's list: the names of the codes on offer, as many as the
   // loader counted, item k naming code k of the table.

@@ -267,9 +267,9 @@ TEST_F(Profiles, ProfileOptionsRearrangeTheirControls) {
     constVolt = new QWidget(status);
     constVolt->setObjectName("Group_ConstVolt");
   }
-  auto* lang = new QWidget(w.Panel("Group_Country"));
-  lang->setObjectName("Combo_LanguageSelect");
-  for (QWidget* c : {constVolt, lang}) w.RegisterControl(c);
+  QWidget* lang = w.Control("Combo_LanguageSelect");  // the country view's language row
+  ASSERT_TRUE(lang);
+  w.RegisterControl(constVolt);
   QWidget* factory = w.Control("Group_UseForFactory");  // the factory view's repair box
   ASSERT_TRUE(factory);
 
