@@ -74,7 +74,7 @@ namespace {
 
 // The caption under the header's sync-clock picture.
 constexpr ControlDecl kClockTopRows[] = {
-    {Kind::Label, "Label_SyncClock", 694, 54, 62, 18, "Sync Clock", 1, kGreen},
+    {Kind::Label, "Label_SyncClock", 690, 54, 70, 18, "Sync Clock", 1, kGreen},
 };
 
 // A plain picture for the register-map switch: a rounded tile with a short text.

@@ -31,8 +31,8 @@ constexpr ControlDecl kCountryRows[] = {
     {Kind::Label, "Label687", 8, 136, 100, 18, "Inverter ID", 1},
     {Kind::Label, "Label_InverterID", 110, 136, 68, 18, "???"},
     {Kind::Edit, "Edit_InverterID", 180, 134, 68, 22},
-    {Kind::Label, "Label478", 8, 170, 100, 18, "RS485 Baud rate", 1},
-    {Kind::Label, "Label_Baudrate", 110, 170, 68, 18, "???"},
+    {Kind::Label, "Label478", 8, 170, 104, 18, "RS485 Baud rate", 1},
+    {Kind::Label, "Label_Baudrate", 114, 170, 64, 18, "???"},
     {Kind::Combo, "Combo_Baudrate", 180, 168, 68, 22, "9600\n19200\n38400"},
 };
 

@@ -165,6 +165,14 @@ TEST_F(PanelLayout, EveryCaptionFitsItsControlInTheDefaultFontShownOrNot) {
                               << text.toStdString() << "\"";
     }
   }
+  // The top bar's captions, shown on every page.
+  for (QWidget* c : w.Control("Group_Top")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    QString text;
+    int needed = 0;
+    const int room = RoomFor(c, text, needed);
+    if (text.isEmpty() || c->inherits("ImageBox")) continue;
+    EXPECT_LE(needed, room) << "Group_Top: " << c->objectName().toStdString() << " \"" << text.toStdString() << "\"";
+  }
 }
 
 // The voltage protection rows: caption, value label and edit of each value.

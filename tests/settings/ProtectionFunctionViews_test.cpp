@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <vector>
 
+#include "app/GroupPanel.h"
 #include "app/main.h"
 #include "link/Modbus.h"
 #include "link/PollingLoop.h"
@@ -92,9 +93,9 @@ TEST_F(ProtectionFunctions, ControlsAsDeclared) {
   EXPECT_EQ(polltest::ControlAs<QAbstractButton>(w, "Btn_ARC_SelfTest").text(), "Self-Test");
   // Every control lies inside its panel, below the title bar.
   for (const char* p : kPanels) {
-    QWidget* panel = w.Panel(p);
+    GroupPanel* panel = w.Panel(p);
     for (QWidget* c : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (c->objectName().endsWith("_Title")) continue;
+      if (c == panel->TitleLabel()) continue;
       EXPECT_GE(c->y(), 30) << c->objectName().toStdString();
       EXPECT_LE(c->geometry().right(), panel->width()) << c->objectName().toStdString();
       EXPECT_LE(c->geometry().bottom(), panel->property("Tag").toInt()) << c->objectName().toStdString();
