@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -54,6 +55,13 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
     case Kind::Grid: return new QTableWidget(parent);
     case Kind::Log: return new LogView(parent);
     case Kind::Frame: return new QFrame(parent);
+    case Kind::List: {
+      auto* w = new QListWidget(parent);
+      if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
+      w->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+      w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      return w;
+    }
   }
   return nullptr;
 }

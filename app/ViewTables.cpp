@@ -79,6 +79,7 @@ extern const PanelControls kMerivonAc1Panel;
 extern const PanelControls kUacProtectionPanel;
 extern const PanelControls kGroupBox39Panel;
 extern const PanelControls kFreqProtectionPanel;
+extern const PanelControls kReactivePowerPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -168,6 +169,7 @@ constexpr const PanelControls* kAll[] = {
     &kUacProtectionPanel,
     &kGroupBox39Panel,  // inside kUacProtectionPanel
     &kFreqProtectionPanel,
+    &kReactivePowerPanel,
 };
 }  // namespace
 

@@ -34,6 +34,7 @@
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
+#include "settings/GridSupportViews.h"
 #include "settings/ProtectionViews.h"
 
 namespace {
@@ -91,6 +92,7 @@ constexpr PollRow kPollOrder[] = {
     {23, PollUacProtection},
     {24, PollFreqProtection},
     {25, PollAcTerminal},
+    {26, PollReactivePower},
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},

@@ -1,8 +1,13 @@
 #include "app/main.h"
+#include "settings/GridSupportViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/SettingEditors.h"
 
 // Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
-  for (std::span<const EditorDecl> rows : {ProtectionEditors()}) BindEditors(*this, rows);
+  const std::span<const EditorDecl> tables[] = {
+      ProtectionEditors(),
+      ReactivePowerEditors(),
+  };
+  for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }

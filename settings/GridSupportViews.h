@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdint>
+#include <span>
+
+#include "settings/SettingEditors.h"
+
+class Modbus;
+
+// Grid-support settings: reactive power by mode and its curves, the active
+// power limit and the power reductions over frequency and voltage. Each group
+// has its read-back poll item and its editor table.
+int PollReactivePower(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> ReactivePowerEditors();
