@@ -80,6 +80,8 @@ extern const PanelControls kUacProtectionPanel;
 extern const PanelControls kGroupBox39Panel;
 extern const PanelControls kFreqProtectionPanel;
 extern const PanelControls kReactivePowerPanel;
+extern const PanelControls kQUCtrlPanel;
+extern const PanelControls kResponseDelayPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -170,6 +172,8 @@ constexpr const PanelControls* kAll[] = {
     &kGroupBox39Panel,  // inside kUacProtectionPanel
     &kFreqProtectionPanel,
     &kReactivePowerPanel,
+    &kQUCtrlPanel,
+    &kResponseDelayPanel,  // inside kQUCtrlPanel
 };
 }  // namespace
 

@@ -93,6 +93,7 @@ constexpr PollRow kPollOrder[] = {
     {24, PollFreqProtection},
     {25, PollAcTerminal},
     {26, PollReactivePower},
+    {27, PollQUCtrl},
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},

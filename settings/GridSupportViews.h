@@ -11,3 +11,6 @@ class Modbus;
 // has its read-back poll item and its editor table.
 int PollReactivePower(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> ReactivePowerEditors();
+
+int PollQUCtrl(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> QUCtrlEditors();

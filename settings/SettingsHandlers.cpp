@@ -8,6 +8,7 @@ void TForm_Main::BindSettingsHandlers() {
   const std::span<const EditorDecl> tables[] = {
       ProtectionEditors(),
       ReactivePowerEditors(),
+      QUCtrlEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
