@@ -82,6 +82,7 @@ extern const PanelControls kFreqProtectionPanel;
 extern const PanelControls kReactivePowerPanel;
 extern const PanelControls kQUCtrlPanel;
 extern const PanelControls kResponseDelayPanel;
+extern const PanelControls kCosPCtrlPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -174,6 +175,7 @@ constexpr const PanelControls* kAll[] = {
     &kReactivePowerPanel,
     &kQUCtrlPanel,
     &kResponseDelayPanel,  // inside kQUCtrlPanel
+    &kCosPCtrlPanel,
 };
 }  // namespace
 

@@ -94,6 +94,7 @@ constexpr PollRow kPollOrder[] = {
     {25, PollAcTerminal},
     {26, PollReactivePower},
     {27, PollQUCtrl},
+    {28, PollCosPCtrl},
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},

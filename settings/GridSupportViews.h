@@ -14,3 +14,6 @@ std::span<const EditorDecl> ReactivePowerEditors();
 
 int PollQUCtrl(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> QUCtrlEditors();
+
+int PollCosPCtrl(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> CosPCtrlEditors();

@@ -9,6 +9,7 @@ void TForm_Main::BindSettingsHandlers() {
       ProtectionEditors(),
       ReactivePowerEditors(),
       QUCtrlEditors(),
+      CosPCtrlEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
