@@ -83,6 +83,7 @@ extern const PanelControls kReactivePowerPanel;
 extern const PanelControls kQUCtrlPanel;
 extern const PanelControls kResponseDelayPanel;
 extern const PanelControls kCosPCtrlPanel;
+extern const PanelControls kExtendCosphiPPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -176,6 +177,7 @@ constexpr const PanelControls* kAll[] = {
     &kQUCtrlPanel,
     &kResponseDelayPanel,  // inside kQUCtrlPanel
     &kCosPCtrlPanel,
+    &kExtendCosphiPPanel,
 };
 }  // namespace
 

@@ -95,6 +95,7 @@ constexpr PollRow kPollOrder[] = {
     {26, PollReactivePower},
     {27, PollQUCtrl},
     {28, PollCosPCtrl},
+    {29, PollExtendCosphiP},
     {38, PollFactory},
     {39, PollVIPGain},
     {40, PollFanTest},

@@ -17,3 +17,6 @@ std::span<const EditorDecl> QUCtrlEditors();
 
 int PollCosPCtrl(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> CosPCtrlEditors();
+
+int PollExtendCosphiP(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> ExtendCosphiPEditors();

@@ -10,6 +10,7 @@ void TForm_Main::BindSettingsHandlers() {
       ReactivePowerEditors(),
       QUCtrlEditors(),
       CosPCtrlEditors(),
+      ExtendCosphiPEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
