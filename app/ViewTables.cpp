@@ -84,6 +84,7 @@ extern const PanelControls kQUCtrlPanel;
 extern const PanelControls kResponseDelayPanel;
 extern const PanelControls kCosPCtrlPanel;
 extern const PanelControls kExtendCosphiPPanel;
+extern const PanelControls kQofPPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -178,6 +179,7 @@ constexpr const PanelControls* kAll[] = {
     &kResponseDelayPanel,  // inside kQUCtrlPanel
     &kCosPCtrlPanel,
     &kExtendCosphiPPanel,
+    &kQofPPanel,
 };
 }  // namespace
 

@@ -135,6 +135,7 @@ constexpr PollRow kPollOrder[] = {
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},
     {89, PollMerivonAc1},
+    {93, PollQofP},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

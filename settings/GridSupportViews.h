@@ -20,3 +20,6 @@ std::span<const EditorDecl> CosPCtrlEditors();
 
 int PollExtendCosphiP(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> ExtendCosphiPEditors();
+
+int PollQofP(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> QofPEditors();

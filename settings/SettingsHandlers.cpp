@@ -11,6 +11,7 @@ void TForm_Main::BindSettingsHandlers() {
       QUCtrlEditors(),
       CosPCtrlEditors(),
       ExtendCosphiPEditors(),
+      QofPEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -114,8 +115,7 @@ TEST_F(ExtendCosphiP, EveryEditorWritesItsRegister) {
     int sign, choice;
     settingstest::EditorCase edit;
   };
-  std::vector<std::string> names;  // keeps the generated control names alive
-  names.reserve(64);
+  std::deque<std::string> names;  // keeps the generated control names in place
   auto name = [&](const QString& s) { return names.emplace_back(s.toStdString()).c_str(); };
   std::vector<Case> cases = {
       {kIndPlus, kInd, {"Edit_ExtendCosphiP_SetPoint", "4", 48848, 4, "Label_ExtendCosphiP_SetPoint"}},
