@@ -85,6 +85,7 @@ extern const PanelControls kResponseDelayPanel;
 extern const PanelControls kCosPCtrlPanel;
 extern const PanelControls kExtendCosphiPPanel;
 extern const PanelControls kQofPPanel;
+extern const PanelControls kQbyNightPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -180,6 +181,7 @@ constexpr const PanelControls* kAll[] = {
     &kCosPCtrlPanel,
     &kExtendCosphiPPanel,
     &kQofPPanel,
+    &kQbyNightPanel,
 };
 }  // namespace
 

@@ -135,6 +135,7 @@ constexpr PollRow kPollOrder[] = {
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},
     {89, PollMerivonAc1},
+    {92, PollQbyNight},
     {93, PollQofP},
 };
 

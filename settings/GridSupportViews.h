@@ -23,3 +23,6 @@ std::span<const EditorDecl> ExtendCosphiPEditors();
 
 int PollQofP(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> QofPEditors();
+
+int PollQbyNight(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> QbyNightEditors();

@@ -12,6 +12,7 @@ void TForm_Main::BindSettingsHandlers() {
       CosPCtrlEditors(),
       ExtendCosphiPEditors(),
       QofPEditors(),
+      QbyNightEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
