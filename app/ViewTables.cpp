@@ -86,6 +86,7 @@ extern const PanelControls kCosPCtrlPanel;
 extern const PanelControls kExtendCosphiPPanel;
 extern const PanelControls kQofPPanel;
 extern const PanelControls kQbyNightPanel;
+extern const PanelControls kCosphiOfUPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -182,6 +183,7 @@ constexpr const PanelControls* kAll[] = {
     &kExtendCosphiPPanel,
     &kQofPPanel,
     &kQbyNightPanel,
+    &kCosphiOfUPanel,
 };
 }  // namespace
 

@@ -26,3 +26,6 @@ std::span<const EditorDecl> QofPEditors();
 
 int PollQbyNight(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> QbyNightEditors();
+
+int PollCosphiOfU(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> CosphiOfUEditors();

@@ -13,6 +13,7 @@ void TForm_Main::BindSettingsHandlers() {
       ExtendCosphiPEditors(),
       QofPEditors(),
       QbyNightEditors(),
+      CosphiOfUEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
