@@ -87,6 +87,7 @@ extern const PanelControls kExtendCosphiPPanel;
 extern const PanelControls kQofPPanel;
 extern const PanelControls kQbyNightPanel;
 extern const PanelControls kCosphiOfUPanel;
+extern const PanelControls kActivePowerPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -184,6 +185,7 @@ constexpr const PanelControls* kAll[] = {
     &kQofPPanel,
     &kQbyNightPanel,
     &kCosphiOfUPanel,
+    &kActivePowerPanel,
 };
 }  // namespace
 

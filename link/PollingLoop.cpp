@@ -96,6 +96,7 @@ constexpr PollRow kPollOrder[] = {
     {27, PollQUCtrl},
     {28, PollCosPCtrl},
     {29, PollExtendCosphiP},
+    {30, PollActivePower},
     {33, PollCosphiOfU},
     {38, PollFactory},
     {39, PollVIPGain},

@@ -29,3 +29,6 @@ std::span<const EditorDecl> QbyNightEditors();
 
 int PollCosphiOfU(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> CosphiOfUEditors();
+
+int PollActivePower(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> ActivePowerEditors();

@@ -14,6 +14,7 @@ void TForm_Main::BindSettingsHandlers() {
       QofPEditors(),
       QbyNightEditors(),
       CosphiOfUEditors(),
+      ActivePowerEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
