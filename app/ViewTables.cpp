@@ -88,6 +88,9 @@ extern const PanelControls kQofPPanel;
 extern const PanelControls kQbyNightPanel;
 extern const PanelControls kCosphiOfUPanel;
 extern const PanelControls kActivePowerPanel;
+extern const PanelControls kPFCtrlPanel;
+extern const PanelControls kOverFrequencyPanel;
+extern const PanelControls kUnderFrequencyPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -186,6 +189,9 @@ constexpr const PanelControls* kAll[] = {
     &kQbyNightPanel,
     &kCosphiOfUPanel,
     &kActivePowerPanel,
+    &kPFCtrlPanel,
+    &kOverFrequencyPanel,   // inside kPFCtrlPanel
+    &kUnderFrequencyPanel,  // inside kPFCtrlPanel
 };
 }  // namespace
 

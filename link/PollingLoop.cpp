@@ -97,6 +97,7 @@ constexpr PollRow kPollOrder[] = {
     {28, PollCosPCtrl},
     {29, PollExtendCosphiP},
     {30, PollActivePower},
+    {31, PollPFCtrl},
     {33, PollCosphiOfU},
     {38, PollFactory},
     {39, PollVIPGain},

@@ -32,3 +32,6 @@ std::span<const EditorDecl> CosphiOfUEditors();
 
 int PollActivePower(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> ActivePowerEditors();
+
+int PollPFCtrl(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> PFCtrlEditors();

@@ -15,6 +15,7 @@ void TForm_Main::BindSettingsHandlers() {
       QbyNightEditors(),
       CosphiOfUEditors(),
       ActivePowerEditors(),
+      PFCtrlEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
