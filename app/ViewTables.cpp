@@ -91,6 +91,7 @@ extern const PanelControls kActivePowerPanel;
 extern const PanelControls kPFCtrlPanel;
 extern const PanelControls kOverFrequencyPanel;
 extern const PanelControls kUnderFrequencyPanel;
+extern const PanelControls kPUFunctionPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -192,6 +193,7 @@ constexpr const PanelControls* kAll[] = {
     &kPFCtrlPanel,
     &kOverFrequencyPanel,   // inside kPFCtrlPanel
     &kUnderFrequencyPanel,  // inside kPFCtrlPanel
+    &kPUFunctionPanel,
 };
 }  // namespace
 

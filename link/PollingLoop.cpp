@@ -98,6 +98,7 @@ constexpr PollRow kPollOrder[] = {
     {29, PollExtendCosphiP},
     {30, PollActivePower},
     {31, PollPFCtrl},
+    {32, PollPUFunction},
     {33, PollCosphiOfU},
     {38, PollFactory},
     {39, PollVIPGain},

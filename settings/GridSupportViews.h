@@ -35,3 +35,6 @@ std::span<const EditorDecl> ActivePowerEditors();
 
 int PollPFCtrl(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> PFCtrlEditors();
+
+int PollPUFunction(Modbus* link, uint8_t stop);
+std::span<const EditorDecl> PUFunctionEditors();

@@ -16,6 +16,7 @@ void TForm_Main::BindSettingsHandlers() {
       CosphiOfUEditors(),
       ActivePowerEditors(),
       PFCtrlEditors(),
+      PUFunctionEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
