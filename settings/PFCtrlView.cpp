@@ -8,8 +8,8 @@
 namespace {
 
 constexpr ControlDecl kRows[] = {
-    {Kind::Frame, "GroupBox_OverFrequency", 0, 28, 258, 340},
-    {Kind::Frame, "GroupBox_UnderFrequency", 262, 28, 258, 200},
+    {Kind::Frame, "GroupBox_OverFrequency", 0, 30, 258, 340},
+    {Kind::Frame, "GroupBox_UnderFrequency", 262, 30, 258, 200},
 };
 
 // The statism row is hidden in the design and nothing shows it; the
@@ -21,8 +21,8 @@ constexpr ControlDecl kOverRows[] = {
     VALUE_ROW(0, 92, "Caption_FacStart", "Freq. Start", "Label_FacStart", "???", "Edit_FacStart"),
     VALUE_ROW(0, 126, "Caption_FacStop", "Freq. Stop", "Label_FacStop", "???", "Edit_FacStop"),
     VALUE_ROW(0, 160, "Caption_FacRec", "F Recovery", "Label_FacRec", "???", "Edit_FacRec"),
-    {Kind::Label, "Caption_Statism", 6, 196, 112, 18, "Statism (Italy only)", 1, kHidden},
-    {Kind::Label, "Label_Statism", 120, 196, 80, 18, "???", 0, kHidden},
+    {Kind::Label, "Caption_Statism", 6, 196, 128, 18, "Statism (Italy only)", 1, kHidden},
+    {Kind::Label, "Label_Statism", 136, 196, 64, 18, "???", 0, kHidden},
     {Kind::Edit, "Edit_Statism", 202, 194, 46, 22, "", 0, kHidden},
     VALUE_ROW(0, 228, "Caption_PminPercent", "Pmin Percent", "Label_PminPercent", "???", "Edit_PminPercent"),
     VALUE_ROW(0, 262, "Caption_PF_ReocveryTime", "Recovery Time", "Label_PF_ReocveryTime", "???",
@@ -39,8 +39,8 @@ constexpr ControlDecl kUnderRows[] = {
               "Edit_PROFRGradient_Under"),
     VALUE_ROW(0, 92, "Caption_FacStart_Under", "Freq. Start", "Label_FacStart_Under", "???", "Edit_FacStart_Under"),
     VALUE_ROW(0, 126, "Caption_FacRec_Under", "F Recovery", "Label_FacRec_Under", "???", "Edit_FacRec_Under"),
-    {Kind::Label, "Caption_PF_ReocveryTime_Under", 6, 162, 112, 18, "Recover Time", 1, kHidden},
-    {Kind::Label, "Label_PF_ReocveryTime_Under", 120, 162, 80, 18, "???", 0, kHidden},
+    {Kind::Label, "Caption_PF_ReocveryTime_Under", 6, 162, 128, 18, "Recover Time", 1, kHidden},
+    {Kind::Label, "Label_PF_ReocveryTime_Under", 136, 162, 64, 18, "???", 0, kHidden},
     {Kind::Edit, "Edit_PF_ReocveryTime_Under", 202, 160, 46, 22, "", 0, kHidden},
 };
 

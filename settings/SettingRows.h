@@ -6,8 +6,8 @@
 // second column of a wide panel). A signed row has the one-row "Ind"/"Cap"
 // sign chooser between label and edit.
 #define VALUE_ROW(x, top, caption, text, label, start, edit)           \
-  {Kind::Label, caption, (x) + 6, (top) + 2, 112, 18, text, 1},        \
-      {Kind::Label, label, (x) + 120, (top) + 2, 80, 18, start},       \
+  {Kind::Label, caption, (x) + 6, (top) + 2, 128, 18, text, 1},        \
+      {Kind::Label, label, (x) + 136, (top) + 2, 64, 18, start},       \
       {Kind::Edit, edit, (x) + 202, top, 46, 22}
 
 #define SIGNED_ROW(x, top, caption, text, label, start, list, edit)    \
