@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -63,6 +64,13 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       // A frame with a caption is a titled box.
       if (!caption.isEmpty()) return new QGroupBox(caption, parent);
       return new QFrame(parent);
+    case Kind::List: {
+      auto* w = new QListWidget(parent);
+      if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
+      w->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+      w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      return w;
+    }
   }
   return nullptr;
 }

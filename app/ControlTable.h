@@ -10,7 +10,8 @@
 // Frame: a plain container, e.g. for a group of radio buttons that exclude
 // only each other; its own rows name it as their panel. A frame with a caption
 // is a titled box.
-enum class Kind { Label, Edit, Combo, Radio, Check, Button, Image, Grid, Log, Frame };
+// List: a list box, its items the caption's lines, scrolled one item at a time.
+enum class Kind { Label, Edit, Combo, Radio, Check, Button, Image, Grid, Log, Frame, List };
 
 // Design-time state of a control beyond its caption.
 enum ControlFlag : unsigned {

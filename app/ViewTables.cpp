@@ -100,6 +100,19 @@ extern const PanelControls kCountryPanel;
 extern const PanelControls kAustraliaSetPanel;
 extern const PanelControls kGroupBox30Panel;
 extern const PanelControls kGroupBox31Panel;
+extern const PanelControls kReactivePowerPanel;
+extern const PanelControls kQUCtrlPanel;
+extern const PanelControls kResponseDelayPanel;
+extern const PanelControls kCosPCtrlPanel;
+extern const PanelControls kExtendCosphiPPanel;
+extern const PanelControls kQofPPanel;
+extern const PanelControls kQbyNightPanel;
+extern const PanelControls kCosphiOfUPanel;
+extern const PanelControls kActivePowerPanel;
+extern const PanelControls kPFCtrlPanel;
+extern const PanelControls kOverFrequencyPanel;
+extern const PanelControls kUnderFrequencyPanel;
+extern const PanelControls kPUFunctionPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -210,6 +223,19 @@ constexpr const PanelControls* kAll[] = {
     &kAustraliaSetPanel,
     &kGroupBox30Panel,  // inside kAustraliaSetPanel
     &kGroupBox31Panel,  // inside kAustraliaSetPanel
+    &kReactivePowerPanel,
+    &kQUCtrlPanel,
+    &kResponseDelayPanel,  // inside kQUCtrlPanel
+    &kCosPCtrlPanel,
+    &kExtendCosphiPPanel,
+    &kQofPPanel,
+    &kQbyNightPanel,
+    &kCosphiOfUPanel,
+    &kActivePowerPanel,
+    &kPFCtrlPanel,
+    &kOverFrequencyPanel,   // inside kPFCtrlPanel
+    &kUnderFrequencyPanel,  // inside kPFCtrlPanel
+    &kPUFunctionPanel,
 };
 }  // namespace
 

@@ -38,6 +38,7 @@
 #include "settings/ProtectionFunctionViews.h"
 #include "settings/AustraliaSetView.h"
 #include "settings/CountryView.h"
+#include "settings/GridSupportViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/StatusCommands.h"
 
@@ -97,6 +98,14 @@ constexpr PollRow kPollOrder[] = {
     {23, PollUacProtection},
     {24, PollFreqProtection},
     {25, PollAcTerminal},
+    {26, PollReactivePower},
+    {27, PollQUCtrl},
+    {28, PollCosPCtrl},
+    {29, PollExtendCosphiP},
+    {30, PollActivePower},
+    {31, PollPFCtrl},
+    {32, PollPUFunction},
+    {33, PollCosphiOfU},
     {34, PollLVFR},
     {35, PollIslanding},
     {36, PollAntiIsland},
@@ -148,6 +157,8 @@ constexpr PollRow kPollOrder[] = {
     {89, PollMerivonAc1},
     {90, PollCommProtection},
     {91, PollAustraliaSet},
+    {92, PollQbyNight},
+    {93, PollQofP},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

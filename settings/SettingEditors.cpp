@@ -332,6 +332,7 @@ int RunReadView(Modbus* link, uint8_t stop, const ReadView& view) {
     }
     if (link->Request(static_cast<uint16_t>(b.first), static_cast<int16_t>(b.count), b.function)) return 1;
     if (!ReplyUsable(link, b.function)) {
+      if (b.unusable && b.unusable(link)) return 1;
       if (b.endIfInvalid) {
         PaintAlwaysBlocks(f, view);
         return 0;

@@ -335,11 +335,13 @@ struct ReadBlock {
   bool endIfInvalid = false;  // an unusable reply ends the view (returns 0)
   BlockCondition when = nullptr;
   BlockAfter after = nullptr;
+  BlockAfter unusable = nullptr;  // runs instead of showing when the reply is unusable
 
   constexpr ReadBlock Painted(Paint p) const { ReadBlock r = *this; r.paint = p; return r; }
   constexpr ReadBlock EndIfInvalid() const { ReadBlock r = *this; r.endIfInvalid = true; return r; }
   constexpr ReadBlock When(BlockCondition c) const { ReadBlock r = *this; r.when = c; return r; }
   constexpr ReadBlock Then(BlockAfter a) const { ReadBlock r = *this; r.after = a; return r; }
+  constexpr ReadBlock Otherwise(BlockAfter a) const { ReadBlock r = *this; r.unusable = a; return r; }
 };
 
 constexpr ReadBlock Read(uint8_t function, int first, int count, std::span<const WordRead> words) {

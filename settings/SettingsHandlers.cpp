@@ -4,20 +4,31 @@
 #include "monitor/UserPollView.h"
 #include "settings/AustraliaSetView.h"
 #include "settings/CountryView.h"
+#include "settings/GridSupportViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 
 // Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
-  for (std::span<const EditorDecl> rows : {
-           ProtectionEditors(),
-           ProtectionFunctionEditors(),
-           FaultRideThroughEditors(),
-           StatusCommandEditors(),
-           UserPollEditors(),
-           CountryEditors(),
-           AustraliaSetEditors(),
-       })
-    BindEditors(*this, rows);
+  const std::span<const EditorDecl> tables[] = {
+      ProtectionEditors(),
+      ProtectionFunctionEditors(),
+      FaultRideThroughEditors(),
+      StatusCommandEditors(),
+      UserPollEditors(),
+      CountryEditors(),
+      AustraliaSetEditors(),
+      ReactivePowerEditors(),
+      QUCtrlEditors(),
+      CosPCtrlEditors(),
+      ExtendCosphiPEditors(),
+      QofPEditors(),
+      QbyNightEditors(),
+      CosphiOfUEditors(),
+      ActivePowerEditors(),
+      PFCtrlEditors(),
+      PUFunctionEditors(),
+  };
+  for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -100,4 +101,18 @@ TEST(ControlTable, FrameWithCaptionIsATitledBox) {
   EXPECT_EQ(box->geometry(), QRect(0, 0, 100, 60));
   EXPECT_EQ(parent.findChild<QGroupBox*>("Panel_Plain"), nullptr);
   EXPECT_NE(parent.findChild<QFrame*>("Panel_Plain"), nullptr);
+}
+
+// A list box: its items from the caption, scrolled one item at a time so that
+// a box one row high shows any item in its top row.
+TEST(ControlTable, ListItemsFromCaptionScrolledPerItem) {
+  static constexpr ControlDecl rows[] = {{Kind::List, "List_Sign", 0, 0, 40, 22, "Ind\nCap"}};
+  QWidget parent;
+  BuildControls(&parent, rows);
+  auto* list = parent.findChild<QListWidget*>("List_Sign");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "Ind");
+  EXPECT_EQ(list->item(1)->text(), "Cap");
+  EXPECT_EQ(list->verticalScrollMode(), QAbstractItemView::ScrollPerItem);
 }

@@ -357,3 +357,37 @@ TEST_F(RowKinds, TypedComboTextThatNamesNoItemPostsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A block's own step for an unusable reply, beside the one for a used reply.
+int usedCalls = 0;
+int unusableCalls = 0;
+int unusableResult = 0;
+int Used(Modbus*) { return ++usedCalls, 0; }
+int Unusable(Modbus*) { return ++unusableCalls, unusableResult; }
+constexpr ReadBlock kProbeBlocks[] = {Read(3, 100, 1, {}).Then(Used).Otherwise(Unusable), Read(3, 200, 1, {})};
+constexpr ReadView kProbeView{"Group_Version", "Probe...", kProbeBlocks};
+
+struct ViewProbe : polltest::ViewTest {};
+TEST_F(ViewProbe, UnusableReplyRunsTheBlocksOtherwiseStep) {
+  t.ShowPanel("Group_Version");
+  ASSERT_EQ(RunReadView(&w.Link, 0, kProbeView), 0);
+  EXPECT_EQ(usedCalls, 1);
+  EXPECT_EQ(unusableCalls, 0);
+
+  t.sim.QueueFault(sim::ReplyFault::Exception(2));
+  ASSERT_EQ(RunReadView(&w.Link, 0, kProbeView), 0);
+  EXPECT_EQ(usedCalls, 1);
+  EXPECT_EQ(unusableCalls, 1);
+  EXPECT_EQ(t.Frames().size(), 4u);  // the next block goes on
+
+  // Its failure on the link ends the view.
+  unusableResult = 1;
+  t.sim.ClearFrames();
+  t.sim.QueueFault(sim::ReplyFault::Exception(2));
+  EXPECT_EQ(RunReadView(&w.Link, 0, kProbeView), 1);
+  EXPECT_EQ(t.Frames().size(), 1u);
+}
+
+}  // namespace

@@ -149,12 +149,17 @@ std::optional<QByteArray> RtuProtocol::Answer(SimInverter& dev, const QByteArray
     case 6:
       if (!known(s->holding, first)) return ExceptionReply(f, 2);
       s->holding[first] = static_cast<uint16_t>(count);
+      if (auto m = s->mirrors.find(first); m != s->mirrors.end()) s->holding[m->second] = static_cast<uint16_t>(count);
       return f;
     case 0x10: {
       if (count < 1 || count > 123 || At(f, 6) != 2 * count) return ExceptionReply(f, 3);
       for (int i = 0; i < count; ++i)
         if (!known(s->holding, first + i)) return ExceptionReply(f, 2);
-      for (int i = 0; i < count; ++i) s->holding[first + i] = static_cast<uint16_t>(Word(f, 7 + 2 * i));
+      for (int i = 0; i < count; ++i) {
+        const auto v = static_cast<uint16_t>(Word(f, 7 + 2 * i));
+        s->holding[first + i] = v;
+        if (auto m = s->mirrors.find(first + i); m != s->mirrors.end()) s->holding[m->second] = v;
+      }
       return WithCrc(f.left(6));
     }
     default:
@@ -232,6 +237,10 @@ void SimInverter::SetPagedInput(int id, int selector, int page, int reg, const s
 void SimInverter::SetCoil(int id, int coil, bool on) {
   std::lock_guard lock(mu_);
   slaves_[id].coils[coil] = on;
+}
+void SimInverter::SetMirror(int id, int written, int readBack) {
+  std::lock_guard lock(mu_);
+  slaves_[id].mirrors[written] = readBack;
 }
 void SimInverter::SetSlaveBaud(int id, int baud) {
   std::lock_guard lock(mu_);

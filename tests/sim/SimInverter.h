@@ -103,6 +103,9 @@ class SimInverter {
     // written to a holding register (the page selector):
     // selector -> page -> input register -> value.
     std::map<int, std::map<int, std::map<int, uint16_t>>> pages;
+    // Holding registers whose writes the device also shows under another
+    // number: written register -> the register that reads it back.
+    std::map<int, int> mirrors;
   };
 
   SimInverter();  // a pty line speaking Modbus RTU
@@ -124,6 +127,8 @@ class SimInverter {
   // holds page; other pages, and registers outside any page, read as usual.
   void SetPagedInput(int id, int selector, int page, int reg, const std::vector<uint16_t>& values);
   void SetCoil(int id, int coil, bool on);
+  // A write to holding register `written` also lands in `readBack`.
+  void SetMirror(int id, int written, int readBack);
   void SetSlaveBaud(int id, int baud);
   void SetProductId(int id, uint32_t productId);
   uint16_t Holding(int id, int reg) const;
