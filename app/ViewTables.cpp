@@ -113,6 +113,19 @@ extern const PanelControls kPFCtrlPanel;
 extern const PanelControls kOverFrequencyPanel;
 extern const PanelControls kUnderFrequencyPanel;
 extern const PanelControls kPUFunctionPanel;
+extern const PanelControls kRelayFunctionPanel;
+extern const PanelControls kRprOvgrPanel;
+extern const PanelControls kRpr1EnablePanel;
+extern const PanelControls kRpr2EnablePanel;
+extern const PanelControls kRpr1ModePanel;
+extern const PanelControls kRpr2ModePanel;
+extern const PanelControls kRpr1ReconnectPanel;
+extern const PanelControls kRpr2ReconnectPanel;
+extern const PanelControls kK4QSettingPanel;
+extern const PanelControls kEUParallelPanel;
+extern const PanelControls kEUEffPanel;
+extern const PanelControls kAfciPanel;
+extern const PanelControls kEUShadowPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -236,6 +249,19 @@ constexpr const PanelControls* kAll[] = {
     &kOverFrequencyPanel,   // inside kPFCtrlPanel
     &kUnderFrequencyPanel,  // inside kPFCtrlPanel
     &kPUFunctionPanel,
+    &kRelayFunctionPanel,
+    &kRprOvgrPanel,
+    &kRpr1EnablePanel,        // inside kRprOvgrPanel
+    &kRpr2EnablePanel,        // inside kRprOvgrPanel
+    &kRpr1ModePanel,          // inside kRprOvgrPanel
+    &kRpr2ModePanel,          // inside kRprOvgrPanel
+    &kRpr1ReconnectPanel,     // inside kRprOvgrPanel
+    &kRpr2ReconnectPanel,     // inside kRprOvgrPanel
+    &kK4QSettingPanel,
+    &kEUParallelPanel,  // inside kK4QSettingPanel
+    &kEUEffPanel,       // inside kK4QSettingPanel
+    &kAfciPanel,        // inside kK4QSettingPanel
+    &kEUShadowPanel,    // inside kK4QSettingPanel
 };
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "link/Modbus.h"
 
@@ -157,6 +158,9 @@ class TForm_Main : public QMainWindow {
   int InverterState = 0;
   uint8_t ShowConstVolt = 0;
   int JapanUserSettingMode = 0;
+  // The event-class word of each output relay as last read (or toggled);
+  // none until a usable read of that relay.
+  std::array<std::optional<uint16_t>, 2> RelayEventMask{};
   int VacProtectSet = 0;
   uint8_t IsSuperUser = 0;
   int CurrentPage = 0;

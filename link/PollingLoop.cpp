@@ -40,6 +40,7 @@
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ProtectionViews.h"
+#include "settings/RelayViews.h"
 #include "settings/StatusCommands.h"
 
 namespace {
@@ -120,6 +121,7 @@ constexpr PollRow kPollOrder[] = {
     {45, PollInsulation},
     {46, PollGroundCurr},
     {47, PollDcInj},
+    {48, PollK4QSetting},
     {52, PollBTInfo},
     {53, PollBTCTRL},
     {54, PollSubsidy},
@@ -151,6 +153,7 @@ constexpr PollRow kPollOrder[] = {
     {81, PollBRKOpvloEvent},
     {82, PollBRKSetPoint},
     {83, PollBRKEnergy},
+    {84, PollRelayFunction},
     {86, PollMerivonTest},
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},
@@ -159,6 +162,7 @@ constexpr PollRow kPollOrder[] = {
     {91, PollAustraliaSet},
     {92, PollQbyNight},
     {93, PollQofP},
+    {94, PollRPROVGR},
 };
 
 constexpr uint16_t kWifiKeepAliveRegister = 0xEC63;

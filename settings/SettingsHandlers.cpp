@@ -6,6 +6,7 @@
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ProtectionViews.h"
+#include "settings/RelayViews.h"
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 
@@ -29,6 +30,10 @@ void TForm_Main::BindSettingsHandlers() {
       ActivePowerEditors(),
       PFCtrlEditors(),
       PUFunctionEditors(),
+      RelayFunctionEditors(),
+      RprOvgrEditors(),
+      K4QSettingEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
+  SelectFirstRelay(*this);
 }
