@@ -101,6 +101,22 @@ IconTable DrawFirmware(bool highlighted) {
   return ToTable(img);
 }
 
+// The data-log picture with a record dot that grows and fades over three
+// frames while a recording runs.
+IconTable DrawRecordFrame(int frame) {
+  const IconTable& base = DrawDataLog(false);
+  QImage img = IconImage(base);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  const int alpha[3] = {255, 190, 110};
+  const double radius[3] = {4.0, 5.0, 6.0};
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(230, 0, 0, alpha[frame]));
+  p.drawEllipse(QPointF(37.5, 38.5), radius[frame], radius[frame]);
+  p.end();
+  return ToTable(img);
+}
+
 template <IconTable (*Draw)(bool)>
 const IconTable& Cached(bool highlighted) {
   static const IconTable normal = Draw(false);
@@ -112,6 +128,11 @@ const IconTable& Cached(bool highlighted) {
 const IconTable& SyncClockIcon(bool highlighted) { return Cached<DrawSyncClock>(highlighted); }
 const IconTable& DataLogIcon(bool highlighted) { return Cached<DrawDataLog>(highlighted); }
 const IconTable& FirmwareIcon(bool highlighted) { return Cached<DrawFirmware>(highlighted); }
+
+const IconTable& RecordIconFrame(int frame) {
+  static const std::array<IconTable, 3> frames = {DrawRecordFrame(0), DrawRecordFrame(1), DrawRecordFrame(2)};
+  return frames[static_cast<size_t>(frame) % 3];
+}
 
 QImage IconImage(const IconTable& table) {
   QImage img(kIconColumns, kIconRows, QImage::Format_RGB32);

@@ -15,6 +15,8 @@ using IconTable = std::array<std::uint32_t, kIconColumns * kIconRows>;
 const IconTable& SyncClockIcon(bool highlighted);
 const IconTable& DataLogIcon(bool highlighted);
 const IconTable& FirmwareIcon(bool highlighted);
+// The three frames of the record icon's animation while the data log records.
+const IconTable& RecordIconFrame(int frame);
 
 // A table value (0x00BBGGRR) as an opaque QRgb.
 inline QRgb TableColor(std::uint32_t bgr) {

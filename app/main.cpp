@@ -39,6 +39,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindProfileHandlers();
   BindMonitorHandlers();
   BindSettingsHandlers();
+  BindDataLog();
   AccessCode.clear();
 }
 

@@ -96,6 +96,15 @@ class TForm_Main : public QMainWindow {
   void Image_SaveGridSetMouseLeave();
   void Btn_HelpClick();
 
+  // Data-log recorder (logs/DataLogUi.cpp): the record icon starts and stops
+  // a recording; Timer_Record writes a row per tick, Timer_Datalog animates
+  // the icon.
+  void Image_DataLogClick();
+  void Timer_RecordTimer();
+  void Timer_DatalogTimer();
+  int DataLogRowCount = 0;
+  QString DataLogFileName;
+
   // User-interface language (app/Language.cpp).
   void LanguageChange(int languageIndex);
   void Image_Country_USAClick();
@@ -219,6 +228,8 @@ class TForm_Main : public QMainWindow {
   void BindNetHandlers();      // link/IdScan.cpp
   void BindMonitorHandlers();  // monitor/
   void BindSettingsHandlers(); // settings/
+  void BindDataLog();          // logs/
+  void StopDataLog();
 
   int pollDepth_ = 0;         // polling loops running (0 or 1)
   bool pollRestart_ = false;  // a fresh loop was asked for while one ran
