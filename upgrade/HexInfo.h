@@ -12,8 +12,10 @@ class UpgradeViews;
 struct HexStruct {
   static constexpr int kHexCapacity = 64;   // data bytes of one HEX record
   static constexpr int kBinCapacity = 128;  // one BIN block
+  // Data past Length is left unset: a 1 MB image makes tens of thousands.
+  HexStruct() {}
   std::uint32_t Address = 0;
-  std::array<std::uint8_t, kBinCapacity> Data{};
+  std::array<std::uint8_t, kBinCapacity> Data;
   std::int32_t Length = 0;
 };
 

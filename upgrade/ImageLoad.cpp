@@ -1,6 +1,7 @@
 // The HEX and BIN image loaders. Both take untrusted files: every record is
 // checked against its line and the image's bounds before a byte is placed.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "app/Myfunc.h"
@@ -10,12 +11,19 @@
 
 namespace {
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+// Digit values by character, -1 for a character that is no hex digit.
+constexpr std::array<std::int8_t, 256> MakeDigits() {
+  std::array<std::int8_t, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[static_cast<size_t>(c)] = static_cast<std::int8_t>(c >= '0' && c <= '9'   ? c - '0'
+                                                         : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                                                : -1);
+  return t;
 }
+constexpr std::array<std::int8_t, 256> kDigits = MakeDigits();
+
+int HexDigitValue(char c) { return kDigits[static_cast<std::uint8_t>(c)]; }
 
 // Two hex digits at p, already checked to be digits.
 std::uint8_t ByteAt(const char* p) { return static_cast<std::uint8_t>(HexDigitValue(p[0]) * 16 + HexDigitValue(p[1])); }
@@ -46,43 +54,47 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
     if (n > 0 && line[n - 1] == '\r') --n;  // CR LF files
     if (n == 0 || line[0] != ':') continue;
 
-    const QString where = QStringLiteral("Record Error: Line %1: ").arg(lineNo);
+    const auto where = [lineNo] { return QStringLiteral("Record Error: Line %1: ").arg(lineNo); };
     if (n < 11) {
-      Log(where + QStringLiteral("Too Short"));
+      Log(where() + QStringLiteral("Too Short"));
       return 1;
     }
-    for (qsizetype i = 1; i < n; ++i)
-      if (HexDigitValue(line[i]) < 0) {
-        Log(where + QStringLiteral("Not Hexadecimal"));
-        return 1;
-      }
+    int bad = 0;
+    for (qsizetype i = 1; i < n; ++i) bad |= HexDigitValue(line[i]);
+    if (bad < 0) {
+      Log(where() + QStringLiteral("Not Hexadecimal"));
+      return 1;
+    }
     const int count = ByteAt(line + 1);
     if (count > HexStruct::kHexCapacity) {
-      Log(where + QStringLiteral("More Than 64 Data Bytes"));
+      Log(where() + QStringLiteral("More Than 64 Data Bytes"));
       return 1;
     }
     if (n != 11 + 2 * count) {
-      Log(where + QStringLiteral("Byte Count Does Not Match The Line"));
+      Log(where() + QStringLiteral("Byte Count Does Not Match The Line"));
       return 1;
     }
+    // Count, address, type, data and checksum, as bytes.
+    std::array<std::uint8_t, 5 + HexStruct::kHexCapacity> v;
     unsigned sum = 0;
-    for (qsizetype i = 1; i < n; i += 2) sum += ByteAt(line + i);
+    for (int i = 0; i < 5 + count; ++i) sum += v[static_cast<size_t>(i)] = ByteAt(line + 1 + 2 * i);
     if (sum & 0xFF) {
       Log(QStringLiteral("CheckSUM Error: ") + QString::fromLatin1(line + 3, 4));
       return 1;
     }
-    const std::uint32_t address = (static_cast<std::uint32_t>(ByteAt(line + 3)) << 8) | ByteAt(line + 5);
-    const int type = ByteAt(line + 7);
+    const std::uint32_t address = (static_cast<std::uint32_t>(v[1]) << 8) | v[2];
+    const int type = v[3];
+    const std::uint8_t* data = v.data() + 4;
     if (type == 0x01) break;
     if (type == 0x02 || type == 0x04) {
       std::uint32_t value = 0;
-      for (int i = 0; i < count; ++i) value = (value << 8) | ByteAt(line + 9 + 2 * i);
+      for (int i = 0; i < count; ++i) value = (value << 8) | data[i];
       base = type == 0x02 ? value * 16u : value * 65536u;
     } else if (type == 0x00) {
       HexStruct& rec = records.emplace_back();
       rec.Address = address + base;
       rec.Length = count;
-      for (int i = 0; i < count; ++i) rec.Data[static_cast<size_t>(i)] = ByteAt(line + 9 + 2 * i);
+      std::memcpy(rec.Data.data(), data, static_cast<size_t>(count));
     }
   }
 
@@ -165,17 +177,19 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
   }
 
   // Rows whose erase unit (erase bytes from the row on) holds only FF get no
-  // number. ffRun[i] counts the FF bytes from offset i on.
-  const size_t erase = static_cast<size_t>(std::max(Info.EraseSize, 128));
-  std::vector<std::uint32_t> ffRun(buffer.size() + 1, 0);
-  for (size_t i = buffer.size(); i-- > 0;) ffRun[i] = buffer[i] == 0xFF ? ffRun[i + 1] + 1 : 0;
+  // number: one backward pass counts the FF bytes from each row start on.
+  const std::uint64_t erase = static_cast<std::uint64_t>(std::max(Info.EraseSize, 128));
   std::vector<std::uint32_t> addresses(static_cast<size_t>(rows));
   std::vector<int> numbers(static_cast<size_t>(rows));
-  for (size_t r = 0; r < rows; ++r) {
-    addresses[r] = start + static_cast<std::uint32_t>(r) * rowStep;
-    numbers[r] = ffRun[r * static_cast<size_t>(blockSize)] >= erase ? 0 : static_cast<int>(r + 1);
+  std::uint64_t ffRun = 0;
+  for (size_t i = buffer.size(); i-- > 0;) {
+    ffRun = buffer[i] == 0xFF ? ffRun + 1 : 0;
+    if (i % static_cast<size_t>(blockSize) == 0) {
+      const size_t r = i / static_cast<size_t>(blockSize);
+      addresses[r] = start + static_cast<std::uint32_t>(r) * rowStep;
+      numbers[r] = ffRun >= erase ? 0 : static_cast<int>(r + 1);
+    }
   }
-  ffRun = {};
 
   // Checksums: over every row (variant 0x10) and over the numbered rows (0x20).
   std::int32_t length10 = 0, length20 = 0;
