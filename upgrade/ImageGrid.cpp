@@ -34,6 +34,7 @@ void ImageGrid::Clear() {
   blockSize_ = 0;
   address_.clear();
   number_.clear();
+  nextNumbered_.clear();
   bytes_.clear();
   endResetModel();
 }
@@ -47,6 +48,12 @@ void ImageGrid::SetImage(int blockSize, std::vector<std::uint32_t> addresses, st
   number_.resize(address_.size());
   bytes_ = std::move(bytes);
   bytes_.resize(address_.size() * static_cast<size_t>(blockSize_), 0);
+  nextNumbered_.assign(address_.size(), 0);
+  int next = 0;
+  for (size_t i = address_.size(); i-- > 0;) {
+    nextNumbered_[i] = next;
+    if (number_[i]) next = static_cast<int>(i) + 1;
+  }
   rows_ = std::max(rowCount, 1);
   columns_ = std::max(columnCount, 0);
   endResetModel();
@@ -70,15 +77,10 @@ int ReadProgramBlock(int row, ProgramBlock& block, const ImageGrid& grid, int bl
   // An empty address cell (or no row) ends the image; address 0 is an address.
   if (!grid.HasAddress(row)) return 1;
   block.Address = grid.Address(row);
-  bool numbered = false;
-  for (int r = row + 1; grid.HasAddress(r); ++r) {
-    block.NextAddress = grid.Address(r);
-    if (grid.Number(r)) {
-      numbered = true;
-      break;
-    }
-  }
-  if (!numbered) {
+  // The next numbered row; when only unnumbered rows follow, the stop address.
+  if (const int next = grid.NextNumberedRow(row)) {
+    block.NextAddress = grid.Address(next);
+  } else {
     const int stop = SafeStrToInt(stopText);
     block.NextAddress = static_cast<std::uint32_t>(stop) + ((stop > 0 && stop % 2) ? 1u : 0u);
   }

@@ -40,6 +40,8 @@ class ImageGrid : public QAbstractTableModel {
   std::uint8_t Byte(int row, int i) const {
     return HasAddress(row) && i >= 0 && i < blockSize_ ? bytes_[static_cast<size_t>(row - 1) * static_cast<size_t>(blockSize_) + static_cast<size_t>(i)] : 0;
   }
+  // The first row after `row` that has a number, 0 when none does.
+  int NextNumberedRow(int row) const { return HasAddress(row) ? nextNumbered_[static_cast<size_t>(row - 1)] : 0; }
   const std::uint8_t* RowData(int row) const {
     return HasAddress(row) ? bytes_.data() + static_cast<size_t>(row - 1) * static_cast<size_t>(blockSize_) : nullptr;
   }
@@ -63,6 +65,7 @@ class ImageGrid : public QAbstractTableModel {
   int blockSize_ = 0;
   std::vector<std::uint32_t> address_;
   std::vector<int> number_;
+  std::vector<int> nextNumbered_;  // kept with the rows: a long erased stretch is walked once, not per block
   std::vector<std::uint8_t> bytes_;
 };
 

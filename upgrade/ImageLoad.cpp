@@ -37,8 +37,12 @@ constexpr std::uint32_t kBinBase = 0x80000000u;
 
 int upgradeTool::LoadHexData(const QByteArray& text) {
   BeginLoad();
+  if (text.size() > kMaxHexFileBytes) {
+    Message(QStringLiteral("Image Too Large"));
+    return 1;
+  }
   std::vector<HexStruct> records;
-  records.reserve(static_cast<size_t>(text.size() / 43) + 1);  // 16-byte records are the usual
+  records.reserve(static_cast<size_t>(std::min<std::int64_t>(text.size() / 43, kMaxHexRecords)) + 1);  // 16-byte records are the usual
   std::uint32_t base = 0;
 
   const char* p = text.constData();
@@ -91,6 +95,10 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
       for (int i = 0; i < count; ++i) value = (value << 8) | data[i];
       base = type == 0x02 ? value * 16u : value * 65536u;
     } else if (type == 0x00) {
+      if (static_cast<std::int64_t>(records.size()) >= kMaxHexRecords) {
+        Message(QStringLiteral("Image Too Large"));
+        return 1;
+      }
       HexStruct& rec = records.emplace_back();
       rec.Address = address + base;
       rec.Length = count;

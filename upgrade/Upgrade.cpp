@@ -38,6 +38,10 @@ int upgradeTool::LoadHex(const QString& path) {
   BeginLoad();
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return 1;
+  if (file.size() > kMaxHexFileBytes) {
+    Message(QStringLiteral("Image Too Large"));
+    return 1;
+  }
   return LoadHexData(file.readAll());
 }
 

@@ -15,8 +15,11 @@ class UpgradeViews;
 class upgradeTool {
  public:
   static constexpr int kIds = 254;  // bus IDs 1 to 253; entry 0 unused
-  // Largest image the loaders take (image bytes, or file bytes for BIN).
-  static constexpr std::int64_t kMaxImageBytes = 32 * 1024 * 1024;
+  // Largest image the loaders take (image bytes, or file bytes for BIN), and
+  // the largest HEX file and record count, so that no file can exhaust memory.
+  static constexpr std::int64_t kMaxImageBytes = 16 * 1024 * 1024;
+  static constexpr std::int64_t kMaxHexFileBytes = 64 * 1024 * 1024;
+  static constexpr std::int64_t kMaxHexRecords = kMaxImageBytes / 8;
 
   upgradeTool() = default;
   upgradeTool(const upgradeTool&) = delete;
