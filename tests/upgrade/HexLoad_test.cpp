@@ -251,6 +251,10 @@ std::vector<BadImage> BadImages() {
     const auto s = Stream(512, 16);
     for (int k = 0; k < 32; ++k) gapped += fw::HexLine(0, static_cast<std::uint16_t>(32 * k), {s.begin() + 16 * k, s.begin() + 16 * k + 16}) + eol;
   }
+  Meta wide;  // 32 MB from start to the last record
+  wide.stop = 0x02000000;
+  QByteArray tooLarge = ExampleHex(wide);
+  tooLarge.insert(tooLarge.indexOf(":00000001FF"), fw::HexLine(4, 0, {0x01, 0xFF}) + eol + fw::HexLine(0, 0xFFF0, std::vector<std::uint8_t>(16, 0)) + eol);
   Meta farStart;
   farStart.start = 0x1000;
   farStart.stop = 0x2000;
@@ -268,6 +272,7 @@ std::vector<BadImage> BadImages() {
        {}, {"Address Error: Record At 0x1F8 Runs Past The Image"}},
       {"records longer than a block", false, fw::DataLines(0, Stream(512, 100), 64), {}, {"Address Error: Records Longer Than A Block"}},
       {"no data between start and stop", false, ExampleHex(farStart), {}, {"Address Error: No Data Between Start And Stop Address"}},
+      {"image too large", false, tooLarge, {}, {"Image Too Large"}},
       {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16), {}, {"No Meta Block"}},
       // The second marker begins right after the first: no room for 27 bytes.
       {"meta block too short", false, [] {
