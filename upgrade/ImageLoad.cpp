@@ -1,0 +1,290 @@
+// The HEX and BIN image loaders. Both take untrusted files: every record is
+// checked against its line and the image's bounds before a byte is placed.
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "app/Myfunc.h"
+#include "link/Modbus.h"
+#include "upgrade/Upgrade.h"
+#include "upgrade/UpgradeViews.h"
+
+namespace {
+
+// Digit values by character, -1 for a character that is no hex digit.
+constexpr std::array<std::int8_t, 256> MakeDigits() {
+  std::array<std::int8_t, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[static_cast<size_t>(c)] = static_cast<std::int8_t>(c >= '0' && c <= '9'   ? c - '0'
+                                                         : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                                                : -1);
+  return t;
+}
+constexpr std::array<std::int8_t, 256> kDigits = MakeDigits();
+
+int HexDigitValue(char c) { return kDigits[static_cast<std::uint8_t>(c)]; }
+
+// Two hex digits at p, already checked to be digits.
+std::uint8_t ByteAt(const char* p) { return static_cast<std::uint8_t>(HexDigitValue(p[0]) * 16 + HexDigitValue(p[1])); }
+
+QString Hex4(std::uint32_t v) { return QString::number(v & 0xFFFF, 16).toUpper().rightJustified(4, u'0'); }
+
+constexpr int kBinBlock = 128;
+constexpr std::uint32_t kBinBase = 0x80000000u;
+
+}  // namespace
+
+int upgradeTool::LoadHexData(const QByteArray& text) {
+  BeginLoad();
+  if (text.size() > kMaxHexFileBytes) {
+    Message(QStringLiteral("Image Too Large"));
+    return 1;
+  }
+  std::vector<HexStruct> records;
+  records.reserve(static_cast<size_t>(std::min<std::int64_t>(text.size() / 43, kMaxHexRecords)) + 1);  // 16-byte records are the usual
+  std::uint32_t base = 0;
+
+  const char* p = text.constData();
+  const char* const end = p + text.size();
+  int lineNo = 0;
+  while (p < end) {
+    const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!eol) eol = end;
+    const char* line = p;
+    qsizetype n = eol - p;
+    p = eol < end ? eol + 1 : end;
+    ++lineNo;
+    if (n > 0 && line[n - 1] == '\r') --n;  // CR LF files
+    if (n == 0 || line[0] != ':') continue;
+
+    const auto where = [lineNo] { return QStringLiteral("Record Error: Line %1: ").arg(lineNo); };
+    if (n < 11) {
+      Log(where() + QStringLiteral("Too Short"));
+      return 1;
+    }
+    int bad = 0;
+    for (qsizetype i = 1; i < n; ++i) bad |= HexDigitValue(line[i]);
+    if (bad < 0) {
+      Log(where() + QStringLiteral("Not Hexadecimal"));
+      return 1;
+    }
+    const int count = ByteAt(line + 1);
+    if (count > HexStruct::kHexCapacity) {
+      Log(where() + QStringLiteral("More Than 64 Data Bytes"));
+      return 1;
+    }
+    if (n != 11 + 2 * count) {
+      Log(where() + QStringLiteral("Byte Count Does Not Match The Line"));
+      return 1;
+    }
+    // Count, address, type, data and checksum, as bytes.
+    std::array<std::uint8_t, 5 + HexStruct::kHexCapacity> v;
+    unsigned sum = 0;
+    for (int i = 0; i < 5 + count; ++i) sum += v[static_cast<size_t>(i)] = ByteAt(line + 1 + 2 * i);
+    if (sum & 0xFF) {
+      Log(QStringLiteral("CheckSUM Error: ") + QString::fromLatin1(line + 3, 4));
+      return 1;
+    }
+    const std::uint32_t address = (static_cast<std::uint32_t>(v[1]) << 8) | v[2];
+    const int type = v[3];
+    const std::uint8_t* data = v.data() + 4;
+    if (type == 0x01) break;
+    if (type == 0x02 || type == 0x04) {
+      std::uint32_t value = 0;
+      for (int i = 0; i < count; ++i) value = (value << 8) | data[i];
+      base = type == 0x02 ? value * 16u : value * 65536u;
+    } else if (type == 0x00) {
+      if (static_cast<std::int64_t>(records.size()) >= kMaxHexRecords) {
+        Message(QStringLiteral("Image Too Large"));
+        return 1;
+      }
+      HexStruct& rec = records.emplace_back();
+      rec.Address = address + base;
+      rec.Length = count;
+      std::memcpy(rec.Data.data(), data, static_cast<size_t>(count));
+    }
+  }
+
+  const int index = FindMetaBlock(records);
+  if (index < 0) {
+    Message(QStringLiteral("No Meta Block"));
+    return 1;
+  }
+  const QString metaError = ParseMetaBlock(Info, index, records);
+  if (!metaError.isEmpty()) {
+    Message(metaError);
+    return 1;
+  }
+  ShowMetaBlockInfo(Views, Info);
+
+  // Address range: from the start address to the last record below the stop.
+  const std::uint32_t start = static_cast<std::uint32_t>(SafeStrToInt(Info.StartAddress));
+  const std::uint32_t metaStop = static_cast<std::uint32_t>(SafeStrToInt(Info.StopAddress));
+  bool any = false;
+  std::uint32_t stop = 0;
+  for (const HexStruct& rec : records)
+    if (rec.Address >= start && rec.Address < metaStop && (!any || rec.Address > stop)) {
+      stop = rec.Address;
+      any = true;
+    }
+  if (!any) {
+    Message(QStringLiteral("Address Error: No Data Between Start And Stop Address"));
+    return 1;
+  }
+  const std::uint8_t fill = static_cast<std::uint8_t>(SafeStrToInt(Info.FillValue));
+
+  // Devices whose bootloader did not report a version take 32-byte blocks.
+  int blockSize = Info.ProgramSize >= 64 ? Info.ProgramSize : 32;
+  for (int id = 1; id < kIds; ++id)
+    if (DeviceId[id] == id && BootVersion[id] == 2) {
+      blockSize = 32;
+      Info.ProgramSize = 32;
+      break;
+    }
+
+  // Bytes per address unit and the address advance per grid row, from the
+  // first record that reaches its successor.
+  std::uint32_t ratio = 0, rowStep = 0;
+  for (size_t i = 0; i + 1 < records.size(); ++i) {
+    const std::uint32_t diff = records[i + 1].Address - records[i].Address;
+    if (static_cast<std::uint32_t>(records[i].Length) < diff) continue;
+    if (diff == 0) {
+      Message(QStringLiteral("Address Error: Two Records At Address 0x%1").arg(QString::number(records[i].Address, 16).toUpper()));
+      return 1;
+    }
+    ratio = static_cast<std::uint32_t>(records[i].Length) / diff;
+    rowStep = static_cast<std::uint32_t>(blockSize / records[i].Length) * diff;
+    break;
+  }
+  if (ratio == 0) {
+    Message(QStringLiteral("Address Error: No Contiguous Records"));
+    return 1;
+  }
+  if (rowStep == 0) {
+    Message(QStringLiteral("Address Error: Records Longer Than A Block"));
+    return 1;
+  }
+
+  // Image buffer: every grid row from start to stop, filled, then the records.
+  const std::uint64_t rows = (stop - start) / rowStep + 1;
+  const std::uint64_t bufferSize = rows * static_cast<std::uint64_t>(blockSize);
+  if (bufferSize > static_cast<std::uint64_t>(kMaxImageBytes)) {
+    Message(QStringLiteral("Image Too Large"));
+    return 1;
+  }
+  std::vector<std::uint8_t> buffer(static_cast<size_t>(bufferSize), fill);
+  for (const HexStruct& rec : records) {
+    if (rec.Address < start || rec.Address > stop) continue;
+    const std::uint64_t offset = static_cast<std::uint64_t>(rec.Address - start) * ratio;
+    if (offset + static_cast<std::uint64_t>(rec.Length) > bufferSize) {
+      Message(QStringLiteral("Address Error: Record At 0x%1 Runs Past The Image").arg(QString::number(rec.Address, 16).toUpper()));
+      return 1;
+    }
+    std::memcpy(buffer.data() + offset, rec.Data.data(), static_cast<size_t>(rec.Length));
+  }
+
+  // Rows whose erase unit (erase bytes from the row on) holds only FF get no
+  // number: one backward pass counts the FF bytes from each row start on.
+  const std::uint64_t erase = static_cast<std::uint64_t>(std::max(Info.EraseSize, 128));
+  std::vector<std::uint32_t> addresses(static_cast<size_t>(rows));
+  std::vector<int> numbers(static_cast<size_t>(rows));
+  std::uint64_t ffRun = 0;
+  for (size_t i = buffer.size(); i-- > 0;) {
+    ffRun = buffer[i] == 0xFF ? ffRun + 1 : 0;
+    if (i % static_cast<size_t>(blockSize) == 0) {
+      const size_t r = i / static_cast<size_t>(blockSize);
+      addresses[r] = start + static_cast<std::uint32_t>(r) * rowStep;
+      numbers[r] = ffRun >= erase ? 0 : static_cast<int>(r + 1);
+    }
+  }
+
+  // Checksums: over every row (variant 0x10) and over the numbered rows (0x20).
+  std::int32_t length10 = 0, length20 = 0;
+  std::uint16_t crc10 = 0xFFFF, crc20 = 0xFFFF;
+  for (size_t r = 0; r < rows; ++r) {
+    const std::uint8_t* data = buffer.data() + r * static_cast<size_t>(blockSize);
+    length10 += blockSize;
+    crc10 = Modbus::Crc16Continue(data, blockSize, crc10 & 0xFF, crc10 >> 8);
+    if (numbers[r]) {
+      length20 += blockSize;
+      crc20 = Modbus::Crc16Continue(data, blockSize, crc20 & 0xFF, crc20 >> 8);
+    }
+  }
+  Grid.SetImage(blockSize, std::move(addresses), std::move(numbers), std::move(buffer), static_cast<int>(rows) + 2, blockSize + 3);
+
+  Log(QStringLiteral("Hex Length: %1(0x10) / %2(0x20)").arg(length10).arg(length20));
+  Log(QStringLiteral("Hex SUM CRC: 0x%1(0x10) / %2(0x20)").arg(Hex4(crc10), Hex4(crc20)));
+  Info.Length10 = length10;
+  Info.Crc10 = crc10;
+  Info.Length20 = length20;
+  Info.Crc20 = crc20;
+  return 0;
+}
+
+int upgradeTool::LoadBinData(const QByteArray& bytes) {
+  BeginLoad();
+  if (bytes.size() > kMaxImageBytes) {
+    Message(QStringLiteral("Image Too Large"));
+    return 1;
+  }
+  // Bytes after the last whole block would never be programmed.
+  if (bytes.size() % kBinBlock) {
+    Message(QStringLiteral("BIN File Length Is Not A Multiple Of 128 Bytes"));
+    return 1;
+  }
+  const size_t blocks = static_cast<size_t>(bytes.size() / kBinBlock);
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+  std::vector<HexStruct> records(blocks);
+  for (size_t i = 0; i < blocks; ++i) {
+    std::memcpy(records[i].Data.data(), data + i * kBinBlock, kBinBlock);
+    records[i].Length = kBinBlock;
+  }
+  const int index = FindMetaBlock(records);
+  Message(QString::number(index));
+  if (index < 0) {
+    Message(QStringLiteral("No Meta Block"));
+    return 1;
+  }
+  const QString metaError = ParseMetaBlock(Info, index, records);
+  if (!metaError.isEmpty()) {
+    Message(metaError);
+    return 1;
+  }
+  records = {};
+  ShowMetaBlockInfo(Views, Info);
+
+  std::vector<std::uint32_t> addresses(blocks);
+  std::vector<int> numbers(blocks);
+  for (size_t i = 0; i < blocks; ++i) {
+    addresses[i] = kBinBase + static_cast<std::uint32_t>(i * kBinBlock);
+    numbers[i] = static_cast<int>(i + 1);
+  }
+  std::int32_t length20 = 0;
+  std::uint16_t crc20 = 0xFFFF;
+  for (size_t i = 0; i < blocks; ++i) {
+    const std::uint8_t* block = data + i * kBinBlock;
+    length20 += kBinBlock;
+    // Each block's CRC is seeded with the previous one, bytes exchanged.
+    crc20 = Modbus::Crc16ContinueWord(block, kBinBlock, crc20);
+    if (Views) {
+      QString line;
+      line.reserve(kBinBlock * 3 + 6);
+      for (int k = 0; k < kBinBlock; ++k) {
+        static const char kDigits[] = "0123456789ABCDEF";
+        line += QLatin1Char(kDigits[block[k] >> 4]);
+        line += QLatin1Char(kDigits[block[k] & 15]);
+        line += u' ';
+      }
+      line += QStringLiteral("0x") + Hex4(crc20);
+      Views->AppendUpgradeEvent(line);
+    }
+  }
+  Grid.SetImage(kBinBlock, std::move(addresses), std::move(numbers),
+                std::vector<std::uint8_t>(data, data + blocks * kBinBlock), static_cast<int>(blocks) + 1, 130);
+  Log(QStringLiteral("Hex Length: %1(0x20)").arg(length20));
+  Log(QStringLiteral("Hex SUM CRC: 0x%1(0x20)").arg(Hex4(crc20)));
+  Info.Length20 = length20;
+  Info.Crc20 = crc20;
+  return 0;
+}
