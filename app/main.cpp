@@ -37,6 +37,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindLinkHandlers();
   BindFurniture();
   BindProfileHandlers();
+  BindDesignHandlers();
   BindMonitorHandlers();
   BindSettingsHandlers();
   BindDataLog();

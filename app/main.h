@@ -7,8 +7,10 @@
 #include <optional>
 
 #include "link/Modbus.h"
+#include "profiles/Objectevent.h"
 
 class QLabel;
+class QMenu;
 class QScrollArea;
 class QTreeWidgetItem;
 class GroupPanel;
@@ -75,6 +77,23 @@ class TForm_Main : public QMainWindow {
   int ResetPageScroll();
   int SaveCurrentPageLayout();
   int ShowPageLayout();
+
+  // Design mode (profiles/Objectevent.cpp): the title labels' and pages'
+  // mouse handlers, the panel operations they share with the page popup
+  // menu, and the menu's handlers. Coordinates are the sender's own.
+  void Scroll_PageMouseMove(QWidget* sender, int x, int y);
+  void Label_MouseDown(QWidget* sender, int x, int y);
+  void Label_MouseMove(QWidget* sender, int x, int y);
+  void Label_MouseUp(QWidget* sender, int x, int y);
+  void Label_DblClick(QWidget* sender);
+  int DragPanelMove(DragState& drag, GroupPanel* panel, int x, int y);
+  int HidePanel(DragState& drag, GroupPanel* panel);
+  int ShowPanelAtMouse(DragState& drag, GroupPanel* panel, int height);
+  void Pop_Click(QObject* sender);  // sender: the menu item, by its Tag
+  void Pop_Arrange();
+  void EndDrag();
+  QMenu* ScrollPopMenu() const { return scrollPopMenu_; }
+  DragState Drag;
 
   // Files dropped on the window (the firmware page fills this in).
   void OnDropFiles(const QString& path);
@@ -225,6 +244,8 @@ class TForm_Main : public QMainWindow {
   void BindLinkHandlers();     // link/
   void BindFurniture();        // app/Header.cpp
   void BindProfileHandlers();  // profiles/
+  void BindDesignHandlers();   // profiles/Objectevent.cpp
+  void KeepOnPage(GroupPanel* panel);
   void BindNetHandlers();      // link/IdScan.cpp
   void BindMonitorHandlers();  // monitor/
   void BindSettingsHandlers(); // settings/
@@ -239,6 +260,7 @@ class TForm_Main : public QMainWindow {
   std::array<QLabel*, 11> status_{};
   std::array<QScrollArea*, 7> scrollPages_{};
   LogView* eventLog_ = nullptr;
+  QMenu* scrollPopMenu_ = nullptr;
   bool terminated_ = false;
   bool shown_ = false;
 };

@@ -55,12 +55,16 @@ constexpr ControlDecl kLinkTopRows[] = {
     {Kind::Label, "Label_SendCommand", 500, 4, 110, 18, "Send Command", 1},
     {Kind::Frame, "Panel_SendCommand", 500, 24, 110, 46},
 };
+// Each box of the top bar lies on a background picture (Tag 2) that the
+// window paints at start.
 constexpr ControlDecl kLinkKindRows[] = {
+    {Kind::Image, "Image_LinkKindBack", 2, 2, 76, 66, "", 2},
     {Kind::Radio, "Radio_ComRS485", 0, 2, 80, 20, "RS485", 0, kChecked},
     {Kind::Radio, "Radio_ComWifi", 0, 24, 80, 20, "Wi-Fi"},
     {Kind::Radio, "Radio_ComSub1g", 0, 46, 80, 20, "Sub1G", 0, kHidden},
 };
 constexpr ControlDecl kSendCommandRows[] = {
+    {Kind::Image, "Image_SendCommandBack", 2, 2, 106, 42, "", 2},
     {Kind::Radio, "Radio_SendSingle", 0, 0, 100, 20, "Single", 0, kChecked},
     {Kind::Radio, "Radio_CmdBroadcast", 0, 22, 100, 20, "Broadcast"},
 };

@@ -180,6 +180,8 @@ void TForm_Main::Combo_SelectModeChange() {
 }
 
 void TForm_Main::PageControlChange() {
+  // A drag in progress belongs to the page being left.
+  EndDrag();
   if (Ctl<QComboBox>("Combo_SelectMode")->currentIndex() < 0) return;
   auto* pages = Ctl<QTabWidget>("PageControl");
   SaveCurrentPageLayout();

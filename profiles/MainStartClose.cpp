@@ -5,10 +5,12 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
 #include "platform/Dialogs.h"
+#include "platform/ImageBox.h"
 #include "platform/ProgramFolder.h"
 #include "profiles/Designmode.h"
 
@@ -31,6 +33,20 @@ void PaintTitleBar(GroupPanel* panel, const QBrush& brush) {
   QPalette pal = title->palette();
   pal.setBrush(QPalette::Window, brush);
   title->setPalette(pal);
+}
+
+// A box's background picture: inset 2 px in its parent, one line per row from
+// (200, 250, 255) downwards, one step darker in red and green per line.
+void PaintBoxBackground(ImageBox* pic) {
+  const QWidget* box = pic->parentWidget();
+  if (!box) return;
+  pic->setGeometry(2, 2, box->width() - 4, box->height() - 4);
+  QImage canvas(std::max(pic->width(), 1), std::max(pic->height(), 1), QImage::Format_RGB32);
+  for (int j = 0; j < canvas.height(); ++j) {
+    const QRgb colour = qRgb((200 - j) & 0xFF, (250 - j) & 0xFF, 255);
+    for (int x = 0; x < canvas.width(); ++x) canvas.setPixel(x, j, colour);
+  }
+  pic->SetCanvas(canvas);
 }
 
 QString PreviousSetPath() { return ProgramPath("profile/PreviousSet.KXL"); }
@@ -82,6 +98,8 @@ void TForm_Main::FormShow() {
   const QBrush title = TitleBarBrush();
   for (const GroupPanelDecl& d : GroupPanelTable())
     if (GroupPanel* p = Panel(QString::fromLatin1(d.name))) PaintTitleBar(p, title);
+  for (ImageBox* pic : findChildren<ImageBox*>())
+    if (pic->property("Tag").toInt() == 2) PaintBoxBackground(pic);
 }
 
 void TForm_Main::FormClose() {

@@ -8,6 +8,7 @@
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
+#include "platform/ImageBox.h"
 #include "platform/IniFile.h"
 #include "profiles/Designmode.h"
 #include "support/FakeDialogs.h"
@@ -60,6 +61,18 @@ TEST(FormShow, StartState) {
   ASSERT_EQ(bar.height(), 30);
   EXPECT_EQ(QColor(bar.pixel(0, 0)), QColor(200, 250, 255));
   EXPECT_EQ(QColor(bar.pixel(0, 29)), QColor(142, 192, 255));
+  // The boxes of the top bar lie on painted backgrounds, 2 px inside them.
+  int backgrounds = 0;
+  for (ImageBox* pic : w.findChildren<ImageBox*>()) {
+    if (pic->property("Tag").toInt() != 2) continue;
+    ++backgrounds;
+    const QWidget* box = pic->parentWidget();
+    EXPECT_EQ(pic->geometry(), QRect(2, 2, box->width() - 4, box->height() - 4)) << box->objectName().toStdString();
+    const int last = pic->height() - 1;
+    EXPECT_EQ(QColor(pic->Pixel(0, 0)), QColor(200, 250, 255));
+    EXPECT_EQ(QColor(pic->Pixel(pic->width() - 1, last)), QColor(200 - last, 250 - last, 255));
+  }
+  EXPECT_GE(backgrounds, 2);
   EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
