@@ -113,6 +113,22 @@ extern const PanelControls kPFCtrlPanel;
 extern const PanelControls kOverFrequencyPanel;
 extern const PanelControls kUnderFrequencyPanel;
 extern const PanelControls kPUFunctionPanel;
+extern const PanelControls kJapanSetPanel;
+extern const PanelControls kJapanRemotePanel;
+extern const PanelControls kJapanStandAlonePanel;
+extern const PanelControls kJapanRCMU1Panel;
+extern const PanelControls kJapanRCMU2Panel;
+extern const PanelControls kJapanParllModePanel;
+extern const PanelControls kJapanThermalDisPanel;
+extern const PanelControls kJapanDefaultPanel;
+extern const PanelControls kJapanRepairPanel;
+extern const PanelControls kJapanGfPanel;
+extern const PanelControls kJapanLedTestPanel;
+extern const PanelControls kJapanClearPanel;
+extern const PanelControls kJapUserSetPanel;
+extern const PanelControls kJapUserSetOldPanel;
+extern const PanelControls kJapanActivePowerPanel;
+extern const PanelControls kJapanErrorListPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -236,6 +252,22 @@ constexpr const PanelControls* kAll[] = {
     &kOverFrequencyPanel,   // inside kPFCtrlPanel
     &kUnderFrequencyPanel,  // inside kPFCtrlPanel
     &kPUFunctionPanel,
+    &kJapanSetPanel,
+    &kJapanRemotePanel,  // inside kJapanSetPanel
+    &kJapanStandAlonePanel,  // inside kJapanSetPanel
+    &kJapanRCMU1Panel,  // inside kJapanSetPanel
+    &kJapanRCMU2Panel,  // inside kJapanSetPanel
+    &kJapanParllModePanel,  // inside kJapanSetPanel
+    &kJapanThermalDisPanel,  // inside kJapanSetPanel
+    &kJapanDefaultPanel,  // inside kJapanSetPanel
+    &kJapanRepairPanel,  // inside kJapanSetPanel
+    &kJapanGfPanel,  // inside kJapanSetPanel
+    &kJapanLedTestPanel,  // inside kJapanSetPanel
+    &kJapanClearPanel,  // inside kJapanSetPanel
+    &kJapUserSetPanel,
+    &kJapUserSetOldPanel,
+    &kJapanActivePowerPanel,
+    &kJapanErrorListPanel,
 };
 }  // namespace
 

@@ -39,6 +39,7 @@
 #include "settings/AustraliaSetView.h"
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
+#include "settings/JapanViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/StatusCommands.h"
 
@@ -120,6 +121,9 @@ constexpr PollRow kPollOrder[] = {
     {45, PollInsulation},
     {46, PollGroundCurr},
     {47, PollDcInj},
+    {49, PollJapanSet},
+    {50, PollJapUserSet},
+    {51, PollJapUserSetOld},
     {52, PollBTInfo},
     {53, PollBTCTRL},
     {54, PollSubsidy},
@@ -144,6 +148,7 @@ constexpr PollRow kPollOrder[] = {
     {73, PollUser03},
     {74, PollUser04},
     {75, PollErrorCodes},
+    {76, PollJapanErrorList},
     {77, PollBrennikMM},
     {78, PollBRKThermalEvent},
     {79, PollBRKOpvEvent},
@@ -151,6 +156,7 @@ constexpr PollRow kPollOrder[] = {
     {81, PollBRKOpvloEvent},
     {82, PollBRKSetPoint},
     {83, PollBRKEnergy},
+    {85, PollJapanActivePower},
     {86, PollMerivonTest},
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},

@@ -5,6 +5,7 @@
 #include "settings/AustraliaSetView.h"
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
+#include "settings/JapanViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
@@ -29,6 +30,9 @@ void TForm_Main::BindSettingsHandlers() {
       ActivePowerEditors(),
       PFCtrlEditors(),
       PUFunctionEditors(),
+      JapanSetEditors(),
+      JapUserSetEditors(),
+      JapanActivePowerEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
 }
