@@ -17,25 +17,28 @@ namespace {
 // Rows of 32 px: the panel is 165 px high. The lock-out voltage row belongs
 // to the power-reduction settings' register; nothing reads it back here.
 constexpr ControlDecl kActivePowerRows[] = {
-    {Kind::Label, "Label_JapanPowerManageCaption", 8, 34, 112, 18, "Power Management", 1},
-    {Kind::Label, "Label_JapanPowerManage", 122, 34, 52, 18, "???"},
-    {Kind::Combo, "Combo_JapanPowerManage", 178, 32, 70, 22, "OFF\nRATED"},
-    {Kind::Label, "Label_JapanActivePercentageCaption", 8, 66, 112, 18, "Percentage", 1},
-    {Kind::Label, "Label_JapanActivePercentage", 122, 66, 52, 18, "???"},
-    {Kind::Combo, "Combo_JapanActivePercentage", 178, 64, 70, 22, nullptr},
-    {Kind::Label, "Label_JapanActiveSlopeCaption", 8, 98, 112, 18, "Slope", 1},
-    {Kind::Label, "Label_JapanActiveSlope", 122, 98, 52, 18, "???"},
-    {Kind::Combo, "Combo_JapanActiveSlope", 178, 96, 70, 22, "60\n120\n180\n240\n300\n360\n420\n480\n540\n600"},
+    {Kind::Label, "Label_JapanPowerManageCaption", 8, 34, 122, 18, "Power Management", 1},
+    {Kind::Label, "Label_JapanPowerManage", 132, 34, 44, 18, "???"},
+    {Kind::Combo, "Combo_JapanPowerManage", 180, 32, 68, 22, "OFF\nRATED"},
+    {Kind::Label, "Label_JapanActivePercentageCaption", 8, 66, 122, 18, "Percentage", 1},
+    {Kind::Label, "Label_JapanActivePercentage", 132, 66, 44, 18, "???"},
+    {Kind::Combo, "Combo_JapanActivePercentage", 180, 64, 68, 22, nullptr},
+    {Kind::Label, "Label_JapanActiveSlopeCaption", 8, 98, 122, 18, "Slope", 1},
+    {Kind::Label, "Label_JapanActiveSlope", 132, 98, 44, 18, "???"},
+    {Kind::Combo, "Combo_JapanActiveSlope", 180, 96, 68, 22, "60\n120\n180\n240\n300\n360\n420\n480\n540\n600"},
     {Kind::Label, "Label_JapanLockOutVoltCaption", 8, 130, 130, 18, "Lockout Voltage(Vac)", 1},
     {Kind::Label, "Label422", 140, 130, 34, 18, "???"},
-    {Kind::Edit, "Edit5", 178, 128, 70, 22},
+    {Kind::Edit, "Edit5", 180, 128, 68, 22},
 };
 
 // "0" to "100": the percentage combo's items.
 const char* PercentItems() {
   static const std::string items = [] {
     std::string s;
-    for (int p = 0; p <= 100; ++p) s += (p ? "\n" : "") + std::to_string(p);
+    for (int p = 0; p <= 100; ++p) {
+      if (p) s += '\n';
+      s += std::to_string(p);
+    }
     return s;
   }();
   return items.c_str();
