@@ -26,9 +26,10 @@ constexpr int Row(int k) { return kFirstRow + kPitch * k; }
 #define JAP_COMBO_ROW(k, caption, text, label, combo, items)                        \
   JAP_CAPTION(k, caption, text), {Kind::Label, label, 262, Row(k) + 2, 104, 18, "??"}, \
       {Kind::Combo, combo, 372, Row(k), 140, 22, items}
-// A caption of two lines, centred on the row.
+// A caption of two lines, centred on the row; no one-line cell of the
+// language table can name it, so it is not translated.
 #define JAP_TALL_COMBO_ROW(k, caption, text, label, combo, items)                    \
-  {Kind::Label, caption, 8, Row(k) - 4, 250, 30, text, 1},                           \
+  {Kind::Label, caption, 8, Row(k) - 4, 250, 30, text, 0},                           \
       {Kind::Label, label, 262, Row(k) + 2, 104, 18, "??"}, {Kind::Combo, combo, 372, Row(k), 140, 22, items}
 #define JAP_EDIT_ROW(k, caption, text, label, edit)                                 \
   JAP_CAPTION(k, caption, text), {Kind::Label, label, 262, Row(k) + 2, 104, 18, "??"}, \

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <vector>
 
 #include "app/main.h"
@@ -65,6 +66,23 @@ struct JapUserSet : polltest::ViewTest {
 TEST_F(JapUserSet, GatesStopAndLinkFailure) {
   polltest::ExpectGatesStopAndLinkFailure(
       t, {{PollJapUserSet, "Group_JapUserSet"}, {PollJapUserSetOld, "Group_JapUserSet_Old"}});
+}
+
+// Captions as the inverter's documentation names the settings; values "??"
+// until read.
+TEST_F(JapUserSet, ControlsAsDeclared) {
+  EXPECT_EQ(Text(w, "Label_JapOVRCaption"), "系統過電圧 OVR");
+  EXPECT_EQ(Text(w, "Label_JapQU_PUCaption"), "系統電圧上昇抑制(進相無効\n電力制御、有効電力制御)");
+  EXPECT_EQ(Text(w, "Label716"), "主幹負荷計測");
+  EXPECT_EQ(Text(w, "Label_JapConstPFCaption_Old"), "Constant power factor(OFF))");
+  for (const Row& r : kRows) {
+    EXPECT_EQ(Text(w, r.label), "??") << r.label;
+    if (r.older) EXPECT_EQ(Text(w, Old(r.label)), "??") << r.label;
+  }
+  EXPECT_EQ(polltest::ControlAs<QComboBox>(w, "Combo_JapConstPF").count(), 22);
+  EXPECT_EQ(polltest::ControlAs<QComboBox>(w, "Combo_JapConstPF_Old").count(), 42);
+  EXPECT_EQ(polltest::ControlAs<QComboBox>(w, "Combo_JapUFR60").count(), 26);
+  EXPECT_EQ(polltest::ControlAs<QComboBox>(w, "Combo_JapAPS_Old").itemText(0), "60");
 }
 
 TEST_F(JapUserSet, BothLayoutsReadTheSameBlockWithTheirOwnTexts) {

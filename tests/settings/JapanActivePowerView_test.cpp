@@ -118,6 +118,8 @@ TEST_F(JapanActivePower, EventListShowsThreePages) {
   EXPECT_EQ(Text(w, "Label_ET00"), "2017/11/06 14:19:44");
   EXPECT_EQ(Text(w, "Label_ET01"), "");  // both words 0
   EXPECT_EQ(Colour(w, "Label_Japan_E00"), clBlack);
+  EXPECT_EQ(Text(w, "Label_JapanErrorCodeHead"), "コード/說明");
+  EXPECT_EQ(Text(w, "Label_JapanErrorDateHead"), "日付");
 }
 
 TEST_F(JapanActivePower, PageAnsweringWithAnotherNumberIsSkipped) {
