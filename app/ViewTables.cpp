@@ -126,6 +126,22 @@ extern const PanelControls kEUParallelPanel;
 extern const PanelControls kEUEffPanel;
 extern const PanelControls kAfciPanel;
 extern const PanelControls kEUShadowPanel;
+extern const PanelControls kJapanSetPanel;
+extern const PanelControls kJapanRemotePanel;
+extern const PanelControls kJapanStandAlonePanel;
+extern const PanelControls kJapanRCMU1Panel;
+extern const PanelControls kJapanRCMU2Panel;
+extern const PanelControls kJapanParllModePanel;
+extern const PanelControls kJapanThermalDisPanel;
+extern const PanelControls kJapanDefaultPanel;
+extern const PanelControls kJapanRepairPanel;
+extern const PanelControls kJapanGfPanel;
+extern const PanelControls kJapanLedTestPanel;
+extern const PanelControls kJapanClearPanel;
+extern const PanelControls kJapUserSetPanel;
+extern const PanelControls kJapUserSetOldPanel;
+extern const PanelControls kJapanActivePowerPanel;
+extern const PanelControls kJapanErrorListPanel;
 
 // The traffic log inside Group_Debug.
 namespace {
@@ -262,6 +278,22 @@ constexpr const PanelControls* kAll[] = {
     &kEUEffPanel,       // inside kK4QSettingPanel
     &kAfciPanel,        // inside kK4QSettingPanel
     &kEUShadowPanel,    // inside kK4QSettingPanel
+    &kJapanSetPanel,
+    &kJapanRemotePanel,  // inside kJapanSetPanel
+    &kJapanStandAlonePanel,  // inside kJapanSetPanel
+    &kJapanRCMU1Panel,  // inside kJapanSetPanel
+    &kJapanRCMU2Panel,  // inside kJapanSetPanel
+    &kJapanParllModePanel,  // inside kJapanSetPanel
+    &kJapanThermalDisPanel,  // inside kJapanSetPanel
+    &kJapanDefaultPanel,  // inside kJapanSetPanel
+    &kJapanRepairPanel,  // inside kJapanSetPanel
+    &kJapanGfPanel,  // inside kJapanSetPanel
+    &kJapanLedTestPanel,  // inside kJapanSetPanel
+    &kJapanClearPanel,  // inside kJapanSetPanel
+    &kJapUserSetPanel,
+    &kJapUserSetOldPanel,
+    &kJapanActivePowerPanel,
+    &kJapanErrorListPanel,
 };
 }  // namespace
 

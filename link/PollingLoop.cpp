@@ -39,6 +39,7 @@
 #include "settings/AustraliaSetView.h"
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
+#include "settings/JapanViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/RelayViews.h"
 #include "settings/StatusCommands.h"
@@ -126,6 +127,9 @@ constexpr PollRow kPollOrder[] = {
     {46, PollGroundCurr},
     {47, PollDcInj},
     {48, PollK4QSetting},
+    {49, PollJapanSet},
+    {50, PollJapUserSet},
+    {51, PollJapUserSetOld},
     {52, PollBTInfo},
     {53, PollBTCTRL},
     {54, PollSubsidy},
@@ -150,6 +154,7 @@ constexpr PollRow kPollOrder[] = {
     {73, PollUser03},
     {74, PollUser04},
     {75, PollErrorCodes},
+    {76, PollJapanErrorList},
     {77, PollBrennikMM},
     {78, PollBRKThermalEvent},
     {79, PollBRKOpvEvent},
@@ -158,6 +163,7 @@ constexpr PollRow kPollOrder[] = {
     {82, PollBRKSetPoint},
     {83, PollBRKEnergy},
     {84, PollRelayFunction},
+    {85, PollJapanActivePower},
     {86, PollMerivonTest},
     {87, PollMerivonDc1},
     {88, PollMerivonDc2},

@@ -5,6 +5,7 @@
 #include "settings/AustraliaSetView.h"
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
+#include "settings/JapanViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/RelayViews.h"
 #include "settings/SettingEditors.h"
@@ -33,6 +34,9 @@ void TForm_Main::BindSettingsHandlers() {
       RelayFunctionEditors(),
       RprOvgrEditors(),
       K4QSettingEditors(),
+      JapanSetEditors(),
+      JapUserSetEditors(),
+      JapanActivePowerEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
   SelectFirstRelay(*this);

@@ -53,13 +53,11 @@ TEST_F(Variants, AcTitlesAndJapanRowSets) {
   w.SetAcGroupTitles(0);
   EXPECT_EQ(Title(w, "Group_GetAC2"), "Output 2");
 
-  // Stand-ins for two rows of the Japan user settings.
-  auto* oldRow = new QLabel(w.Panel("Group_JapUserSet"));
-  oldRow->setObjectName("Combo_JapSupLevel");
-  auto* newRow = new QLabel(w.Panel("Group_JapUserSet"));
-  newRow->setObjectName("Label_JapGroundFault");
-  w.RegisterControl(oldRow);
-  w.RegisterControl(newRow);
+  // Two rows of the Japan user settings, one of each set.
+  QWidget* oldRow = w.Control("Combo_JapSupLevel");
+  QWidget* newRow = w.Control("Label_JapGroundFault");
+  ASSERT_NE(oldRow, nullptr);
+  ASSERT_NE(newRow, nullptr);
   EXPECT_EQ(w.SetJapanUserSettingMode(0), 0);
   EXPECT_TRUE(oldRow->isHidden());
   EXPECT_FALSE(newRow->isHidden());
