@@ -6,6 +6,7 @@
 #include "app/LogViews.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/EnergyHistory.h"
 #include "settings/SettingEditors.h"
 
 namespace {
@@ -46,6 +47,9 @@ std::optional<Posting> DumpLabels(TForm_Main& f, const EditorDecl&, const Editor
   return std::nullopt;
 }
 
+// Both clone buttons stay disabled until the executor has run the command.
+void DisableEnergyButtons(TForm_Main& f, const EditorDecl&) { EnableEnergyButtons(f, false, false); }
+
 // A button row whose command paints a value label red.
 constexpr EditorDecl Painting(EditorDecl row, const char* label) {
   row.label = label;
@@ -65,6 +69,8 @@ constexpr EditorDecl kEditors[] = {
     Radio("Radio_FanON", 824, CmdWriteRegister, kFanTestOn),
     Radio("Radio_FanOFF", 824, CmdWriteRegister, 0),
     Edit("Edit_FanDuty", 807, SafeInt, "Label_FanDuty").Range(kDutyRange).Value(FanDutyPosting),
+    Button("Btn_ReadEnergy", 0, CmdReadEnergy, 0).After(DisableEnergyButtons),
+    Button("Btn_WriteEnergy", 0, CmdWriteEnergy, 0).After(DisableEnergyButtons),
     Button("Btn_PrintLabel", 0, CmdNone, 0).Value(DumpLabels),
 };
 
