@@ -42,6 +42,7 @@ extern const PanelControls kDcRelayAccTimesPanel;
 extern const PanelControls kAntiPidPanel;
 extern const PanelControls kFactoryPanel;
 extern const PanelControls kUseForFactoryPanel;
+extern const PanelControls kFactoryClearPanel;
 extern const PanelControls kAcTerminalPanel;
 extern const PanelControls kFanTestPanel;
 extern const PanelControls kVIPGainPanel;
@@ -146,7 +147,8 @@ extern const PanelControls kJapanErrorListPanel;
 // The traffic log inside Group_Debug.
 namespace {
 constexpr ControlDecl kDebugRows[] = {
-    {Kind::Log, "List_Event", 8, 32, 302, 443},
+    {Kind::Log, "List_Event", 8, 32, 302, 408},
+    {Kind::Button, "Btn_PrintLabel", 8, 450, 75, 26, "Print"},
 };
 constexpr PanelControls kDebugPanel{"Group_Debug", kDebugRows};
 
@@ -194,6 +196,7 @@ constexpr const PanelControls* kAll[] = {
     &kAntiPidPanel,
     &kFactoryPanel,
     &kUseForFactoryPanel,  // inside Group_Factory
+    &kFactoryClearPanel,   // inside Group_Factory
     &kAcTerminalPanel,
     &kFanTestPanel,
     &kVIPGainPanel,

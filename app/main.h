@@ -165,8 +165,6 @@ class TForm_Main : public QMainWindow {
   void Image_TarvoSunMouseLeave();
   void Image_SunTarvoMouseEnter();
   void Image_SunTarvoMouseLeave();
-  void Btn_ReadEnergyClick();
-  void Btn_WriteEnergyClick();
   // The executor's work for the scan, clock, register-map and energy codes;
   // 1 when a failed request ends polling.
   int ExeScanIds();

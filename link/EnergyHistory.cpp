@@ -136,23 +136,13 @@ constexpr ControlDecl kEnergyCloneRows[] = {
     {Kind::Label, "Label_EnergyDsp", 10, 70, 160, 20, ""},
 };
 
-void EnableEnergyButtons(TForm_Main& f, bool read, bool write) {
-  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_ReadEnergy"))) b->setEnabled(read);
-  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_WriteEnergy"))) b->setEnabled(write);
-}
-
 }  // namespace
 
 extern const PanelControls kEnergyClonePanel{"Group_EnergyClone", kEnergyCloneRows};
 
-void TForm_Main::Btn_ReadEnergyClick() {
-  PostCommand(Link, CmdReadEnergy);
-  EnableEnergyButtons(*this, false, false);
-}
-
-void TForm_Main::Btn_WriteEnergyClick() {
-  PostCommand(Link, CmdWriteEnergy);
-  EnableEnergyButtons(*this, false, false);
+void EnableEnergyButtons(TForm_Main& f, bool read, bool write) {
+  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_ReadEnergy"))) b->setEnabled(read);
+  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_WriteEnergy"))) b->setEnabled(write);
 }
 
 namespace {
@@ -193,8 +183,4 @@ void BindEnergyHandlers(TForm_Main& f) {
   f.Link.CmdCode.OnDrop([&f](int code) {
     if (code == CmdReadEnergy || code == CmdWriteEnergy) EnableEnergyButtons(f, true, f.EnergyHistoryRead);
   });
-  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_ReadEnergy")))
-    QObject::connect(b, &QPushButton::clicked, &f, [&f] { f.Btn_ReadEnergyClick(); });
-  if (auto* b = f.Ctl<QPushButton>(QStringLiteral("Btn_WriteEnergy")))
-    QObject::connect(b, &QPushButton::clicked, &f, [&f] { f.Btn_WriteEnergyClick(); });
 }

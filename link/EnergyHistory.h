@@ -12,5 +12,8 @@ void SetEnergyProgressSink(EnergyProgressSink sink);
 inline constexpr int kHistoryNoReply = 2;
 
 class TForm_Main;
-// Wires the energy-clone buttons.
+// Gives the energy-clone buttons back when their command is dropped unrun.
+// The buttons post their commands as editor rows.
 void BindEnergyHandlers(TForm_Main& f);
+// Enables or disables the two energy-clone buttons.
+void EnableEnergyButtons(TForm_Main& f, bool read, bool write);

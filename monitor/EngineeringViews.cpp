@@ -45,9 +45,10 @@ constexpr ControlDecl kAntiPidRows[] = {
     {Kind::Label, "Label_AntiPidState", 92, 74, 150, 18, "??", 0, kBlue},
 };
 
-// Group_Factory: grid lock pair, the data-save register with its button, and
+// Group_Factory: the reset buttons' box, grid lock pair, the data-save register with its button, and
 // the repair pair in a box that only the SuperUser profile shows.
 constexpr ControlDecl kFactoryRows[] = {
+    {Kind::Frame, "GroupBox_FactoryClear", 4, 30, 246, 116, "Clear"},
     {Kind::Label, "Label_GridLockCaption", 8, 150, 80, 16, "Grid Lock", 1},
     {Kind::Radio, "Label_GridLockON", 92, 148, 60, 20, "ON"},
     {Kind::Radio, "Label_GridLockOFF", 160, 148, 60, 20, "OFF"},
@@ -76,37 +77,46 @@ constexpr ControlDecl kFanTestRows[] = {
     {Kind::Radio, "Radio_FanOFF", 140, 32, 60, 20, "OFF"},
     {Kind::Label, "Label_FanDutyCaption", 8, 74, 60, 16, "Duty", 1},
     {Kind::Label, "Label_FanDuty", 72, 74, 60, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_FanDuty", 140, 72, 60, 22},
 };
 
-// Group_VIPGain: the channel and its gains, one row each.
+// Group_VIPGain: the channel and its gains, one row each: caption, value
+// read back, editor.
+#define GAIN_ROW(y, name, caption)                                           \
+  {Kind::Label, "Label_" name "Caption", 8, y, 130, 16, caption, 1},         \
+      {Kind::Label, "Label_" name, 140, y, 80, 18, "??", 0, kBlue},          \
+      {Kind::Edit, "Edit_" name, 230, y - 2, 80, 22}
 constexpr ControlDecl kVIPGainRows[] = {
-    {Kind::Label, "Label_GainIndexCaption", 8, 30, 130, 16, "Index:", 1},
-    {Kind::Label, "Label_GainIndex", 140, 30, 120, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_VoltHighGainCaption", 8, 62, 130, 16, "Volt. High Gain", 1},
-    {Kind::Label, "Label_VoltHighGain", 140, 62, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_VoltBoundaryCaption", 8, 94, 130, 16, "Volt. Boundary", 1},
-    {Kind::Label, "Label_VoltBoundary", 140, 94, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_VoltLowGainCaption", 8, 126, 130, 16, "Volt. Low Gain", 1},
-    {Kind::Label, "Label_VoltLowGain", 140, 126, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_CurrHighGainCaption", 8, 158, 130, 16, "Curr. High Gain", 1},
-    {Kind::Label, "Label_CurrHighGain", 140, 158, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_CurrBoundaryCaption", 8, 190, 130, 16, "Curr. Boundary", 1},
-    {Kind::Label, "Label_CurrBoundary", 140, 190, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_CurrLowGainCaption", 8, 222, 130, 16, "Curr. Low Gain", 1},
-    {Kind::Label, "Label_CurrLowGain", 140, 222, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_PowerHighGainCaption", 8, 254, 130, 16, "Power High Gain", 1},
-    {Kind::Label, "Label_PowerHighGain", 140, 254, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_PowertBoundaryCaption", 8, 286, 130, 16, "Power Boundary", 1},
-    {Kind::Label, "Label_PowertBoundary", 140, 286, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_PowerLowGainCaption", 8, 318, 130, 16, "Power Low Gain", 1},
-    {Kind::Label, "Label_PowerLowGain", 140, 318, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_VoltHighGainRedCaption", 8, 350, 130, 16, "V High Gain(Red)", 1},
-    {Kind::Label, "Label_VoltHighGainRed", 140, 350, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_VoltBoundaryRedCaption", 8, 382, 130, 16, "V Boundary(Red)", 1},
-    {Kind::Label, "Label_VoltBoundaryRed", 140, 382, 80, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_VoltLowGainRedCaption", 8, 414, 130, 16, "V Low Gain(Red)", 1},
-    {Kind::Label, "Label_VoltLowGainRed", 140, 414, 80, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_GainIndexCaption", 8, 34, 130, 16, "Index:", 1},
+    {Kind::Label, "Label_GainIndex", 140, 34, 120, 18, "??", 0, kBlue},
+    {Kind::Combo, "Combo_GainIndex", 270, 32, 130, 22,
+     "Inout1\nInput2\nInput3\nInput4\nInout5\nInput6\nInput7\nInput8\nOutput1\nOutput2\nOutput3\nPbus\nNbus\n"
+     "Output1(out)\nOutput2(out)\nOutput3(out)\nTotal Bus"},
+    GAIN_ROW(66, "VoltHighGain", "Volt. High Gain"),
+    GAIN_ROW(98, "VoltBoundary", "Volt. Boundary"),
+    GAIN_ROW(130, "VoltLowGain", "Volt. Low Gain"),
+    GAIN_ROW(162, "CurrHighGain", "Curr. High Gain"),
+    GAIN_ROW(194, "CurrBoundary", "Curr. Boundary"),
+    GAIN_ROW(226, "CurrLowGain", "Curr. Low Gain"),
+    GAIN_ROW(258, "PowerHighGain", "Power High Gain"),
+    GAIN_ROW(290, "PowertBoundary", "Power Boundary"),
+    GAIN_ROW(322, "PowerLowGain", "Power Low Gain"),
+    GAIN_ROW(354, "VoltHighGainRed", "V High Gain(Red)"),
+    GAIN_ROW(386, "VoltBoundaryRed", "V Boundary(Red)"),
+    GAIN_ROW(418, "VoltLowGainRed", "V Low Gain(Red)"),
+    // The calibration row: hidden by design and never shown, so it takes no
+    // input.
+    {Kind::Label, "Label204", 8, 452, 78, 16, "Calibration", 1, kHidden},
+    {Kind::Edit, "Edit_VoltCaliLow", 90, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_VoltCaliHigh", 142, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_CurrCaliLow", 194, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_CurrCaliHigh", 246, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_PowerCaliLow", 298, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_PowerCaliHigh", 350, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_VoltRedCaliHigh", 402, 450, 48, 22, "", 0, kHidden},
+    {Kind::Edit, "Edit_VoltRedCaliLow", 454, 450, 48, 22, "", 0, kHidden},
 };
+#undef GAIN_ROW
 
 constexpr uint8_t kReadCoils = 1;
 constexpr uint8_t kReadHolding = 3;

@@ -35,52 +35,61 @@ constexpr ControlDecl kLoadPower2Rows[] = {
     {Kind::Label, "Label_PFload2", 130, 150, 110, 18, "??", 0, kBlue},
 };
 
-// Group_Subsidy: the read-back labels (the editors beside them are the
-// settings side's).
+// Group_Subsidy: each value's caption, read-back label and editor.
 constexpr ControlDecl kSubsidyRows[] = {
-    {Kind::Label, "Label_Subsidy_ModeCaption", 8, 30, 110, 16, "Mode", 1},
-    {Kind::Label, "Label_Subsidy_Mode", 130, 30, 110, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_PV_CapacityCaption", 8, 62, 110, 16, "PV Capacity", 1},
-    {Kind::Label, "Label_PV_Capacity", 130, 62, 110, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_Feedin_PercentCaption", 8, 94, 110, 16, "Feed-in Percent", 1},
-    {Kind::Label, "Label_Feedin_Percent", 130, 94, 110, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_Subsidy_ModeCaption", 6, 34, 96, 16, "Mode", 1},
+    {Kind::Label, "Label_Subsidy_Mode", 104, 34, 72, 18, "??", 0, kBlue},
+    {Kind::Combo, "Combo_Subsidy_Mode", 180, 32, 70, 22, "OFF\nON"},
+    {Kind::Label, "Label_PV_CapacityCaption", 6, 66, 96, 16, "PV Capacity", 1},
+    {Kind::Label, "Label_PV_Capacity", 104, 66, 72, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_PV_Capacity", 180, 64, 70, 22},
+    {Kind::Label, "Label_Feedin_PercentCaption", 6, 98, 96, 16, "Feed-in Percent", 1},
+    {Kind::Label, "Label_Feedin_Percent", 104, 98, 72, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_Feedin_Percent", 180, 96, 70, 22},
 };
+
+// The pickers of a window time: one-row lists scrolled like spinners, the
+// top item being the value.
+constexpr const char kHours[] =
+    "00\n01\n02\n03\n04\n05\n06\n07\n08\n09\n10\n11\n"
+    "12\n13\n14\n15\n16\n17\n18\n19\n20\n21\n22\n23";
+constexpr const char kMinutes[] = "00\n30";
+
+// One window: its start row with the Set button, its stop row with Clear.
+#define BT_WINDOW(x, y, n, label, list, button)                                                  \
+  {Kind::Label, label "T" n "StartCaption", x, y + 2, 50, 16, "T" n " Start", 1},                \
+      {Kind::Label, label "T" n "Start", x + 52, y + 2, 48, 18, "??", 0, kBlue},                 \
+      {Kind::List, list "T" n "StartHour", x + 102, y, 40, 22, kHours},                          \
+      {Kind::List, list "T" n "StartMin", x + 144, y, 40, 22, kMinutes},                         \
+      {Kind::Button, button "T" n "Set", x + 188, y - 1, 62, 24, "T" n " Set"},                  \
+      {Kind::Label, label "T" n "StopCaption", x, y + 38, 50, 16, "T" n " Stop", 1},             \
+      {Kind::Label, label "T" n "Stop", x + 52, y + 38, 48, 18, "??", 0, kBlue},                 \
+      {Kind::List, list "T" n "StopHour", x + 102, y + 36, 40, 22, kHours},                      \
+      {Kind::List, list "T" n "StopMin", x + 144, y + 36, 40, 22, kMinutes},                     \
+      {Kind::Button, button "T" n "Clear", x + 188, y + 35, 62, 24, "T" n " Clear"}
 
 // Group_BT_CTRL: mode, limits, then the charge and discharge windows.
 constexpr ControlDecl kBTCtrlRows[] = {
-    {Kind::Label, "Label_BT_CtrlModeCaption", 8, 30, 120, 16, "Operation Mode", 1},
-    {Kind::Label, "Label_BT_CtrlMode", 132, 30, 130, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_SOC_LimitCaption", 8, 60, 120, 16, "SOC Limit", 1},
-    {Kind::Label, "Label_SOC_Limit", 132, 60, 130, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_Peak_Cut_PowerCaption", 8, 90, 120, 16, "Peak Cut Power", 1},
-    {Kind::Label, "Label_Peak_Cut_Power", 132, 90, 130, 18, "??", 0, kBlue},
+    {Kind::Label, "Label_BT_CtrlModeCaption", 8, 32, 120, 16, "Operation Mode", 1},
+    {Kind::Label, "Label_BT_CtrlMode", 132, 32, 130, 18, "??", 0, kBlue},
+    {Kind::Combo, "Combo_BT_CtrlMode", 270, 30, 170, 22,
+     "1: Selfconsumption\n2: Peak Cut\n3: Selling First\n4: Charge First\n5: Discharge First\n6: Without Battery"},
+    {Kind::Label, "Label_SOC_LimitCaption", 8, 64, 120, 16, "SOC Limit", 1},
+    {Kind::Label, "Label_SOC_Limit", 132, 64, 130, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_SOC_Limit", 270, 62, 70, 22},
+    {Kind::Label, "Label_Peak_Cut_PowerCaption", 8, 96, 120, 16, "Peak Cut Power", 1},
+    {Kind::Label, "Label_Peak_Cut_Power", 132, 96, 130, 18, "??", 0, kBlue},
+    {Kind::Edit, "Edit_Peak_Cut_Power", 270, 94, 70, 22},
     {Kind::Label, "Label_BT_ChargeBox", 8, 130, 240, 16, "BT Charge", 1},
-    {Kind::Label, "Label_BT_Charge_T1StartCaption", 8, 154, 70, 16, "T1 Start", 1},
-    {Kind::Label, "Label_BT_Charge_T1Start", 84, 154, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_Charge_T1StopCaption", 8, 190, 70, 16, "T1 Stop", 1},
-    {Kind::Label, "Label_BT_Charge_T1Stop", 84, 190, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_Charge_T2StartCaption", 8, 226, 70, 16, "T2 Start", 1},
-    {Kind::Label, "Label_BT_Charge_T2Start", 84, 226, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_Charge_T2StopCaption", 8, 262, 70, 16, "T2 Stop", 1},
-    {Kind::Label, "Label_BT_Charge_T2Stop", 84, 262, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_Charge_T3StartCaption", 8, 298, 70, 16, "T3 Start", 1},
-    {Kind::Label, "Label_BT_Charge_T3Start", 84, 298, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_Charge_T3StopCaption", 8, 334, 70, 16, "T3 Stop", 1},
-    {Kind::Label, "Label_BT_Charge_T3Stop", 84, 334, 70, 18, "??", 0, kBlue},
+    BT_WINDOW(8, 152, "1", "Label_BT_Charge_", "List_BTC_", "Btn_BTCharge"),
+    BT_WINDOW(8, 224, "2", "Label_BT_Charge_", "List_BTC_", "Btn_BTCharge"),
+    BT_WINDOW(8, 296, "3", "Label_BT_Charge_", "List_BTC_", "Btn_BTCharge"),
     {Kind::Label, "Label_BT_DCHGBox", 264, 130, 240, 16, "BT DCHG", 1},
-    {Kind::Label, "Label_BT_DCHG_T1StartCaption", 264, 154, 70, 16, "T1 Start", 1},
-    {Kind::Label, "Label_BT_DCHG_T1Start", 340, 154, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_DCHG_T1StopCaption", 264, 190, 70, 16, "T1 Stop", 1},
-    {Kind::Label, "Label_BT_DCHG_T1Stop", 340, 190, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_DCHG_T2StartCaption", 264, 226, 70, 16, "T2 Start", 1},
-    {Kind::Label, "Label_BT_DCHG_T2Start", 340, 226, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_DCHG_T2StopCaption", 264, 262, 70, 16, "T2 Stop", 1},
-    {Kind::Label, "Label_BT_DCHG_T2Stop", 340, 262, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_DCHG_T3StartCaption", 264, 298, 70, 16, "T3 Start", 1},
-    {Kind::Label, "Label_BT_DCHG_T3Start", 340, 298, 70, 18, "??", 0, kBlue},
-    {Kind::Label, "Label_BT_DCHG_T3StopCaption", 264, 334, 70, 16, "T3 Stop", 1},
-    {Kind::Label, "Label_BT_DCHG_T3Stop", 340, 334, 70, 18, "??", 0, kBlue},
+    BT_WINDOW(264, 152, "1", "Label_BT_DCHG_", "List_BTDCHG_", "Btn_BTDCHG"),
+    BT_WINDOW(264, 224, "2", "Label_BT_DCHG_", "List_BTDCHG_", "Btn_BTDCHG"),
+    BT_WINDOW(264, 296, "3", "Label_BT_DCHG_", "List_BTDCHG_", "Btn_BTDCHG"),
 };
+#undef BT_WINDOW
 
 // Group_BT_Info: one row per battery value.
 constexpr ControlDecl kBTInfoRows[] = {

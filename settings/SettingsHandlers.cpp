@@ -1,13 +1,16 @@
 #include "app/main.h"
 #include "settings/FaultRideThroughView.h"
+#include "settings/GainEditors.h"
 #include "settings/ProtectionFunctionViews.h"
 #include "monitor/UserPollView.h"
 #include "settings/AustraliaSetView.h"
+#include "settings/BatteryControlEditors.h"
 #include "settings/CountryView.h"
 #include "settings/GridSupportViews.h"
 #include "settings/JapanViews.h"
 #include "settings/ProtectionViews.h"
 #include "settings/RelayViews.h"
+#include "settings/ServiceCommands.h"
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 
@@ -37,6 +40,9 @@ void TForm_Main::BindSettingsHandlers() {
       JapanSetEditors(),
       JapUserSetEditors(),
       JapanActivePowerEditors(),
+      BatteryControlEditors(),
+      GainEditors(),
+      ServiceCommandEditors(),
   };
   for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
   SelectFirstRelay(*this);

@@ -11,6 +11,7 @@
 
 #include "app/LogViews.h"
 #include "app/main.h"
+#include "link/CommandCodes.h"
 #include "link/EnergyHistory.h"
 #include "link/Executor.h"
 #include "link/Modbus.h"
@@ -205,7 +206,7 @@ TEST_F(CloneWindow, AMissingReplyStopsTheTransferWithAMessage) {
   EXPECT_FALSE(Write()->isEnabled());
   t.sim.ClearFrames();
   t.dialogs.messages.clear();
-  w.Btn_WriteEnergyClick();
+  PostCommand(w.Link, CmdWriteEnergy);  // as if posted before the read failed
   EXPECT_EQ(w.ExecutePendingCommand(), 0);
   EXPECT_TRUE(t.Frames().empty());
   EXPECT_EQ(t.dialogs.messages, QStringList{"Write Energy Fail"});

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
+#include <iostream>
 
 #include "app/Myfunc.h"
 #include "link/Executor.h"
@@ -15,6 +17,32 @@
 #include "link/PollingLoop.h"
 #include "logs/DataLogActive.h"
 #include "monitor/VersionView.h"
+#include "monitor/AcView.h"
+#include "monitor/AdcBusView.h"
+#include "monitor/BatteryWarnView.h"
+#include "monitor/DailyEnergyView.h"
+#include "monitor/DcView.h"
+#include "monitor/DeratingView.h"
+#include "monitor/EngineeringViews.h"
+#include "monitor/EventView.h"
+#include "monitor/InvTimeView.h"
+#include "monitor/LoadBatteryViews.h"
+#include "monitor/MonthlyEnergyView.h"
+#include "monitor/OemEventView.h"
+#include "monitor/OemMonitorView.h"
+#include "monitor/OlderLineView.h"
+#include "monitor/StatusView.h"
+#include "monitor/TemperatureView.h"
+#include "monitor/UserPollView.h"
+#include "settings/AustraliaSetView.h"
+#include "settings/CountryView.h"
+#include "settings/FaultRideThroughView.h"
+#include "settings/GridSupportViews.h"
+#include "settings/JapanViews.h"
+#include "settings/ProtectionFunctionViews.h"
+#include "settings/ProtectionViews.h"
+#include "settings/RelayViews.h"
+#include "settings/StatusCommands.h"
 #include "platform/ValueLabel.h"
 #include "sim/SimIdProbe.h"
 #include "support/PollFixture.h"
@@ -62,6 +90,80 @@ TEST(PollOrder, VersionFirstAndAscending) {
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(rows[0].item, &PollVersion);
   for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i - 1].order, rows[i].order);
+}
+
+// The places of the pass that are built, each with its item. A view that
+// takes its place adds its row here; the pass must hold exactly these.
+struct Place {
+  int order;
+  PollItem item;
+};
+const Place kBuiltPlaces[] = {
+    {1, PollVersion},           {2, PollTemper1},
+    {3, PollTemper2},           {4, PollOutputPower},
+    {5, PollAC},                {6, PollAC1},
+    {7, PollAC2},               {8, PollAC3},
+    {9, PollAC1},               {10, PollLNST},
+    {11, PollDC},               {12, PollStringCurr},
+    {13, PollADC},              {14, PollVbus},
+    {15, PollTotalBus},         {16, PollTotalPower},
+    {17, PollTestValue},        {18, PollDcRelayAccTimes},
+    {19, PollAntiPid},          {20, PollWarnEvent},
+    {21, PollCountry},          {22, PollErrorEvent},
+    {23, PollUacProtection},    {24, PollFreqProtection},
+    {25, PollAcTerminal},       {26, PollReactivePower},
+    {27, PollQUCtrl},           {28, PollCosPCtrl},
+    {29, PollExtendCosphiP},    {30, PollActivePower},
+    {31, PollPFCtrl},           {32, PollPUFunction},
+    {33, PollCosphiOfU},        {34, PollLVFR},
+    {35, PollIslanding},        {36, PollAntiIsland},
+    {37, PollARCTest},          {38, PollFactory},
+    {39, PollVIPGain},          {40, PollFanTest},
+    {41, PollFanFail},          {42, PollDeratingRecords},
+    {43, PollEPO},              {44, PollStatus},
+    {45, PollInsulation},       {46, PollGroundCurr},
+    {47, PollDcInj},            {48, PollK4QSetting},
+    {49, PollJapanSet},         {50, PollJapUserSet},
+    {51, PollJapUserSetOld},    {52, PollBTInfo},
+    {53, PollBTCTRL},           {54, PollSubsidy},
+    {55, PollBTModule1},        {56, PollBTModule2},
+    {57, PollLoadPower1},       {58, PollLoadPower2},
+    {59, PollStandAlone3P},     {60, PollDeratingRecordsOPV},
+    {61, PollDeratingRecordsVin}, {62, PollDeratingRecordsOPVLo},
+    {63, PollDeratingRecordsPM}, {64, PollMaxOutputValue},
+    {65, PollMaxInputValue},    {66, PollInvTime},
+    {67, PollDryContact},       {68, PollDailyEnergy},
+    {69, PollMonthlyEnergy},    {70, PollNightMode},
+    {71, PollUser01},           {72, PollUser02},
+    {73, PollUser03},           {74, PollUser04},
+    {75, PollErrorCodes},       {76, PollJapanErrorList},
+    {77, PollBrennikMM},
+    {78, PollBRKThermalEvent},  {79, PollBRKOpvEvent},
+    {80, PollBRKVinEvent},      {81, PollBRKOpvloEvent},
+    {82, PollBRKSetPoint},      {83, PollBRKEnergy},
+    {84, PollRelayFunction},    {85, PollJapanActivePower},
+    {86, PollMerivonTest},      {87, PollMerivonDc1},
+    {88, PollMerivonDc2},       {89, PollMerivonAc1},
+    {90, PollCommProtection},   {91, PollAustraliaSet},
+    {92, PollQbyNight},         {93, PollQofP},
+    {94, PollRPROVGR},
+};
+constexpr int kPlacesInThePass = 94;
+
+// Every place of the pass holds its item and nothing else is in it.
+TEST(PollOrder, EveryPlaceHoldsItsItem) {
+  const auto rows = PollOrder();
+  ASSERT_EQ(rows.size(), std::size(kBuiltPlaces));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].order, kBuiltPlaces[i].order) << "row " << i;
+    EXPECT_EQ(rows[i].item, kBuiltPlaces[i].item) << "place " << kBuiltPlaces[i].order;
+  }
+  QStringList missing;
+  for (int place = 1; place <= kPlacesInThePass; ++place)
+    if (std::none_of(rows.begin(), rows.end(), [place](const PollRow& r) { return r.order == place; }))
+      missing << QString::number(place);
+  EXPECT_LE(rows.back().order, kPlacesInThePass);
+  EXPECT_TRUE(missing.isEmpty()) << "places missing: " << missing.join(", ").toStdString();
 }
 
 TEST(OptionSummary, SignStepAndLock) {
