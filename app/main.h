@@ -93,6 +93,8 @@ class TForm_Main : public QMainWindow {
   void Image_OpenGridSetMouseLeave();
   void Image_SaveGridSetMouseEnter();
   void Image_SaveGridSetMouseLeave();
+  void Image_SaveGridSetClick();
+  void Image_OpenGridSetClick();
   void Btn_HelpClick();
 
   // User-interface language (app/Language.cpp).
