@@ -45,7 +45,7 @@ constexpr ControlDecl kHeaderRows[] = {
     {Kind::Image, "Image_DataLog", 752, 4, kIconColumns, kIconRows},
     {Kind::Image, "Image_OpenGridSet", 806, 8, 40, 40, "Load File & Execute"},
     {Kind::Image, "Image_SaveGridSet", 850, 8, 40, 40, "Save Setting"},
-    {Kind::Label, "Label_GridSetLog", 806, 52, 90, 14, "Grid Set(Load/Save)", 0, kGreen},
+    {Kind::Label, "Label_GridSetLog", 790, 54, 130, 18, "Grid Set(Load/Save)", 0, kGreen},
     {Kind::Image, "Image_Firmware", 898, 4, kIconColumns, kIconRows},
     {Kind::Button, "Btn_Help", 1034, 44, 60, 24, "Help"},
     {Kind::Label, "Label_TopRetract", 1041, -20, 20, 45, "_"},
