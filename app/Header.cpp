@@ -16,6 +16,8 @@
 #include "app/ControlTable.h"
 #include "app/ToolbarIcons.h"
 #include "app/main.h"
+#include "link/CommandCodes.h"
+#include "link/Modbus.h"
 #include "platform/Dialogs.h"
 #include "platform/ImageBox.h"
 #include "platform/ProgramFolder.h"
@@ -43,6 +45,7 @@ constexpr ControlDecl kHeaderRows[] = {
     {Kind::Image, "Image_DataLog", 752, 4, kIconColumns, kIconRows},
     {Kind::Image, "Image_OpenGridSet", 806, 8, 40, 40, "Load File & Execute"},
     {Kind::Image, "Image_SaveGridSet", 850, 8, 40, 40, "Save Setting"},
+    {Kind::Label, "Label_GridSetLog", 790, 54, 130, 18, "Grid Set(Load/Save)", 0, kGreen},
     {Kind::Image, "Image_Firmware", 898, 4, kIconColumns, kIconRows},
     {Kind::Button, "Btn_Help", 1034, 44, 60, 24, "Help"},
     {Kind::Label, "Label_TopRetract", 1041, -20, 20, 45, "_"},
@@ -148,6 +151,9 @@ void TForm_Main::BindFurniture() {
   if (auto* pic = Ctl<ImageBox>("Image_Firmware")) pic->SetCanvas(IconImage(FirmwareIcon(false)));
   if (auto* pic = Ctl<ImageBox>("Image_OpenGridSet")) pic->SetCanvas(OpenGridSetPicture());
   if (auto* pic = Ctl<ImageBox>("Image_SaveGridSet")) pic->SetCanvas(SaveGridSetPicture());
+  // The dump and the upload are guarded: they run only after the access code.
+  if (auto* pic = Ctl<ImageBox>("Image_SaveGridSet")) connect(pic, &ImageBox::Click, this, &TForm_Main::Image_SaveGridSetClick);
+  if (auto* pic = Ctl<ImageBox>("Image_OpenGridSet")) connect(pic, &ImageBox::Click, this, &TForm_Main::Image_OpenGridSetClick);
 
   const struct {
     const char* name;
@@ -254,6 +260,12 @@ void TForm_Main::Image_FirmwareMouseLeave() { PaintTable(Ctl<ImageBox>("Image_Fi
 void TForm_Main::Image_OpenGridSetMouseEnter() { PaintFrame(Ctl<ImageBox>("Image_OpenGridSet"), true); }
 void TForm_Main::Image_OpenGridSetMouseLeave() { PaintFrame(Ctl<ImageBox>("Image_OpenGridSet"), false); }
 void TForm_Main::Image_SaveGridSetMouseEnter() { PaintFrame(Ctl<ImageBox>("Image_SaveGridSet"), true); }
+void TForm_Main::Image_SaveGridSetClick() {
+  if (CheckAccessCode()) Link.CmdCode = CmdConfigDump;
+}
+void TForm_Main::Image_OpenGridSetClick() {
+  if (CheckAccessCode()) Link.CmdCode = CmdSettingsUpload;
+}
 void TForm_Main::Image_SaveGridSetMouseLeave() { PaintFrame(Ctl<ImageBox>("Image_SaveGridSet"), false); }
 
 void TForm_Main::Btn_HelpClick() {

@@ -9,6 +9,7 @@ extern const PanelControls kVersionTopPanel;
 extern const PanelControls kHeaderPanel;
 extern const PanelControls kClockTopPanel;
 extern const PanelControls kEnergyClonePanel;
+extern const PanelControls kOnSiteRepairPanel;
 extern const PanelControls kStatusPanel;
 extern const PanelControls kConstVoltPanel;
 extern const PanelControls kAc1Panel;
@@ -163,6 +164,7 @@ constexpr const PanelControls* kAll[] = {
     &kHeaderPanel,
     &kClockTopPanel,
     &kEnergyClonePanel,
+    &kOnSiteRepairPanel,
     &kStatusPanel,
     &kConstVoltPanel,  // inside kStatusPanel's box
     &kAc1Panel,

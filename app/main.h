@@ -113,6 +113,8 @@ class TForm_Main : public QMainWindow {
   void Image_OpenGridSetMouseLeave();
   void Image_SaveGridSetMouseEnter();
   void Image_SaveGridSetMouseLeave();
+  void Image_SaveGridSetClick();
+  void Image_OpenGridSetClick();
   void Btn_HelpClick();
 
   // Data-log recorder (logs/DataLogUi.cpp): the record icon starts and stops

@@ -10,6 +10,9 @@
 #include "app/Myfunc.h"
 #include "app/main.h"
 #include "link/Modbus.h"
+#include "logs/ConfigDump.h"
+#include "logs/OnSiteRepair.h"
+#include "logs/SettingsUpload.h"
 #include "monitor/PollFrame.h"
 #include "platform/Dialogs.h"
 
@@ -224,6 +227,15 @@ int TForm_Main::ExecutePendingCommand() {
       if (Link.Request(52738, static_cast<int16_t>(SavedRelayMode), kWriteRegister)) return 1;
       if (Link.Request(52742, 0, kWriteRegister)) return 1;
       if (Link.Request(797, 0, kWriteRegister)) return 1;
+      break;
+    case CmdConfigDump:
+      RunConfigDump(*this);
+      break;
+    case CmdSettingsUpload:
+      RunSettingsUpload(*this);
+      break;
+    case CmdOnSiteRepair:
+      RunOnSiteRepair(*this);
       break;
     case CmdMaxPowerAll:
       MaxPowerToAll(*this, c);

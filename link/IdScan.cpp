@@ -6,6 +6,7 @@
 #include "link/EnergyHistory.h"
 #include "link/EventHook.h"
 #include "link/Executor.h"
+#include "logs/OnSiteRepair.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -303,6 +304,7 @@ int TForm_Main::ExeScanIds() {
 void TForm_Main::BindNetHandlers() {
   BindClockHandlers(*this);
   BindEnergyHandlers(*this);
+  BindOnSiteRepair(*this);
   if (auto* tree = Ctl<QTreeWidget>(QStringLiteral("TreeView")))
     connect(tree, &QTreeWidget::itemDoubleClicked, this, [this] { TreeViewDblClick(); });
   if (auto* b = Ctl<QPushButton>(QStringLiteral("Btn_ScanID")))

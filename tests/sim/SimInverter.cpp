@@ -148,6 +148,7 @@ std::optional<QByteArray> RtuProtocol::Answer(SimInverter& dev, const QByteArray
       return f;  // echo
     case 6:
       if (!known(s->holding, first)) return ExceptionReply(f, 2);
+      if (s->refused.count(first)) return ExceptionReply(f, 3);
       s->holding[first] = static_cast<uint16_t>(count);
       if (auto m = s->mirrors.find(first); m != s->mirrors.end()) s->holding[m->second] = static_cast<uint16_t>(count);
       return f;
@@ -241,6 +242,10 @@ void SimInverter::SetCoil(int id, int coil, bool on) {
 void SimInverter::SetMirror(int id, int written, int readBack) {
   std::lock_guard lock(mu_);
   slaves_[id].mirrors[written] = readBack;
+}
+void SimInverter::SetRefused(int id, int reg) {
+  std::lock_guard lock(mu_);
+  slaves_[id].refused.insert(reg);
 }
 void SimInverter::SetSlaveBaud(int id, int baud) {
   std::lock_guard lock(mu_);

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -106,6 +107,8 @@ class SimInverter {
     // Holding registers whose writes the device also shows under another
     // number: written register -> the register that reads it back.
     std::map<int, int> mirrors;
+    // Holding registers that turn every write away (exception 3, kept as they are).
+    std::set<int> refused;
   };
 
   SimInverter();  // a pty line speaking Modbus RTU
@@ -129,6 +132,8 @@ class SimInverter {
   void SetCoil(int id, int coil, bool on);
   // A write to holding register `written` also lands in `readBack`.
   void SetMirror(int id, int written, int readBack);
+  // Writes to the holding register are refused: exception 3, value kept.
+  void SetRefused(int id, int reg);
   void SetSlaveBaud(int id, int baud);
   void SetProductId(int id, uint32_t productId);
   uint16_t Holding(int id, int reg) const;

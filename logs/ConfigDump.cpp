@@ -1,0 +1,110 @@
+#include "logs/ConfigDump.h"
+
+#include <QDir>
+#include <algorithm>
+#include <QFile>
+
+#include "app/FormWait.h"
+#include "app/Myfunc.h"
+#include "app/main.h"
+#include "link/Modbus.h"
+#include "logs/CsvText.h"
+#include "monitor/PollFrame.h"
+#include "platform/Dialogs.h"
+#include "platform/FileText.h"
+#include "platform/ProgramFolder.h"
+#include "platform/ValueLabel.h"
+
+namespace {
+
+constexpr uint8_t kReadHolding = 3;
+
+QString Field(const QStringList& fields, int k, int width) {
+  return k < fields.size() ? fields[k].left(width) : QString();
+}
+
+QByteArray Cp1252(const QString& text) { return EncodeFileText(text, FileEncoding::Windows1252); }
+
+// A one-register read is used only as the whole answer to it: valid,
+// function 3 (not an exception) and two data bytes.
+bool OneRegisterReply(const Modbus& link) { return ReplyUsable(&link, kReadHolding) && link.Reply[2] == 2; }
+
+void PaintGridSetLog(TForm_Main& f, QRgb colour) {
+  if (auto* l = f.Ctl<ValueLabel>(QStringLiteral("Label_GridSetLog"))) l->setFontColor(colour);
+}
+
+}  // namespace
+
+QList<ConfigArch> ParseConfigModel(const QStringList& lines) {
+  QList<ConfigArch> rows;
+  for (const QString& line : lines) {
+    const QStringList fields = SplitDelimited(line);
+    if (fields.isEmpty()) continue;
+    rows.append({Field(fields, 0, ConfigArch::kNameWidth), Field(fields, 1, ConfigArch::kAddressWidth),
+                 Field(fields, 2, ConfigArch::kExtraWidth)});
+  }
+  return rows;
+}
+
+QString ConfigLogFileName(int id) {
+  QDir(ProgramFolder()).mkdir(QStringLiteral("ConfigLog"));
+  return ProgramPath(QStringLiteral("ConfigLog/Config_ID") + QString::number(id) + QStringLiteral(".csv"));
+}
+
+ConfigLogResult WriteConfigLog(const QString& fileName, Modbus& link) {
+  const TextLines model = ReadTextLines(ProgramPath(QStringLiteral("profile/ConfigModel.csv")));
+  if (!model.opened) return ConfigLogResult::NoModel;
+  const QList<ConfigArch> rows = ParseConfigModel(model.lines);
+
+  QFile out(fileName);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return ConfigLogResult::NotOpened;
+  for (const ConfigArch& row : rows) {
+    QString line = row.Name + u',' + row.Address + u',';
+    const int n = SafeStrToInt(row.Address);
+    bool unreadable = false;
+    if (n < 1 || n > 65535) {
+      line += row.Extra;
+    } else {
+      if (link.Request(static_cast<uint16_t>(n), 1, kReadHolding)) return ConfigLogResult::LinkFailed;
+      if (OneRegisterReply(link)) {
+        line += QString::number(ReplyWord(&link, 0));
+      } else {
+        line += QStringLiteral("Error");
+        unreadable = true;
+      }
+    }
+    if (!WriteAll(out, Cp1252(line) + "\r\n")) return ConfigLogResult::WriteFailed;
+    if (unreadable) ShowMessage(QStringLiteral("Error-Read Address(") + row.Address + u')');
+  }
+  return ConfigLogResult::Written;
+}
+
+void RunConfigDump(TForm_Main& f) {
+  Modbus& link = f.Link;
+  const uint8_t current = link.SlaveId;
+  PaintGridSetLog(f, clRed);
+  if (Form_wait) Form_wait->show();
+  bool allWritten = true;
+  const int count = std::clamp(f.InverterList.Count, 0, static_cast<int>(f.InverterList.Ids.size()));
+  for (int i = 0; i < count; ++i) {
+    const int id = f.InverterList.Ids[i];
+    link.SlaveId = static_cast<uint8_t>(id);
+    link.SetBaudIndex(f.InverterList.BaudIndex[i]);
+    const QString name = ConfigLogFileName(id);
+    const ConfigLogResult r = WriteConfigLog(name, link);
+    if (r == ConfigLogResult::Written) continue;
+    allWritten = false;
+    // Without a model no inverter can be dumped: say so once.
+    if (r == ConfigLogResult::NoModel) {
+      ShowMessage(QStringLiteral("Error-No Config Model"));
+      break;
+    }
+    ShowMessage(QStringLiteral("Error - ID") + QString::number(id));
+    ShowMessage(r == ConfigLogResult::WriteFailed ? WriteErrorText(name) : QStringLiteral("Please Close Config File"));
+  }
+  if (Form_wait) Form_wait->hide();
+  if (allWritten) ShowMessage(QStringLiteral("Done"));
+  PaintGridSetLog(f, clGreen);
+  link.SlaveId = current;
+  link.SetBaudIndex(link.IdBaudIndex[current]);
+}

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "logs/LogFixture.h"
+#include "logs/SettingsUpload.h"
+
+using logtest::LogTest;
+using logtest::Read;
+using logtest::Write;
+
+namespace {
+
+struct SettingsUpload : LogTest {
+  QString file;
+  void SetUp() override {
+    t.sim.AddSlave(2);
+    ListInverters({1, 2});
+    file = Home() + "/upload.csv";
+  }
+  void Choose(const QByteArray& bytes) {
+    Put("upload.csv", bytes);
+    t.dialogs.files.push_back(file);
+  }
+};
+
+}  // namespace
+
+// Equal values are only read; others are written and read back; a line far
+// longer than any read buffer is one line; the first value an inverter turns
+// away names the setting and the file and ends the upload.
+TEST_F(SettingsUpload, WritesSkipsAndReportsTheRefusedValue) {
+  for (int id : {1, 2}) {
+    t.sim.SetHolding(id, 1024, 5000);
+    t.sim.SetHolding(id, 1025, 3000);
+  }
+  t.sim.SetHolding(2, 1027, 0x0004);  // bit 2 already set on the second
+  t.sim.SetHolding(1, 1028, 10);
+  t.sim.SetRefused(1, 1028);
+  const QByteArray tail(300, 'x');
+  Choose("Name,Address,Value\r\n"
+         "Pac_Limit,1024,5000\r\n"
+         "Freq,1025,4000\r\n"
+         "Long,1026,7," + tail + ",9,1029,1\r\n"
+         "Bit,1027,b32772\r\n"
+         "P\xE9nalit\xE9,1028,9999\r\n"
+         "After,1029,1\r\n");
+  w.Link.SlaveId = 2;
+  EXPECT_EQ(Run(421), 0);
+
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{
+                            Read(1, 3, 1024, 1), Read(2, 3, 1024, 1),
+                            Read(1, 3, 1025, 1), Write(1, 1025, 4000), Read(1, 3, 1025, 1),
+                            Read(2, 3, 1025, 1), Write(2, 1025, 4000), Read(2, 3, 1025, 1),
+                            Read(1, 3, 1026, 1), Write(1, 1026, 7), Read(1, 3, 1026, 1),
+                            Read(2, 3, 1026, 1), Write(2, 1026, 7), Read(2, 3, 1026, 1),
+                            Read(1, 3, 1027, 1), Write(1, 1027, 32772), Read(1, 3, 1027, 1),
+                            Read(2, 3, 1027, 1),
+                            Read(1, 3, 1028, 1), Write(1, 1028, 9999), Read(1, 3, 1028, 1),
+                        }));
+  EXPECT_EQ(t.sim.Holding(2, 1025), 4000);
+  EXPECT_EQ(t.sim.Holding(1, 1028), 10);
+  EXPECT_EQ(t.sim.Holding(1, 1029), 0);
+  EXPECT_EQ(t.dialogs.messages,
+            QStringList{QStringLiteral("Value of “Pénalité” is illegal , Please check upload excel file at “") + file +
+                        QStringLiteral("”, follow the setting range to correct the value.")});
+  EXPECT_EQ(w.Link.SlaveId, 2);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+}
+
+TEST_F(SettingsUpload, DoneOnlyWhenEveryLineWasWorkedThrough) {
+  // Every line taken: "Done".
+  Choose("Pac_Limit,1024,0\r\n");
+  EXPECT_EQ(Run(421), 0);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
+
+  // A read answered by an exception is no value to compare: reported, no
+  // write, the upload ends there.
+  t.dialogs.messages.clear();
+  t.sim.SetStrict(1, true);
+  Choose("Pac_Limit,1024,5000\r\nNext,1025,1\r\n");
+  EXPECT_EQ(Run(421), 0);
+  EXPECT_EQ(t.Frames(), std::vector<QString>{Read(1, 3, 1024, 1)});
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Error-Read Address(1024) - ID1"});
+
+  // A file that cannot be read: the failure, not "Done".
+  t.dialogs.messages.clear();
+  t.dialogs.files.push_back(Home() + "/missing.csv");
+  EXPECT_EQ(Run(421), 0);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Cannot open " + Home() + "/missing.csv"});
+
+  // Cancelled dialog: nothing sent, nothing said.
+  t.dialogs.messages.clear();
+  EXPECT_EQ(Run(421), 0);
+  EXPECT_TRUE(t.Frames().empty());
+  EXPECT_TRUE(t.dialogs.messages.isEmpty());
+}
