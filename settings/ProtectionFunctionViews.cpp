@@ -186,14 +186,6 @@ constexpr ReadView kARCTestView{"Group_ARCTest", "ARC...", kARCTestBlocks};
 
 // ---- Editors --------------------------------------------------------------
 
-std::function<void(int)> g_arcSleep;
-
-// The detector switches over while the window stands still.
-void ArcPause(TForm_Main&, const EditorDecl&) {
-  constexpr int kArcPauseMs = 500;
-  if (g_arcSleep) g_arcSleep(kArcPauseMs);
-  else std::this_thread::sleep_for(std::chrono::milliseconds(kArcPauseMs));
-}
 
 // Item 0 is OFF; ON is the register's own code.
 constexpr int kIslandingCodes[] = {0, 0xFFFF};
@@ -219,8 +211,8 @@ constexpr EditorDecl kEditors[] = {
     Combo("Combo_IslandingMode", 33580, "Label_IslandingMode").Codes(kIslandingCodes),
     Combo("Combo_AntiIslandMode", 33648, "Label_AntiIslandMode").Codes(kAntiIslandCodes),
     // The coil switches detection off.
-    Radio("Radio_ARC_Enable", 24652, 5, kCoilOff).After(ArcPause),
-    Radio("Radio_ARC_Disable", 24652, 5, kCoilOn).After(ArcPause),
+    Radio("Radio_ARC_Enable", 24652, 5, kCoilOff).After(PauseAfterPost),
+    Radio("Radio_ARC_Disable", 24652, 5, kCoilOn).After(PauseAfterPost),
     Button("Btn_ARC_Unlock", 48384, 6, 1),
     Button("Btn_ARC_SelfTest", 24675, 5, kCoilOn),
 };
@@ -247,4 +239,3 @@ int PollARCTest(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kAR
 
 std::span<const EditorDecl> ProtectionFunctionEditors() { return kEditors; }
 
-void SetArcPauseSleep(std::function<void(int)> sleep) { g_arcSleep = std::move(sleep); }

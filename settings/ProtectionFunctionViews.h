@@ -24,7 +24,3 @@ int PollARCTest(Modbus* link, uint8_t stop);
 // The editors of the eight groups.
 std::span<const EditorDecl> ProtectionFunctionEditors();
 
-// The arc radios freeze the window for a moment after posting: a plain sleep,
-// no event processing. Tests may record the pause instead of waiting;
-// nullptr restores real sleeping.
-void SetArcPauseSleep(std::function<void(int ms)> sleep);

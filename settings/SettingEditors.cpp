@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <cstdint>
 
 #include "app/Myfunc.h"
@@ -205,6 +207,18 @@ EditorInput CurrentInput(TForm_Main& f, const EditorDecl& row) {
       break;
   }
   return in;
+}
+
+namespace {
+std::function<void(int)> editorSleep;
+}  // namespace
+
+void SetEditorSleep(std::function<void(int)> sleep) { editorSleep = std::move(sleep); }
+
+void PauseAfterPost(TForm_Main&, const EditorDecl&) {
+  constexpr int kPauseMs = 500;
+  if (editorSleep) editorSleep(kPauseMs);
+  else std::this_thread::sleep_for(std::chrono::milliseconds(kPauseMs));
 }
 
 int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {

@@ -214,6 +214,13 @@ constexpr EditorDecl Button(const char* button, int reg, int code, int value) {
   return r;
 }
 
+// The after hook of the radios that block the window for 500 ms once they
+// have posted (a plain sleep: nothing is processed meanwhile).
+void PauseAfterPost(TForm_Main& f, const EditorDecl& row);
+// Tests may record those pauses instead of waiting; nullptr restores real
+// sleeping.
+void SetEditorSleep(std::function<void(int ms)> sleep);
+
 constexpr int kCoilOn = 0xFF00;
 constexpr int kCoilOff = 0;
 

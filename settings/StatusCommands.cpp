@@ -74,15 +74,6 @@ constexpr ReadView kNightModeView{"Group_NightMode", "Night M...", kNightModeBlo
 
 // ---- Hooks ----------------------------------------------------------------
 
-std::function<void(int)> g_sleep;
-
-void PlainSleep(int ms) {
-  if (g_sleep) g_sleep(ms);
-  else std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-void PauseAfterRemote(TForm_Main&, const EditorDecl&) { PlainSleep(500); }
-
 bool BroadcastChosen(const TForm_Main& f) {
   auto* r = f.Ctl<QRadioButton>(QStringLiteral("Radio_CmdBroadcast"));
   return r && r->isChecked();
@@ -153,8 +144,8 @@ constexpr EditorDecl Painting(EditorDecl row, const char* label) {
 }
 
 constexpr EditorDecl kEditors[] = {
-    Radio("Radio_RemoteON", 24576, CmdWriteCoil, kCoilOn).After(PauseAfterRemote),
-    Radio("Radio_RemoteOFF", 24576, CmdWriteCoil, kCoilOff).After(PauseAfterRemote),
+    Radio("Radio_RemoteON", 24576, CmdWriteCoil, kCoilOn).After(PauseAfterPost),
+    Radio("Radio_RemoteOFF", 24576, CmdWriteCoil, kCoilOff).After(PauseAfterPost),
     Check("Check_ConstVolt", 825, CmdWriteRegister, 0xFFFF, 0).Value(ConstVoltPosting),
     Edit("Edit_ConstVolt", 829, X10, "Label_ConstVolt"),
     Edit("Edit_MaxPower", 33595, SafeInt, "Label_MaxPower").Gate(MaxPowerAccess).Value(MaxPowerPosting),
@@ -188,4 +179,3 @@ int PollNightMode(Modbus* link, uint8_t stop) { return RunReadView(link, stop, k
 
 std::span<const EditorDecl> StatusCommandEditors() { return kEditors; }
 
-void SetEditorSleep(std::function<void(int)> sleep) { g_sleep = std::move(sleep); }

@@ -17,7 +17,3 @@ int PollNightMode(Modbus* link, uint8_t stop);
 // contacts and their test, and on the night mode.
 std::span<const EditorDecl> StatusCommandEditors();
 
-// The remote ON/OFF radios block the window after posting (a plain sleep,
-// nothing is processed meanwhile). Tests may record the pauses instead;
-// nullptr restores real sleeping.
-void SetEditorSleep(std::function<void(int ms)> sleep);

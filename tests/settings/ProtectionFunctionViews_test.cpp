@@ -32,7 +32,7 @@ struct ProtectionFunctions : polltest::ViewTest {
 
   void SetUp() override {
     for (const char* p : kPanels) t.ShowPanel(p);
-    SetArcPauseSleep([this](int ms) {
+    SetEditorSleep([this](int ms) {
       pauses.push_back(ms);
       pendingAtPause.push_back(w.Link.CmdCode);
     });
@@ -51,7 +51,7 @@ struct ProtectionFunctions : polltest::ViewTest {
     t.sim.SetCoil(1, 24652, true);
     t.sim.SetHolding(1, 48384, 1);
   }
-  void TearDown() override { SetArcPauseSleep(nullptr); }
+  void TearDown() override { SetEditorSleep(nullptr); }
 };
 
 TEST(ProtectionFunctionPollOrder, EachViewAtItsPlace) {

@@ -13,6 +13,7 @@
 #include "link/PollingLoop.h"
 #include "monitor/StatusView.h"
 #include "platform/ValueLabel.h"
+#include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 #include "support/PollFixture.h"
 #include "support/SettingsFixture.h"
