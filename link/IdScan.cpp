@@ -126,7 +126,7 @@ int Modbus::ScanSlaves() {
     IdPresent[i] = 0;
     IdBaudIndex[i] = 0;
     IdProductId[i] = 0;
-    ScanAux1[i] = 1;
+    IdNormalMode[i] = 1;
     ScanAux2[i] = 0;
   }
   // The range comes from edits and profile files: keep it to real IDs.

@@ -32,7 +32,7 @@ Modbus::Modbus() {
   std::memset(IdPresent, 0, sizeof IdPresent);
   std::memset(IdBaudIndex, 0, sizeof IdBaudIndex);
   std::memset(IdProductId, 0, sizeof IdProductId);
-  std::memset(ScanAux1, 0, sizeof ScanAux1);
+  std::memset(IdNormalMode, 0, sizeof IdNormalMode);
   std::memset(ScanAux2, 0, sizeof ScanAux2);
   std::memset(DayEnergy, 0, sizeof DayEnergy);
   std::memset(MonthEnergy, 0, sizeof MonthEnergy);

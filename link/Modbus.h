@@ -147,7 +147,9 @@ class Modbus {
   int IdPresent[kIdCount];
   int IdBaudIndex[kIdCount];
   int IdProductId[kIdCount];
-  int ScanAux1[kIdCount];
+  // 1 = the scan found the device's application running (every ID the scan
+  // passes); the firmware page reads it as the device's normal mode.
+  int IdNormalMode[kIdCount];
   int ScanAux2[kIdCount];
   uint8_t ReplyValid = 0;
   int ScanEndId = 32;

@@ -1,13 +1,64 @@
 #include "upgrade/Upgrade.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QThread>
 
 #include "upgrade/UpgradeViews.h"
 
 upgradeTool* Upgrader = nullptr;
 
+void upgradeTool::Pause(int ms) {
+  if (ms <= 0) return;
+  if (ms >= 1000 && LongPause) {
+    LongPause(ms);
+    return;
+  }
+  QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void upgradeTool::ProcessEvents() {
+  if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
 void upgradeTool::Log(const QString& line) {
   if (Views) Views->AppendUpgradeEvent(line);
+}
+
+void upgradeTool::LogRed(const QString& line) {
+  if (Views) Views->AppendUpgradeRed(line);
+}
+
+void upgradeTool::LogTraffic(const QString& line) {
+  if (Views) Views->AppendUpgradeTraffic(line);
+}
+
+void upgradeTool::LogEvent(const QString& line) {
+  if (Views) Views->AppendEvent(line);
+}
+
+// The receive dump: "   Rx: " and the bytes in hex; more than 4,096 bytes
+// are not dumped.
+void upgradeTool::LogRx(const std::uint8_t* bytes, int n) {
+  if (n < 0 || n > 4096 || (n > 0 && !bytes)) return;
+  static const char kHex[] = "0123456789ABCDEF";
+  QString line = QStringLiteral("   Rx: ");
+  line.reserve(7 + 3 * n);
+  for (int i = 0; i < n; ++i) {
+    line += QLatin1Char(kHex[bytes[i] >> 4]);
+    line += QLatin1Char(kHex[bytes[i] & 0x0F]);
+    line += QLatin1Char(' ');
+  }
+  Log(line);
+}
+
+std::int32_t HexTextToInt(const QString& text) {
+  QString t = text.trimmed();
+  if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) t = t.mid(2);
+  if (t.isEmpty() || t.size() > 8) return 0;
+  bool ok = false;
+  const std::uint32_t v = t.toUInt(&ok, 16);
+  return ok ? static_cast<std::int32_t>(v) : 0;
 }
 
 void upgradeTool::Message(const QString& text) {

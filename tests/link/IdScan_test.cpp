@@ -138,7 +138,7 @@ TEST_F(ScanTest, ScanAtEverySpeedListsTreesAndSelects) {
   EXPECT_EQ(w->InverterList.BaudIndex[1], 2);
   EXPECT_EQ(w->InverterList.BaudIndex[2], 3);
   EXPECT_EQ(w->Link.IdProductId[5], kCountryList2ProductId);
-  for (int id = 0; id < Modbus::kIdCount; ++id) EXPECT_EQ(w->Link.ScanAux1[id], 1) << id;
+  for (int id = 0; id < Modbus::kIdCount; ++id) EXPECT_EQ(w->Link.IdNormalMode[id], 1) << id;
 
   ASSERT_EQ(w->TreeRoot->childCount(), 3);
   EXPECT_EQ(w->TreeRoot->child(0)->text(0), "ID:002");

@@ -25,7 +25,7 @@ void SetReply(Modbus& m, const QByteArray& bytes) {
 static_assert(sizeof(Modbus::IdPresent) / sizeof(int) == 256);
 static_assert(sizeof(Modbus::IdBaudIndex) / sizeof(int) == 256);
 static_assert(sizeof(Modbus::IdProductId) / sizeof(int) == 256);
-static_assert(sizeof(Modbus::ScanAux1) / sizeof(int) == 256 && sizeof(Modbus::ScanAux2) / sizeof(int) == 256);
+static_assert(sizeof(Modbus::IdNormalMode) / sizeof(int) == 256 && sizeof(Modbus::ScanAux2) / sizeof(int) == 256);
 
 }  // namespace
 
