@@ -41,6 +41,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindMonitorHandlers();
   BindSettingsHandlers();
   BindDataLog();
+  BindFirmwarePage();
   AccessCode.clear();
 }
 
@@ -183,9 +184,4 @@ void TForm_Main::dropEvent(QDropEvent* e) {
   const QList<QUrl> urls = e->mimeData()->urls();
   if (!urls.isEmpty() && urls.first().isLocalFile()) OnDropFiles(urls.first().toLocalFile());
   e->acceptProposedAction();
-}
-
-void TForm_Main::OnDropFiles(const QString& path) {
-  // The firmware page takes dropped images; nothing else is done with a drop.
-  emit FileDropped(path);
 }

@@ -13,6 +13,7 @@ class QLabel;
 class QMenu;
 class QScrollArea;
 class QTreeWidgetItem;
+class FirmwarePage;
 class GroupPanel;
 class LogView;
 namespace Ui {
@@ -95,8 +96,19 @@ class TForm_Main : public QMainWindow {
   QMenu* ScrollPopMenu() const { return scrollPopMenu_; }
   DragState Drag;
 
-  // Files dropped on the window (the firmware page fills this in).
+  // Firmware page (upgrade/FirmwarePage.cpp): firmware mode, the image
+  // file, the device grid, the runs and their result window and log file.
+  void Image_FirmwareClick();
+  void Btn_LoadHEXClick();
+  int LoadFirmwareFile();  // loads the image named in Edit_HEXPath; returns 0
+  // A file dropped on the window: a name ending in "hex" loads on the
+  // firmware page; anything else is ignored.
   void OnDropFiles(const QString& path);
+  void Grid_DevDblClick();
+  void Btn_UpgradeStartClick();
+  int UpgradeOverSerial();
+  int UpgradeOverTcp();
+  FirmwarePage* Firmware() const { return firmwarePage_; }
 
   // Header, left panel, toolbar hover looks and help (app/Header.cpp).
   void FormResize();
@@ -250,6 +262,7 @@ class TForm_Main : public QMainWindow {
   void BindMonitorHandlers();  // monitor/
   void BindSettingsHandlers(); // settings/
   void BindDataLog();          // logs/
+  void BindFirmwarePage();     // upgrade/FirmwarePage.cpp
   void StopDataLog();
 
   int pollDepth_ = 0;         // polling loops running (0 or 1)
@@ -260,6 +273,7 @@ class TForm_Main : public QMainWindow {
   std::array<QLabel*, 11> status_{};
   std::array<QScrollArea*, 7> scrollPages_{};
   LogView* eventLog_ = nullptr;
+  FirmwarePage* firmwarePage_ = nullptr;
   QMenu* scrollPopMenu_ = nullptr;
   bool terminated_ = false;
   bool shown_ = false;
