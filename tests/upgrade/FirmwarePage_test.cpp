@@ -1,0 +1,410 @@
+// The firmware page in the main window: firmware mode, loading by the file
+// dialog and by dropped files, the device grid's marks and double clicks,
+// the start button's refusals and the result window.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+#include "app/LogViews.h"
+#include "app/MyMessage.h"
+#include "app/main.h"
+#include "platform/ImageBox.h"
+#include "sim/SimIdProbe.h"
+#include "sim/SimInverter.h"
+#include "support/FakeDialogs.h"
+#include "support/FirmwareImage.h"
+#include "support/PollFixture.h"
+#include "support/QtPrinters.h"
+#include "upgrade/FirmwarePage.h"
+#include "upgrade/Upgrade.h"
+#include "upgrade/UpgradeRun.h"
+
+namespace {
+
+// 0x800 image bytes with the meta block at 0x10: enough for a serial run.
+QByteArray ImageHex(const fw::Meta& meta = {}) {
+  std::vector<std::uint8_t> img(static_cast<size_t>(meta.stop));
+  for (size_t a = 0; a < img.size(); ++a) img[a] = static_cast<std::uint8_t>(a * 13 + 1);
+  const auto m = fw::MetaBytes(meta);
+  std::copy(m.begin(), m.end(), img.begin() + 0x10);
+  return fw::HexLine(4, 0, {0, 0}) + "\r\n" + fw::DataLines(0, img, 16) + fw::HexLine(1, 0, {}) + "\r\n";
+}
+
+fw::Meta PageMeta() {
+  fw::Meta m;
+  m.stop = 0x800;
+  return m;
+}
+
+// The main window with the upgrade tool, its link open on a simulated bus
+// with inverter 1, the scan limited to that ID, and the result window made.
+struct PageTest : ::testing::Test {
+  polltest::TempHome home;
+  FakeDialogs dialogs;
+  sim::SimInverter sim;
+  upgradeTool tool;
+  upgradeTool* previous = Upgrader;
+  std::unique_ptr<TForm_Main> window;
+  QTemporaryDir files;
+
+  PageTest() {
+    Upgrader = &tool;
+    sim.AddSlave(1);
+    sim::AddIdProbe(sim);
+    window = std::make_unique<TForm_Main>();
+    TForm_Main& w = *window;
+    Form_Message = new TForm_Message(&w);
+    if (w.Link.OpenSerial(sim.PortPath()) != 0) throw std::runtime_error("pty did not open");
+    w.Link.LinkMode = LinkSerial;
+    w.Link.SetBaudIndex(1);
+    w.Ctl<QPushButton>("OpenPort")->setEnabled(false);  // as opening the link leaves it
+    w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
+    tool.LongPause = [](int) {};
+  }
+  ~PageTest() override {
+    Form_Message = nullptr;  // goes with the window
+    window.reset();
+    Upgrader = previous;
+  }
+
+  TForm_Main& w() { return *window; }
+  QPushButton& Start() { return polltest::ControlAs<QPushButton>(w(), "Btn_UpgradeStart"); }
+  QString Path() { return w().Ctl<QLineEdit>("Edit_HEXPath")->text(); }
+  QStringList LogLines() {
+    return polltest::ControlAs<LogView>(w(), "List_UpgradeEvent").toPlainText().split('\n');
+  }
+
+  QString File(const QString& name, const QByteArray& content) {
+    const QString path = files.path() + '/' + name;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) throw std::runtime_error("no file");
+    return path;
+  }
+
+  void EnterFirmwareMode() { emit polltest::ControlAs<ImageBox>(w(), "Image_Firmware").Click(); }
+};
+
+bool TabShown(TForm_Main& w, const char* name) {
+  auto* pages = w.Ctl<QTabWidget>("PageControl");
+  return pages->isTabVisible(pages->indexOf(w.Control(name)));
+}
+
+TEST_F(PageTest, FirmwareModeNeedsAnOpenLink) {
+  w().Ctl<QPushButton>("OpenPort")->setEnabled(true);
+  EnterFirmwareMode();
+  EXPECT_EQ(dialogs.messages, QStringList{"Please Connect to Inverters first"});
+  EXPECT_EQ(w().KeepPortOpen, 0);
+  EXPECT_EQ(tool.Link, nullptr);
+  EXPECT_TRUE(TabShown(w(), "TabSheet1"));
+}
+
+TEST_F(PageTest, FirmwareModeTakesThePortAndShowsOnlyItsPage) {
+  auto* pages = w().Ctl<QTabWidget>("PageControl");
+  pages->setTabVisible(pages->indexOf(w().Control("TabSheet1")), true);
+  auto* profiles = w().Ctl<QComboBox>("Combo_SelectMode");
+  profiles->addItem("Profile");
+  profiles->setCurrentIndex(0);
+  auto* record = w().findChild<QTimer*>("Timer_Record");
+  record->start(60000);
+
+  EnterFirmwareMode();
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+  EXPECT_EQ(w().KeepPortOpen, 1);
+  EXPECT_EQ(w().PollStop, 1);
+  EXPECT_FALSE(record->isActive());
+  for (const char* tab : {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6", "TabSheet7"})
+    EXPECT_FALSE(TabShown(w(), tab)) << tab;
+  EXPECT_TRUE(TabShown(w(), "Tab_Firmware"));
+  EXPECT_EQ(pages->currentWidget(), w().Control("Tab_Firmware"));
+  EXPECT_EQ(profiles->currentIndex(), -1);
+  EXPECT_EQ(tool.Link, &w().Link);
+  EXPECT_EQ(tool.Views, static_cast<UpgradeViews*>(w().Firmware()));
+  EXPECT_FALSE(w().Ctl<QTableView>("Grid_Dev")->isHidden());
+  EXPECT_EQ(w().Control("List_UpgradeEvent")->y(), 560);
+  // The tool's port is the link's: closing one closes both.
+  ASSERT_TRUE(tool.Port.IsOpen());
+  w().Link.Port.Close();
+  EXPECT_FALSE(tool.Port.IsOpen());
+
+  w().Link.LinkMode = LinkTcp;
+  EnterFirmwareMode();
+  EXPECT_TRUE(w().Ctl<QTableView>("Grid_Dev")->isHidden());
+  EXPECT_EQ(w().Control("List_UpgradeEvent")->y(), 230);
+}
+
+TEST_F(PageTest, PageControlsAsDesigned) {
+  auto& load = polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX");
+  EXPECT_EQ(load.toolTip(), "Open Hex File");
+  EXPECT_TRUE(polltest::ControlAs<QLineEdit>(w(), "Edit_HEXPath").isReadOnly());
+  EXPECT_EQ(Start().text(), "Upgrade");
+  EXPECT_EQ(Start().toolTip(), "Begin to Upgrade");
+  EXPECT_FALSE(Start().isEnabled());
+  auto& delay = polltest::ControlAs<QComboBox>(w(), "Combo_Delay");
+  QStringList items;
+  for (int i = 0; i < delay.count(); ++i) items << delay.itemText(i);
+  EXPECT_EQ(items, QStringList({"100", "150", "200", "250", "300"}));
+  auto& dev = polltest::ControlAs<QTableView>(w(), "Grid_Dev");
+  EXPECT_EQ(dev.model(), &tool.DevGrid);
+  EXPECT_EQ(dev.verticalHeader()->defaultSectionSize(), 28);
+  EXPECT_TRUE(dev.font().bold());
+  EXPECT_EQ(dev.palette().color(QPalette::Text), QColor(0, 0, 255));
+  EXPECT_EQ(polltest::ControlAs<QTableView>(w(), "Grid_HEX").model(), &tool.Grid);
+  for (const char* label : {"L_METAVERSION", "L_PRODUCTID", "L_PROCESSOR", "L_HVERSION", "L_SVERSION", "L_STARTADDR",
+                            "L_STOPADDR", "L_ERASESIZE", "L_FILLVALUE", "L_CHECKSUM", "L_BAUDRATE", "L_PROGRAMSIZE"})
+    EXPECT_NE(w().Ctl<QLabel>(label), nullptr) << label;
+  EXPECT_NE(w().Ctl<QProgressBar>("ProgressBar"), nullptr);
+  EXPECT_TRUE(w().Ctl<QLabel>("Image_Tick2")->isHidden());
+}
+
+TEST_F(PageTest, LoadingByTheDialog) {
+  EnterFirmwareMode();
+  const QString good = File("image.hex", ImageHex(PageMeta()));
+  dialogs.files = {good};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+  EXPECT_EQ(Path(), good);
+  EXPECT_TRUE(Start().isEnabled());
+  EXPECT_EQ(w().Ctl<QLabel>("L_PRODUCTID")->text(), "71870541");
+  EXPECT_EQ(w().Ctl<QComboBox>("Combo_Delay")->currentText(), "30");
+  EXPECT_GT(w().Ctl<QTableView>("Grid_HEX")->model()->rowCount(), 0);
+  // The scan found inverter 1 and the device grid lists it.
+  EXPECT_EQ(tool.GridRow[1], 1);
+  EXPECT_TRUE(LogLines().filter(QRegularExpression("^ID: ?1, ")).size() == 1) << LogLines().join('\n').toStdString();
+
+  // Cancelling the dialog disables the start even with an image loaded.
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  EXPECT_FALSE(Start().isEnabled());
+  EXPECT_EQ(Path(), good);
+
+  // A failed load never leaves the previous image ready to run.
+  dialogs.files = {good};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  ASSERT_TRUE(Start().isEnabled());
+  dialogs.files = {File("broken.hex", ":10000000FF\r\n")};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  EXPECT_EQ(dialogs.messages.back(), "Error - Load Hex File");
+  EXPECT_FALSE(Start().isEnabled());
+  EXPECT_EQ(tool.Info.Length10, 0);
+}
+
+TEST_F(PageTest, TheExactExtensionChoosesTheLoader) {
+  EnterFirmwareMode();
+  std::vector<std::uint8_t> bin(384, 0x11);
+  const auto m = fw::MetaBytes(PageMeta());
+  std::copy(m.begin(), m.end(), bin.begin() + 228);
+  const QByteArray binBytes(reinterpret_cast<const char*>(bin.data()), static_cast<int>(bin.size()));
+  struct Case {
+    const char* name;
+    QByteArray content;
+    bool loads;
+    const char* error;
+  } cases[] = {
+      {"lower.bin", ImageHex(PageMeta()), true, nullptr},   // read as HEX
+      {"upper.BIN", binBytes, true, nullptr},               // read as BIN
+      {"hextext.BIN", ImageHex(PageMeta()), false, "Error - Load BIN File"},
+      {"mixed.Bin", binBytes, false, "Error - Load Hex File"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dialogs.messages.clear();
+    dialogs.files = {File(c.name, c.content)};
+    polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+    EXPECT_EQ(Start().isEnabled(), c.loads);
+    if (c.error) EXPECT_EQ(dialogs.messages.back(), c.error);
+    if (c.loads) EXPECT_TRUE(dialogs.messages.isEmpty() || dialogs.messages == QStringList{"1"}) << dialogs.messages.join('|').toStdString();
+  }
+  // The BIN image sits from 0x80000000 on.
+  dialogs.files = {files.path() + "/upper.BIN"};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  EXPECT_EQ(tool.Grid.Cell(1, 1), "80000000");
+}
+
+TEST_F(PageTest, DroppedFilesLoadWhenTheirNameEndsInHex) {
+  const QByteArray image = ImageHex(PageMeta());
+  // Outside firmware mode the polling loop owns the port: nothing loads.
+  const QString early = File("early.hex", image);
+  w().OnDropFiles(early);
+  EXPECT_EQ(Path(), "");
+
+  EnterFirmwareMode();
+  struct Case {
+    const char* name;
+    bool loads;
+  } cases[] = {{"a.hex", true}, {"b.HEX", true}, {"cxhex", true}, {"d.hEx", true},
+               {"e.BIN", false}, {"f.bin", false}, {"g.hex.txt", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    w().Ctl<QLineEdit>("Edit_HEXPath")->clear();
+    Start().setEnabled(false);
+    const QString path = File(c.name, image);
+    w().OnDropFiles(path);
+    EXPECT_EQ(Path(), c.loads ? path : QString());
+    EXPECT_EQ(Start().isEnabled(), c.loads);
+  }
+
+  // A real drop on the window, with a path far longer than 240 bytes.
+  QString deep = QString(70, 'd') + '/' + QString(70, 'e') + '/' + QString(70, 'f') + '/' + QString(70, 'g') + ".hex";
+  const QString longPath = File(deep, image);
+  ASSERT_GT(longPath.toUtf8().size(), 300);
+  EXPECT_TRUE(w().acceptDrops());
+  w().Ctl<QLineEdit>("Edit_HEXPath")->clear();
+  Start().setEnabled(false);
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(longPath), QUrl::fromLocalFile(files.path() + "/e.BIN")});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w(), &drop);
+  EXPECT_EQ(Path(), longPath);
+  EXPECT_TRUE(Start().isEnabled());
+}
+
+// Devices 1 to 3 on grid rows 1 to 3; 1 and 2 selected.
+void ThreeDevices(upgradeTool& tool) {
+  tool.DevGrid.SetRowCount(4);
+  const char* sw[] = {"", "0.00", "Done", "2.20"};
+  for (int id = 1; id <= 3; ++id) {
+    tool.DeviceId[id] = static_cast<std::uint8_t>(id);
+    tool.GridRow[id] = id;
+    tool.Selected[id] = id < 3 ? 1 : 0;
+    tool.DevGrid.SetCell(0, id, QString::number(id));
+    tool.DevGrid.SetCell(DeviceGrid::kSwColumn, id, sw[id]);
+  }
+}
+
+TEST_F(PageTest, DeviceGridMarksSelectedDevicesOnceAnImageIsParsed) {
+  ThreeDevices(tool);
+  const QColor none;
+  struct Case {
+    int column, row;
+    QString sw;  // SW cell text of the row, empty: as set up
+    bool tick;
+    QColor background;
+  } cases[] = {
+      {1, 1, "", true, none},
+      {DeviceGrid::kSwColumn, 1, "", false, QColor(255, 0, 0)},  // "0.00"
+      {DeviceGrid::kSwColumn, 2, "", false, QColor(0, 255, 0)},  // "Done"
+      {DeviceGrid::kSwColumn, 2, "1.23", false, QColor(255, 255, 0)},
+      {2, 1, "", false, none},
+      {1, 3, "", false, none},  // not selected
+      {DeviceGrid::kSwColumn, 3, "", false, none},
+      {1, 0, "", false, none},  // header row
+  };
+  // No image version parsed yet: nothing is marked.
+  for (const Case& c : cases) {
+    const DeviceCellLook look = LookOfDeviceCell(tool, c.column, c.row);
+    EXPECT_FALSE(look.Tick || look.Background.isValid()) << c.column << "," << c.row;
+  }
+  tool.Info.SwVersionMajor = 2;
+  for (const Case& c : cases) {
+    if (!c.sw.isEmpty()) tool.DevGrid.SetCell(DeviceGrid::kSwColumn, c.row, c.sw);
+    const DeviceCellLook look = LookOfDeviceCell(tool, c.column, c.row);
+    EXPECT_EQ(look.Tick, c.tick) << c.column << "," << c.row;
+    EXPECT_EQ(look.Background, c.background) << c.column << "," << c.row;
+    EXPECT_EQ(look.TopLeftText, c.background.isValid());
+  }
+
+  // The view paints them: the red of device 1's SW cell and the tick.
+  tool.DevGrid.SetCell(DeviceGrid::kSwColumn, 1, "0.00");
+  for (int c = 0; c < DeviceGrid::kColumns; ++c) tool.DevGrid.SetColumnWidth(c, 40);
+  tool.DevGrid.SetCell(2, 0, "ID");  // the header tells the view the widths
+  auto& view = polltest::ControlAs<QTableView>(w(), "Grid_Dev");
+  view.resize(600, 200);
+  const QImage shot = view.viewport()->grab().toImage();
+  const QRect sw = view.visualRect(tool.DevGrid.index(0, DeviceGrid::kSwColumn));
+  EXPECT_EQ(QColor(shot.pixel(sw.right() - 2, sw.bottom() - 2)), QColor(255, 0, 0));
+  const QRect tickCell = view.visualRect(tool.DevGrid.index(0, 1));
+  bool green = false;
+  for (int y = tickCell.top(); y <= tickCell.bottom(); ++y)
+    for (int x = tickCell.left(); x <= tickCell.right(); ++x) green |= QColor(shot.pixel(x, y)).green() > 120 && QColor(shot.pixel(x, y)).red() < 80;
+  EXPECT_TRUE(green);
+}
+
+TEST_F(PageTest, DoubleClickInTheTickColumnTogglesTheDevice) {
+  EnterFirmwareMode();
+  ThreeDevices(tool);
+  auto& view = polltest::ControlAs<QTableView>(w(), "Grid_Dev");
+  struct Case {
+    int column, row;  // model coordinates
+    int device;
+    std::uint8_t after;
+  } cases[] = {{1, 0, 1, 0}, {1, 0, 1, 1}, {2, 0, 1, 1}, {0, 2, 3, 0}, {1, 2, 3, 1}};
+  for (const Case& c : cases) {
+    emit view.doubleClicked(tool.DevGrid.index(c.row, c.column));
+    EXPECT_EQ(tool.Selected[c.device], c.after) << c.column << "," << c.row;
+  }
+}
+
+TEST_F(PageTest, StartRefusesWithoutImageOrSelection) {
+  EnterFirmwareMode();
+  w().Ctl<QLineEdit>("Edit_HEXPath")->setText("none.hex");
+  Start().setEnabled(true);
+  sim.ClearFrames();
+  Start().click();
+  EXPECT_EQ(dialogs.messages, QStringList{"Please Load Hex File First"});
+
+  dialogs.files = {File("image.hex", ImageHex(PageMeta()))};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  ASSERT_TRUE(Start().isEnabled());
+  ASSERT_GE(tool.Info.Length10, 1000);
+  for (std::uint8_t& s : tool.Selected) s = 0;
+  dialogs.messages.clear();
+  sim.ClearFrames();
+  w().Ctl<QComboBox>("Combo_Delay")->setCurrentText("250");
+  Start().click();
+  EXPECT_EQ(dialogs.messages, QStringList{"Please Select least one inverter"});
+  EXPECT_EQ(tool.Info.Delay, 250);
+  EXPECT_TRUE(sim.Frames().empty());
+  EXPECT_TRUE(Start().isEnabled());
+  EXPECT_FALSE(QDir(home.dir.path() + "/UpgradeLog").exists());
+}
+
+TEST_F(PageTest, ResultWindowTextsAndColours) {
+  struct Case {
+    ResultWindow kind;
+    const char* label1;
+    const char* label2;
+    QColor colour;
+    int label2Points;
+  } cases[] = {
+      {ResultWindow::Completed, "FIRMWARE UPGRADE", "COMPLETED", QColor(0, 128, 0), 28},
+      {ResultWindow::Uncertain, "Uncertain Results", "(Please confirm the selected version has been correctly updated?)",
+       QColor(0, 0, 0), 10},
+      {ResultWindow::Failed, "Failed", "", QColor(180, 0, 0), 10},  // keeps the last size
+      {ResultWindow::Completed, "FIRMWARE UPGRADE", "COMPLETED", QColor(0, 128, 0), 28},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label1);
+    dialogs.modals.clear();
+    ShowResultWindow(c.kind, &w());
+    EXPECT_EQ(dialogs.modals, QStringList{"Form_Message"});
+    EXPECT_EQ(Form_Message->Label1->text(), c.label1);
+    EXPECT_EQ(Form_Message->Label2->text(), c.label2);
+    EXPECT_EQ(Form_Message->Label1->palette().color(QPalette::WindowText), c.colour);
+    EXPECT_EQ(Form_Message->Label2->palette().color(QPalette::WindowText), c.colour);
+    EXPECT_EQ(Form_Message->Label2->font().pointSize(), c.label2Points);
+  }
+  dialogs.modals.clear();
+  ShowResultWindow(ResultWindow::None, &w());
+  EXPECT_TRUE(dialogs.modals.isEmpty());
+}
+
+}  // namespace
