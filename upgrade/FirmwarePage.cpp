@@ -196,8 +196,12 @@ void FirmwarePage::LayOut(bool deviceGridShown) {
 }
 
 bool FirmwarePage::eventFilter(QObject* watched, QEvent* event) {
-  // The log view reaches down to the page's bottom edge.
+  // The grids and the log view reach to the page's right edge, the log view
+  // also to its bottom edge.
   if (watched == page_ && event->type() == QEvent::Resize) {
+    for (QWidget* wide : {static_cast<QWidget*>(ui_->ProgressBar), static_cast<QWidget*>(ui_->Grid_HEX),
+                          static_cast<QWidget*>(ui_->Grid_Dev), static_cast<QWidget*>(ui_->List_UpgradeEvent)})
+      wide->resize(std::max(100, page_->width() - wide->x() - 8), wide->height());
     LogView* log = ui_->List_UpgradeEvent;
     log->resize(log->width(), std::max(60, page_->height() - log->y() - 8));
   }
