@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -82,7 +83,11 @@ struct PageTest : ::testing::Test {
     w.Link.SetBaudIndex(1);
     w.Ctl<QPushButton>("OpenPort")->setEnabled(false);  // as opening the link leaves it
     w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
-    tool.LongPause = [](int) {};
+    // A long pause is not slept; it still lets the answer to a request sent
+    // before it arrive, as the pause would.
+    tool.LongPause = [this](int) {
+      if (tool.Port.WaitInput(300)) QThread::msleep(20);
+    };
   }
   ~PageTest() override {
     Form_Message = nullptr;  // goes with the window
@@ -292,6 +297,7 @@ void ThreeDevices(upgradeTool& tool) {
     tool.DeviceId[id] = static_cast<std::uint8_t>(id);
     tool.GridRow[id] = id;
     tool.Selected[id] = id < 3 ? 1 : 0;
+    tool.InfoRead[id] = 1;
     tool.DevGrid.SetCell(0, id, QString::number(id));
     tool.DevGrid.SetCell(DeviceGrid::kSwColumn, id, sw[id]);
   }
