@@ -28,7 +28,6 @@
 #include "app/main.h"
 #include "platform/ImageBox.h"
 #include "sim/SimBootloader.h"
-#include "sim/SimIdProbe.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FirmwareImage.h"
@@ -56,25 +55,21 @@ fw::Meta PageMeta() {
 }
 
 // The main window with the upgrade tool, its link open on a simulated bus
-// with inverter 1 (answering the ID scan, and with a bootloader when asked
-// for), the scan limited to that ID, and the result window made.
+// with inverter 1 and its bootloader, the scan limited to that ID, and the
+// result window made.
 struct PageTest : ::testing::Test {
   polltest::TempHome home;
   FakeDialogs dialogs;
   sim::SimInverter sim;
-  std::unique_ptr<sim::SimBootloader> boot;
+  sim::SimBootloader boot{sim};
   upgradeTool tool;
   upgradeTool* previous = Upgrader;
   std::unique_ptr<TForm_Main> window;
   QTemporaryDir files;
 
-  explicit PageTest(bool bootloader = false) {
+  PageTest() {
     Upgrader = &tool;
     sim.AddSlave(1);
-    if (bootloader)
-      boot = std::make_unique<sim::SimBootloader>(sim);
-    else
-      sim::AddIdProbe(sim);
     window = std::make_unique<TForm_Main>();
     TForm_Main& w = *window;
     Form_Message = new TForm_Message(&w);
