@@ -91,9 +91,10 @@ int upgradeTool::QueryModes() {
     FrameLength = boot::BuildRequest(Port.TxBuf, Tcomm::kTxSize, static_cast<std::uint16_t>(i), 1,
                                      boot::kReadBootVersion, nullptr, 0);
     Exchange(2, 200);
-    // The reply counts whatever the exchange made of it: a device that
-    // answers with trailing noise still has a bootloader version.
-    if (ReplyIs(Port.RxBuf, Port.RxCount, i, 6, boot::kReadBootVersion)) BootVersion[i] = Port.RxBuf[6];
+    // Only a whole reply with its CRC gives the version: a corrupted byte
+    // would choose the wrong procedure for the device.
+    if (ReplyIs(Port.RxBuf, Port.RxCount, i, 6, boot::kReadBootVersion) && boot::CrcAt(Port.RxBuf, Port.RxCount, 0, 11))
+      BootVersion[i] = Port.RxBuf[6];
   }
 
   for (int i = 1; i <= kLastId; ++i) {

@@ -26,15 +26,6 @@ QString Processor(int address, int p) { return Request(address, 0x11, Bytes({p})
 QString Bank(int address, std::uint32_t start) { return Request(address, 0x12, Bytes({0}) + sim::Le32Bytes(start)); }
 int Size(const QString& hex) { return static_cast<int>((hex.size() + 1) / 3); }
 
-// The steps read right after their long waits (2 s for a bank): keep each
-// long pause recorded but let a short real one pass, so the reply is in.
-void ShortenLongPauses(upgtest::SerialBench& b) {
-  b.tool.LongPause = [&b](int ms) {
-    b.longPauses.push_back(ms);
-    QThread::msleep(100);
-  };
-}
-
 void InBootloader(sim::BootDevice& d) { d.normalMode = false; }
 
 TEST(Bootloader, ExchangeRetriesUntilTheReplyHasItsCrc) {
@@ -121,7 +112,6 @@ TEST(Bootloader, EnterBootAlternatesScanSpeedAnd9600) {
 
 TEST(Bootloader, OneDeviceEntersSelectsProcessorAndBankByBroadcast) {
   upgtest::SerialBench bench({1});
-  ShortenLongPauses(bench);
   bench.boot.Configure(1, [](sim::BootDevice& d) { d.silent[0x12] = 1; });
   upgradeTool& tool = bench.tool;
   tool.InitDevices();
@@ -197,7 +187,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProcessorAck, ::testing::ValuesIn(kAckCases),
 // the run.
 TEST(Bootloader, SelectedDevicesAreEachAddressedAndFailuresDropOut) {
   upgtest::SerialBench bench({1, 2, 3, 4});
-  ShortenLongPauses(bench);
   bench.boot.Configure(3, [](sim::BootDevice& d) { d.silent[0x11] = 5; });
   upgradeTool& tool = bench.tool;
   tool.InitDevices();

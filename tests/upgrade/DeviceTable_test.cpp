@@ -62,6 +62,18 @@ TEST(DeviceTable, QueryModesReadsBootVersionAndModbusMode) {
   EXPECT_EQ(bench.views.progress, std::vector<int>({0}));
 }
 
+// A bootloader version is taken only from a reply whose CRC holds.
+TEST(DeviceTable, BootVersionReplyWithoutItsCrcIsNotTaken) {
+  upgtest::SerialBench bench({1});
+  bench.boot.Configure(1, [](sim::BootDevice& d) { d.bootVersion = 3; });
+  bench.sim.QueueFault(sim::ReplyFault::BadCrc());
+  bench.sim.QueueFault(sim::ReplyFault::BadCrc());
+  upgradeTool& tool = bench.tool;
+  tool.InitDevices();
+  EXPECT_EQ(tool.QueryModes(), 0);
+  EXPECT_EQ(tool.BootVersion[1], 2);
+}
+
 TEST(DeviceTable, ReadDeviceInfoStoresRepliesAndErrorRepliesFixedValues) {
   upgtest::SerialBench bench({1, 2});
   bench.sim.SetProductId(1, 71870541);
