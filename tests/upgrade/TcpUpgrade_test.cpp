@@ -210,16 +210,22 @@ TEST_F(TcpUpgrade, WrongChecksumEndsAtBankCloseAndFails) {
 // step line) when more than 15 polls fail.
 TEST(TcpUpgradeCases, BankSelectWait) {
   const QByteArray wrongReply = sim::BootReply(1, 0x91, sim::Bytes({0}));
+  // Header, length and command without the percent: nothing to read it from.
+  const QByteArray cutShort = sim::BootReply(1, 0x90, sim::Bytes({100}), 1).left(6);
+  std::vector<int> fifties(100, 50);
+  fifties.push_back(100);
   struct Case {
     const char* name;
     std::vector<int> progress;
+    QByteArray failure;  // the answer of each failing poll
     int failedPolls;
     int result;
     int polls;  // before the first block, or in all when the run ends in the wait
   } cases[] = {
-      {"100 polls without 100 go on", [] { std::vector<int> p(100, 50); p.push_back(100); p.push_back(100); return p; }(), 0, 0, 100},
-      {"15 failed polls are borne", {100}, 15, 0, 16},
-      {"the 16th failed poll ends the run", {100}, 16, 1, 16},
+      {"100 polls without 100 go on", fifties, {}, 0, 0, 100},
+      {"15 failed polls are borne", {100}, wrongReply, 15, 0, 16},
+      {"the 16th failed poll ends the run", {100}, wrongReply, 16, 1, 16},
+      {"a reply cut short is a failed poll", {100}, cutShort, 1, 0, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -228,7 +234,7 @@ TEST(TcpUpgradeCases, BankSelectWait) {
     b.boot.Configure(1, [&](sim::BootDevice& d) { d.progress = c.progress; });
     // The product ID, modes, processor and bank are answered as they are.
     for (int i = 0; i < 5 && c.failedPolls; ++i) b.sim.QueueFault({});
-    for (int i = 0; i < c.failedPolls; ++i) b.sim.QueueFault(sim::ReplyFault::Garbage(wrongReply));
+    for (int i = 0; i < c.failedPolls; ++i) b.sim.QueueFault(sim::ReplyFault::Garbage(c.failure));
 
     EXPECT_EQ(b.tool.RunTcpProcedure(), c.result);
     const QStringList frames = b.Frames();
