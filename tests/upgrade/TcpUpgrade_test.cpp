@@ -210,8 +210,6 @@ TEST_F(TcpUpgrade, WrongChecksumEndsAtBankCloseAndFails) {
 // step line) when more than 15 polls fail.
 TEST(TcpUpgradeCases, BankSelectWait) {
   const QByteArray wrongReply = sim::BootReply(1, 0x91, sim::Bytes({0}));
-  // Header, length and command without the percent: nothing to read it from.
-  const QByteArray cutShort = sim::BootReply(1, 0x90, sim::Bytes({100}), 1).left(6);
   std::vector<int> fifties(100, 50);
   fifties.push_back(100);
   struct Case {
@@ -225,7 +223,6 @@ TEST(TcpUpgradeCases, BankSelectWait) {
       {"100 polls without 100 go on", fifties, {}, 0, 0, 100},
       {"15 failed polls are borne", {100}, wrongReply, 15, 0, 16},
       {"the 16th failed poll ends the run", {100}, wrongReply, 16, 1, 16},
-      {"a reply cut short is a failed poll", {100}, cutShort, 1, 0, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -251,6 +248,22 @@ TEST(TcpUpgradeCases, BankSelectWait) {
       EXPECT_EQ(b.views.Steps().last(), "   ID1: Bank select OK");
     }
   }
+}
+
+// A progress reply must have arrived whole: one cut short before its percent
+// is a failed poll, never a percent read from bytes that did not come.
+TEST_F(TcpUpgrade, ProgressReplyCutShortIsAFailedPoll) {
+  // Every answer up to the done step as it is, then the first final poll's cut short.
+  for (int i = 0; i < 11; ++i) bench.sim.QueueFault({});
+  bench.sim.QueueFault(sim::ReplyFault::Garbage(sim::BootReply(1, 0x90, sim::Bytes({100}), 1).left(6)));
+  ASSERT_EQ(tool.RunTcpProcedure(), 0);
+
+  EXPECT_EQ(bench.Frames().mid(11), QStringList({kPoll, kPoll}));
+  EXPECT_EQ(views.progress.back(), 100);
+  EXPECT_EQ(std::count(views.progress.begin(), views.progress.end(), 0), 0);
+  EXPECT_FALSE(views.panels[8].contains("Processing... 0%"));
+  EXPECT_EQ(bench.sim.TcpConnections(), 2) << "a new connection after the failed poll";
+  EXPECT_EQ(views.Steps().last(), "Upgrade Finish");
 }
 
 // Nothing to send: refused before the module is even connected, so the bank
