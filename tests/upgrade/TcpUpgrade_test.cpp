@@ -205,6 +205,32 @@ TEST_F(TcpUpgrade, WrongChecksumEndsAtBankCloseAndFails) {
   EXPECT_FALSE(bench.boot.Snapshot(1).done);
 }
 
+// A refused bank select is tried again on a new connection, noted in the
+// traffic log; the third refusal ends the run before any poll.
+TEST(TcpUpgradeCases, BankSelectRetries) {
+  const QStringList reconnect{"Try to connect", "connect OK"};
+  struct Case {
+    int refusals;
+    int result;
+    QString lastLine;
+  } cases[] = {{2, 0, "Upgrade Finish"}, {3, 1, "4. Bank Select - Error"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.refusals);
+    TcpBench b(kProductId);
+    ASSERT_NO_FATAL_FAILURE(Load(b));
+    b.boot.Configure(1, [&](sim::BootDevice& d) { d.errorReply[0x12] = c.refusals; });
+    EXPECT_EQ(b.tool.RunTcpProcedure(), c.result);
+
+    EXPECT_EQ(b.Frames().count(kBank), c.result == 0 ? c.refusals + 1 : c.refusals);
+    EXPECT_EQ(b.views.Texts(Recorder::Kind::Red), QStringList(QVector<QString>(c.refusals, "   ID1: Bank select Error")));
+    QStringList events;
+    for (int i = 0; i < c.refusals; ++i) events << reconnect;
+    EXPECT_EQ(b.views.events, events);
+    EXPECT_EQ(b.views.Steps().last(), c.lastLine);
+    EXPECT_EQ(b.Frames().contains(kPoll), c.result == 0);
+  }
+}
+
 // After the bank select the device erases the bank while it is polled: the
 // run goes on at 100 %, after 100 polls without it, and gives up (without a
 // step line) when more than 15 polls fail.
