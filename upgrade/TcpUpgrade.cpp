@@ -43,15 +43,18 @@ QString IdLine(int id, const QString& text) { return QStringLiteral("   ID") + Q
 QString Hex8(std::uint32_t v) { return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper(); }
 QString Hex4(std::uint32_t v) { return QStringLiteral("%1").arg(v & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper(); }
 
-// A new connection to the module for the socket of bus ID 1. A failure is
-// noted in the traffic log.
-int Reconnect(upgradeTool& t) {
+// A new connection to the module for the socket of bus ID 1 (whether it
+// comes up shows at the first send). 1 when no socket could be set up.
+int Connect(upgradeTool& t) {
   const WifiAddress addr = WifiModuleAddress();
-  if (t.Link->Client.Connect(kSlot, addr.host, addr.service) < 0) {
-    t.LogEvent(QStringLiteral("Error - Could not connect"));
-    return 1;
-  }
-  return 0;
+  return t.Link->Client.Connect(kSlot, addr.host, addr.service) < 0 ? 1 : 0;
+}
+
+// The same after a failed exchange; a failure is noted in the traffic log.
+int Reconnect(upgradeTool& t) {
+  if (Connect(t) == 0) return 0;
+  t.LogEvent(QStringLiteral("Error - Could not connect"));
+  return 1;
 }
 
 // Puts the request into Port's transmit buffer and sets FrameLength.
@@ -261,7 +264,7 @@ int upgradeTool::RunTcpProcedure() {
   }
   const auto step = [this](const char* line) { LogTraffic(QString::fromLatin1(line)); };
 
-  if (Reconnect(*this) != 0) {
+  if (Connect(*this) != 0) {
     step("Error - Could not connect");
     return 1;
   }

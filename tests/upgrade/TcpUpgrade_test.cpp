@@ -323,6 +323,7 @@ TEST_F(TcpUpgrade, ModuleThatCannotBeReachedFailsTheRun) {
   qputenv("QORVANE_WIFI_ADDR", "127.0.0.1:no-such-service-name");
   EXPECT_EQ(tool.RunTcpProcedure(), 1);
   EXPECT_EQ(views.Texts(), QStringList({"Error - Could not connect"}));
+  EXPECT_TRUE(views.events.isEmpty()) << "a first connection, not a reconnection";
   EXPECT_TRUE(bench.Frames().isEmpty());
 }
 
