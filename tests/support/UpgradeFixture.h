@@ -2,10 +2,13 @@
 // The firmware upgrade's end-to-end bench: a simulated bus with bootloaders
 // on the pty, the tool's link opened on it, one upgradeTool wired to it with
 // a recorder of everything the upgrade shows, and long pauses recorded
-// instead of slept.
+// instead of slept; the same over loopback TCP for the Wi-Fi link.
+#include <QByteArray>
 #include <QString>
+#include <QThread>
 #include <QStringList>
 
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <stdexcept>
@@ -83,7 +86,7 @@ struct SerialBench {
   Modbus link;
   Recorder views;
   upgradeTool tool;
-  std::vector<int> longPauses;  // every pause of 1 s or more, in ms, in turn
+  std::vector<int> longPauses;  // every pause of 1 s or more, in ms, in turn (each 100 ms in truth)
 
   explicit SerialBench(std::initializer_list<int> ids = {1}, int baudIndex = 1) {
     for (int id : ids) {
@@ -98,10 +101,56 @@ struct SerialBench {
     tool.Link = &link;
     tool.Port = link.Port;
     tool.Views = &views;
-    tool.LongPause = [this](int ms) { longPauses.push_back(ms); };
+    // A step reads right after its long wait (2 s for a bank): keep each
+    // long pause recorded but let a short real one pass, so the reply is in.
+    tool.LongPause = [this](int ms) {
+      longPauses.push_back(ms);
+      QThread::msleep(100);
+    };
   }
 
   // The frames the devices received, as hex text, in order.
+  QStringList Frames() const {
+    QStringList out;
+    for (const sim::SimFrame& f : sim.Frames()) out << sim::HexText(f.bytes);
+    return out;
+  }
+};
+
+// One simulated inverter with a bootloader behind its Wi-Fi module, served on
+// loopback TCP, and the tool's upgrade object on a TCP link pointed at it
+// (QORVANE_WIFI_ADDR is set for the bench's life, then put back).
+struct TcpBench {
+  sim::SimInverter sim;
+  sim::SimBootloader boot{sim};
+  Modbus link;
+  Recorder views;
+  upgradeTool tool;
+  std::vector<int> longPauses;  // every pause of 1 s or more, in ms, in turn
+  QByteArray savedAddress;
+
+  explicit TcpBench(std::uint32_t productId = 0) {
+    sim.AddSlave(1);
+    sim.SetProductId(1, productId);
+    const int port = sim.ListenTcp();
+    if (port <= 0) throw std::runtime_error("no loopback TCP port");
+    savedAddress = qgetenv("QORVANE_WIFI_ADDR");
+    qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
+    link.LinkMode = LinkTcp;
+    tool.Link = &link;
+    tool.Views = &views;
+    tool.LongPause = [this](int ms) { longPauses.push_back(ms); };
+  }
+  ~TcpBench() {
+    link.Client.CloseAll();
+    if (savedAddress.isNull())
+      qunsetenv("QORVANE_WIFI_ADDR");
+    else
+      qputenv("QORVANE_WIFI_ADDR", savedAddress);
+  }
+  TcpBench(const TcpBench&) = delete;
+  TcpBench& operator=(const TcpBench&) = delete;
+
   QStringList Frames() const {
     QStringList out;
     for (const sim::SimFrame& f : sim.Frames()) out << sim::HexText(f.bytes);
