@@ -415,4 +415,44 @@ TEST_F(PageTest, ResultWindowTextsAndColours) {
   EXPECT_TRUE(dialogs.modals.isEmpty());
 }
 
+// The same over the Wi-Fi link: no device grid, the image sent through the
+// module on loopback TCP, the result window and the log file.
+struct TcpThroughPage : PageTest {
+  QByteArray savedAddress = qgetenv("QORVANE_WIFI_ADDR");
+  ~TcpThroughPage() override {
+    w().Link.Client.CloseAll();
+    qputenv("QORVANE_WIFI_ADDR", savedAddress);
+    UpgradeClock = nullptr;
+  }
+};
+
+TEST_F(TcpThroughPage, OneInverterOverTheWifiLink) {
+  sim.SetProductId(1, 71870541);
+  const int port = sim.ListenTcp();
+  ASSERT_GT(port, 0);
+  qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
+  w().Link.LinkMode = LinkTcp;
+  UpgradeClock = [] { return QDateTime(QDate(2024, 11, 23), QTime(9, 30, 0)); };
+  EnterFirmwareMode();
+  EXPECT_TRUE(w().Ctl<QTableView>("Grid_Dev")->isHidden());
+  fw::Meta meta = PageMeta();
+  meta.programSize = 128;
+  dialogs.files = {File("image.hex", ImageHex(meta))};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+  ASSERT_TRUE(Start().isEnabled());
+
+  Start().click();
+  EXPECT_EQ(dialogs.modals, QStringList{"Form_Message"});
+  EXPECT_EQ(Form_Message->Label2->text(), "COMPLETED");
+  EXPECT_FALSE(Start().isEnabled());
+  const sim::BootDevice device = boot.Snapshot(1);
+  EXPECT_TRUE(device.done);
+  EXPECT_EQ(sim::DeviceChecksum(device), tool.Info.Crc20);
+  const QStringList lines = LogLines();
+  EXPECT_TRUE(lines.filter("Retry...").isEmpty());
+  EXPECT_EQ(lines.back(), "Total Time: 0 S");
+  EXPECT_TRUE(QFileInfo::exists(home.dir.path() + "/UpgradeLog/Log20241123_1.txt"));
+}
+
 }  // namespace
