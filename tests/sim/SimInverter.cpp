@@ -99,6 +99,7 @@ bool RtuProtocol::CheckFrame(const QByteArray& frame) const {
 std::optional<QByteArray> RtuProtocol::Answer(SimInverter& dev, const QByteArray& f) {
   SimInverter::Slave* s = dev.FindSlave(At(f, 0));
   if (!s || At(f, 0) == 0 || !dev.Hears(*s)) return std::nullopt;  // nobody there, or a broadcast
+  if (!dev.ModbusAnswers(At(f, 0))) return std::nullopt;            // its bootloader runs
   const int fn = At(f, 1);
   const int first = Word(f, 2) + 1;  // the tool's register number
   const int count = Word(f, 4);
@@ -284,14 +285,21 @@ std::optional<QByteArray> SimInverter::Exchange(const QByteArray& frame, const Q
     frames_.push_back({frame, true, p->Name(), line, std::chrono::steady_clock::now()});
     frameArrived_.notify_all();
     fromPty_ = false;
+    line_ = line;
     std::optional<QByteArray> answer = p->Answer(*this, frame);
     fromPty_ = true;
+    line_ = QStringLiteral("pty");
     if (answer) ++answers_;
     return answer;
   }
   frames_.push_back({frame, false, QStringLiteral("noise"), line, std::chrono::steady_clock::now()});
   frameArrived_.notify_all();
   return std::nullopt;
+}
+
+void SimInverter::SetModbusGate(std::function<bool(int id)> gate) {
+  std::lock_guard lock(mu_);
+  modbusGate_ = std::move(gate);
 }
 
 void SimInverter::QueueFault(const ReplyFault& f) {
@@ -469,8 +477,10 @@ void SimInverter::Process(Line& line, bool stale) {
         if (!p->CheckFrame(frame)) continue;
         frames_.push_back({frame, true, p->Name(), via, now});
         fromPty_ = line.kind == Line::Kind::Pty;
+        line_ = via;
         answer = p->Answer(*this, frame);
         fromPty_ = true;
+        line_ = QStringLiteral("pty");
         buf.erase(buf.begin(), buf.begin() + len);
         taken = true;
         break;

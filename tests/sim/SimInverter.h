@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <memory>
@@ -176,6 +177,14 @@ class SimInverter {
   // For protocols: whether the slave hears the frame being answered (a frame
   // on the pty reaches only slaves at the line's speed; other lines have no speed).
   bool Hears(const Slave& s) const;
+  // For protocols: the line the frame being answered came on ("pty", "tcp",
+  // or the name given to Exchange).
+  QString CurrentLine() const { return line_; }
+  // For a framing that takes slaves off Modbus (the bootloader): RTU requests
+  // to an ID the gate turns down go unanswered. The gate is called with the
+  // device state locked.
+  void SetModbusGate(std::function<bool(int id)> gate);
+  bool ModbusAnswers(int id) const { return !modbusGate_ || modbusGate_(id); }
 
   // Another line feeding the same framings and register maps (the radio
   // dongle): the answer to one whole frame, recorded like the other lines'
@@ -209,6 +218,8 @@ class SimInverter {
   std::vector<std::unique_ptr<SimProtocol>> protocols_;
   int answers_ = 0;
   bool fromPty_ = true;  // the frame being answered came on the pty
+  QString line_ = QStringLiteral("pty");
+  std::function<bool(int id)> modbusGate_;
   bool stop_ = false;
   std::vector<Line> lines_;      // the I/O thread's own
   std::vector<int> newListeners_;  // handed to the I/O thread
