@@ -226,7 +226,7 @@ TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
   std::vector<std::uint8_t> bin(384);
   for (size_t i = 0; i < bin.size(); ++i) bin[i] = static_cast<std::uint8_t>(i * 5 + 1);
   const auto m = fw::MetaBytes(fw::Meta{});
-  std::copy(m.begin(), m.end(), bin.begin() + 200);
+  std::copy(m.begin(), m.end(), bin.begin() + 228);  // not in the first block
   ASSERT_EQ(tool->LoadBinData(QByteArray(reinterpret_cast<const char*>(bin.data()), 384)), 0);
   bench->views.Clear();
 
