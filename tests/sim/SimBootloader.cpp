@@ -1,5 +1,6 @@
 #include "sim/SimBootloader.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace sim {

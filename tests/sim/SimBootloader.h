@@ -11,7 +11,9 @@
 // Error:   the request's command with bit 7 set, L = 1 (0x83/0x84 followed
 //          by the processor byte before the CRC).
 // Requests to 0xE000 (bytes 00 E0) reach every slave in the bootloader that
-// hears them; each answers with its own ID, one reply after the other.
+// hears them; each answers with its own ID, one reply after the other. The
+// device's line faults (SimInverter::QueueFault, SetStandingFault) apply to
+// an answer as a whole, all slaves' replies to one broadcast together.
 //
 // Serial line (pty): program blocks are never acknowledged; a device asks for
 // a block again with a 12-byte retry request (FF FF, ID, 00, 05, 0x90 or
@@ -19,6 +21,9 @@
 // command 0xA0 and the block address; a 0x90 poll is answered with L 1,
 // command 0x90 and the progress percent (9 bytes).
 //
+// A slave whose application runs answers only 0x00-0x06, 0x16 and the poll;
+// 0x11-0x14 and program blocks need the bootloader (0x05 with the mode-1
+// sequence, then 0x06 with the mode-2 sequence), blocks also a bank select.
 // While a slave is in the bootloader its Modbus registers do not answer.
 #include <QByteArray>
 
