@@ -8,7 +8,7 @@
 #include <QThread>
 
 #include "support/QtPrinters.h"
-#include "upgrade/SerialRunFixture.h"
+#include "support/SerialRunFixture.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "support/QtPrinters.h"
-#include "upgrade/SerialRunFixture.h"
+#include "support/SerialRunFixture.h"
 
 namespace {
 
