@@ -176,3 +176,8 @@ extern upgradeTool* Upgrader;
 // "0x" and up to eight hex digits to its 32-bit value (values from
 // 0x80000000 wrap to negative); 0 for text that is no such number.
 std::int32_t HexTextToInt(const QString& text);
+
+// The wait after each streamed block, in ms: the time of n + 12 bytes at the
+// boot speed, the image's delay and a margin of 5 ms for one device in the
+// run, 50 ms for more. -1 when there is no boot speed to pace by.
+int BlockWaitMs(int n, int baudRate, int attemptDelay, int devices);
