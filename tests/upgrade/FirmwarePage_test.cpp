@@ -455,4 +455,61 @@ TEST_F(TcpThroughPage, OneInverterOverTheWifiLink) {
   EXPECT_TRUE(QFileInfo::exists(home.dir.path() + "/UpgradeLog/Log20241123_1.txt"));
 }
 
+// One inverter with a broadcast bootloader, upgraded through the page: the
+// image from the dialog, the device found, read and selected, the run, the
+// result window and the log file.
+struct UpgradeThroughPage : PageTest {
+  ~UpgradeThroughPage() override { UpgradeClock = nullptr; }
+};
+
+TEST_F(UpgradeThroughPage, OneInverterOverTheSerialLink) {
+  sim.SetProductId(1, 71870541);
+  boot.Configure(1, [](sim::BootDevice& d) {
+    d.hw[2] = {1, 5};
+    d.sw[2] = {2, 10};
+    d.swAfterDone = {2, 23};
+  });
+  int reads = 0;
+  UpgradeClock = [&reads] {
+    return QDateTime(QDate(2024, 3, 5), reads++ == 0 ? QTime(10, 0, 0) : QTime(10, 2, 5));
+  };
+  EnterFirmwareMode();
+  dialogs.files = {File("image.hex", ImageHex(PageMeta()))};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+  ASSERT_EQ(tool.GridRow[1], 1);
+  const DeviceGrid& grid = tool.DevGrid;
+  EXPECT_EQ(grid.Cell(2, 1), " 1");
+  EXPECT_EQ(grid.Cell(4, 1), "Normal");
+  EXPECT_EQ(grid.Cell(7, 1), "71870541");
+  EXPECT_EQ(grid.Cell(8, 1), "V03");
+  EXPECT_EQ(grid.Cell(9, 1), "1.05");
+  EXPECT_EQ(grid.Cell(10, 1), "2.10");
+  ASSERT_EQ(tool.Selected[1], 1);
+  ASSERT_TRUE(Start().isEnabled());
+
+  Start().click();
+  EXPECT_EQ(dialogs.modals, QStringList{"Form_Message"});
+  EXPECT_EQ(Form_Message->Label1->text(), "FIRMWARE UPGRADE");
+  EXPECT_EQ(Form_Message->Label2->text(), "COMPLETED");
+  EXPECT_FALSE(Start().isEnabled());
+  const sim::BootDevice device = boot.Snapshot(1);
+  EXPECT_TRUE(device.done);
+  EXPECT_EQ(sim::DeviceChecksum(device), tool.Info.Crc20);
+  EXPECT_EQ(grid.Cell(10, 1), "2.23");
+
+  QFile log(home.dir.path() + "/UpgradeLog/Log20240305_1.txt");
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  QTextDocument doc;
+  doc.setHtml(QString::fromUtf8(log.readAll()));
+  const QStringList lines = doc.toPlainText().split('\n');
+  EXPECT_EQ(lines.filter("Programming Begin").size(), 1);
+  EXPECT_TRUE(lines.contains("Start Time: 10:0:0"));
+  EXPECT_TRUE(lines.contains("End Time: 10:2:5"));
+  EXPECT_EQ(lines.back(), "Total Time: 125 S");
+  EXPECT_TRUE(lines.filter("Procedure Fail").isEmpty());
+  EXPECT_TRUE(lines.filter("Procedure Stop").isEmpty());
+  EXPECT_EQ(lines, LogLines()) << "the file holds the whole log view";
+}
+
 }  // namespace
