@@ -163,7 +163,7 @@ int RunBinUpgrade(upgradeTool& tool, int linkMode, const UpgradeSteps& steps) {
   // The bootloader frames are for the inverters' bus, not for the Wi-Fi
   // module or the radio dongle.
   if (linkMode != LinkSerial) {
-    tool.Message(QStringLiteral("BIN files can be upgraded over the serial link only"));
+    tool.Message(QStringLiteral("BIN Upgrade Needs The Serial Link"));
     return UpgradeNotStarted;
   }
   if (tool.Grid.ImageRows() == 0) {

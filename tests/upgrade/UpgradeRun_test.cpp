@@ -220,7 +220,7 @@ TEST_F(RunTest, BinRunsOnTheSerialLinkOnly) {
   steps.Bin = [&](upgradeTool&) { return ++bins, binResult; };
   for (int mode : {LinkTcp, LinkRadio, LinkNone}) {
     EXPECT_EQ(RunBinUpgrade(tool, mode, steps), UpgradeNotStarted);
-    EXPECT_EQ(views.messages.back(), "BIN files can be upgraded over the serial link only");
+    EXPECT_EQ(views.messages.back(), "BIN Upgrade Needs The Serial Link");
   }
   EXPECT_EQ(bins, 0);
   EXPECT_EQ(RunBinUpgrade(tool, LinkSerial, steps), 0);
