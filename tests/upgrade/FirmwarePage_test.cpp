@@ -243,6 +243,24 @@ TEST_F(PageTest, TheExactExtensionChoosesTheLoader) {
   EXPECT_EQ(tool.Grid.Cell(1, 1), "80000000");
 }
 
+TEST_F(PageTest, BinImageRunsOnTheSerialLinkOnly) {
+  w().Link.LinkMode = LinkTcp;
+  EnterFirmwareMode();
+  std::vector<std::uint8_t> bin(384, 0x11);
+  const auto m = fw::MetaBytes(PageMeta());
+  std::copy(m.begin(), m.end(), bin.begin() + 228);
+  dialogs.files = {File("image.BIN", QByteArray(reinterpret_cast<const char*>(bin.data()), 384))};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  ASSERT_TRUE(Start().isEnabled());
+  dialogs.messages.clear();
+  sim.ClearFrames();
+  Start().click();
+  EXPECT_EQ(dialogs.messages, QStringList{"BIN Upgrade Needs The Serial Link"});
+  EXPECT_TRUE(sim.Frames().empty());
+  EXPECT_TRUE(dialogs.modals.isEmpty());
+  EXPECT_FALSE(QDir(home.dir.path() + "/UpgradeLog").exists());
+}
+
 TEST_F(PageTest, DroppedFilesLoadWhenTheirNameEndsInHex) {
   const QByteArray image = ImageHex(PageMeta());
   // Outside firmware mode the polling loop owns the port: nothing loads.
