@@ -229,25 +229,36 @@ int BuildCloseBank(upgradeTool& t, std::uint16_t address) {
 
 }  // namespace
 
+namespace {
+
+// The bank-close tries of one device with the request in the transmit
+// buffer: 0 when it confirmed the expected checksum, 1 when every try
+// failed, -1 on a port failure. The OK line's text differs by caller.
+int CloseBankTries(upgradeTool& t, int id, int expected, const QString& okText) {
+  for (int k = 0; k < kCloseTries; ++k) {
+    t.Pause(20);
+    if (t.Port.Write(t.FrameLength) != 0) return -1;
+    t.Pause(500);
+    if (t.Port.Read() != 0) return -1;
+    t.LogRx(t.Port.RxBuf, t.Port.RxCount);
+    if (t.FindChecksumAck(id, expected) == 0) {
+      t.Log(IdText(id) + okText);
+      t.StepOk[id] = 1;
+      return 0;
+    }
+    t.LogRed(IdText(id) + QStringLiteral(": Check SUM CRC& Bank Close Error"));
+    t.StepOk[id] = 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
 int upgradeTool::CloseBank(int id, HexInfo info) {
   if (Port.Read() != 0) return 1;
   FrameLength = BuildCloseBank(*this, boot::kBroadcastId);
   Log(QStringLiteral("   PC_CheckSUM - 0x") + Hex(static_cast<std::uint32_t>(info.Crc10), 4));
-  for (int t = 0; t < kCloseTries; ++t) {
-    Pause(20);
-    if (Port.Write(FrameLength) != 0) return 1;
-    Pause(500);
-    if (Port.Read() != 0) return 1;
-    LogRx(Port.RxBuf, Port.RxCount);
-    if (FindChecksumAck(id, info.Crc10) == 0) {
-      Log(IdText(id) + QStringLiteral(": Check SUM CRC & Bank Close OK"));
-      StepOk[id] = 1;
-      return 0;
-    }
-    LogRed(IdText(id) + QStringLiteral(": Check SUM CRC& Bank Close Error"));
-    StepOk[id] = 0;
-  }
-  return 1;
+  return CloseBankTries(*this, id, info.Crc10, QStringLiteral(": Check SUM CRC & Bank Close OK")) == 0 ? 0 : 1;
 }
 
 int upgradeTool::CloseBankSelected(HexInfo info) {
@@ -256,20 +267,8 @@ int upgradeTool::CloseBankSelected(HexInfo info) {
   for (int id = 1; id <= kLastId; ++id) {
     if (!Selected[id] || !Present(id) || !StepOk[id] || BootVersion[id] < 3) continue;
     FrameLength = BuildCloseBank(*this, static_cast<std::uint16_t>(id));
-    for (int t = 0; t < kCloseTries; ++t) {
-      Pause(20);
-      if (Port.Write(FrameLength) != 0) return 1;
-      Pause(500);
-      if (Port.Read() != 0) return 1;
-      LogRx(Port.RxBuf, Port.RxCount);
-      if (FindChecksumAck(id, info.Crc20) == 0) {
-        Log(IdText(id) + QStringLiteral(": Check SUM CRC& Bank Close OK"));
-        StepOk[id] = 1;
-        break;
-      }
-      LogRed(IdText(id) + QStringLiteral(": Check SUM CRC& Bank Close Error"));
-      StepOk[id] = 0;
-    }
+    // A device that fails its tries only leaves the run.
+    if (CloseBankTries(*this, id, info.Crc20, QStringLiteral(": Check SUM CRC& Bank Close OK")) < 0) return 1;
   }
   return 0;
 }
