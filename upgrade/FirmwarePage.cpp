@@ -178,12 +178,19 @@ void FirmwarePage::Attach(upgradeTool* tool) {
   ui_->Grid_HEX->setModel(&tool->Grid);
   ui_->Grid_HEX->setColumnWidth(1, 80);
   ui_->Grid_Dev->setModel(&tool->DevGrid);
-  // The grid's column widths are the model's: set by whoever writes the header.
+  // The grid's column widths are the model's, set by whoever writes the
+  // header, widened where this machine's font needs more for a cell's text
+  // (a serial number or product ID cut short is no use to the technician).
   auto applyWidths = [this] {
-    for (int c = 0; c < DeviceGrid::kColumns; ++c) ui_->Grid_Dev->setColumnWidth(c, tool_->DevGrid.ColumnWidth(c));
+    QTableView* grid = ui_->Grid_Dev;
+    for (int c = 0; c < DeviceGrid::kColumns; ++c) {
+      grid->resizeColumnToContents(c);
+      grid->setColumnWidth(c, std::max(tool_->DevGrid.ColumnWidth(c), grid->columnWidth(c)));
+    }
   };
   connect(&tool->DevGrid, &QAbstractItemModel::headerDataChanged, this, applyWidths);
   connect(&tool->DevGrid, &QAbstractItemModel::modelReset, this, applyWidths);
+  connect(&tool->DevGrid, &QAbstractItemModel::dataChanged, this, applyWidths);
   connect(&tool->Grid, &QAbstractItemModel::modelReset, this, [this] { ui_->Grid_HEX->setColumnWidth(1, 80); });
   applyWidths();
 }

@@ -506,7 +506,20 @@ TEST_F(UpgradeThroughPage, OneInverterOverTheSerialLink) {
   ASSERT_EQ(tool.Selected[1], 1);
   ASSERT_TRUE(Start().isEnabled());
 
+  sim.ClearFrames();
   Start().click();
+  // The run's bootloader commands in order: enter (modes 1 and 2), processor,
+  // bank, every numbered row as a 0x20 block, bank close, done, then the
+  // software-version check.
+  QStringList commands;
+  for (const sim::SimFrame& f : sim.Frames())
+    if (f.protocol == "boot") commands << QString::number(static_cast<std::uint8_t>(f.bytes[5]), 16);
+  QStringList expected = {"5", "6", "11", "12"};
+  for (int row = 1; row <= tool.Grid.ImageRows(); ++row)
+    if (tool.Grid.Number(row)) expected << "20";
+  expected << "13" << "14" << "4";
+  EXPECT_EQ(commands, expected);
+  EXPECT_EQ(polltest::ControlAs<QProgressBar>(w(), "ProgressBar").value(), 100);
   EXPECT_EQ(dialogs.modals, QStringList{"Form_Message"});
   EXPECT_EQ(Form_Message->Label1->text(), "FIRMWARE UPGRADE");
   EXPECT_EQ(Form_Message->Label2->text(), "COMPLETED");
