@@ -543,4 +543,44 @@ TEST_F(UpgradeThroughPage, OneInverterOverTheSerialLink) {
   EXPECT_EQ(lines, LogLines()) << "the file holds the whole log view";
 }
 
+// A device whose checksum never matches the image leaves the broadcast run
+// at bank close: every attempt ends with the device not done, so the run is
+// "Failed", never "COMPLETED", and the log file says so.
+TEST_F(UpgradeThroughPage, WrongChecksumOnEveryAttemptEndsFailed) {
+  sim.SetProductId(1, 71870541);
+  boot.Configure(1, [](sim::BootDevice& d) {
+    d.hw[2] = {1, 5};
+    d.sw[2] = {2, 10};
+    d.swAfterDone = {2, 23};
+    d.checksumDelta = 1;
+  });
+  UpgradeClock = [] { return QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0)); };
+  EnterFirmwareMode();
+  dialogs.files = {File("image.hex", ImageHex(PageMeta()))};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  ASSERT_EQ(tool.Selected[1], 1);
+  sim.ClearFrames();
+  Start().click();
+
+  int closes = 0, dones = 0;
+  for (const sim::SimFrame& f : sim.Frames())
+    if (f.protocol == "boot") {
+      closes += static_cast<std::uint8_t>(f.bytes[5]) == 0x13;
+      dones += static_cast<std::uint8_t>(f.bytes[5]) == 0x14;
+    }
+  EXPECT_EQ(closes, 3 * 5) << "five bank-close tries in each of three attempts";
+  EXPECT_EQ(dones, 0);
+  EXPECT_FALSE(boot.Snapshot(1).done);
+  EXPECT_EQ(dialogs.modals, QStringList{"Form_Message"});
+  EXPECT_EQ(Form_Message->Label1->text(), "Failed");
+  EXPECT_EQ(Form_Message->Label2->text(), "");
+  QFile log(home.dir.path() + "/UpgradeLog/Log20240305_1.txt");
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  QTextDocument doc;
+  doc.setHtml(QString::fromUtf8(log.readAll()));
+  const QStringList lines = doc.toPlainText().split('\n');
+  EXPECT_EQ(lines.filter("   ID1: Check SUM CRC& Bank Close Error").size(), 15);
+  EXPECT_TRUE(lines.filter("COMPLETED").isEmpty());
+}
+
 }  // namespace
