@@ -23,6 +23,20 @@ int BuildRequest(std::uint8_t* buf, int cap, std::uint16_t address, std::uint8_t
   return size;
 }
 
+int BuildBlockRequest(std::uint8_t* buf, int cap, std::uint16_t to, std::uint8_t command, std::uint32_t address,
+                      std::uint32_t next, const std::uint8_t* data, int n) {
+  if (n < 0 || n > 256 || (n > 0 && !data)) return 0;
+  std::uint8_t payload[8 + 256];
+  PutLe32(payload, address);
+  int head = 4;
+  if (command == kProgram20) {
+    PutLe32(payload + 4, next);
+    head = 8;
+  }
+  if (n > 0) std::memcpy(payload + head, data, static_cast<size_t>(n));
+  return BuildRequest(buf, cap, to, static_cast<std::uint8_t>(n + head + 1), command, payload, head + n);
+}
+
 bool CrcAt(const std::uint8_t* rx, int n, int i, int len) {
   if (!rx || i < 0 || len < 0 || i > n - len - 2) return false;
   const std::uint16_t crc = Modbus::Crc16(rx + i, len);

@@ -46,6 +46,12 @@ enum : std::uint8_t {
 int BuildRequest(std::uint8_t* buf, int cap, std::uint16_t address, std::uint8_t lengthByte, std::uint8_t command,
                  const std::uint8_t* payload, int payloadBytes);
 
+// A program-block request to `to`: command 0x10 carries the block address and
+// n data bytes, 0x20 also the next address; the length byte keeps its low 8
+// bits. n is at most 256. Returns the frame's size, 0 when it is not built.
+int BuildBlockRequest(std::uint8_t* buf, int cap, std::uint16_t to, std::uint8_t command, std::uint32_t address,
+                      std::uint32_t next, const std::uint8_t* data, int n);
+
 // Little-endian 32-bit value at p.
 inline std::uint32_t Le32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;

@@ -12,7 +12,6 @@ constexpr int kStepTries = 5;
 bool IdInRange(int id) { return id >= 1 && id <= upgradeTool::kLastId; }
 bool ProcessorInRange(int p) { return p >= 0 && p < kProcessorCount; }
 
-QString IdText(int id) { return QStringLiteral("   ID") + QString::number(id); }
 
 // Devices the broadcast steps address: selected, present, with a bootloader
 // that takes broadcasts, and (after entering the bootloader) still in the run.
@@ -71,7 +70,7 @@ int FindBankAck(upgradeTool& t, int id) {
   const std::uint8_t* p = t.Port.RxBuf + i;
   t.Log(QStringLiteral("   Bank select: ") + QString::number(p[6]));
   t.Log(QStringLiteral("   This Device Starts address: 0x") +
-        QStringLiteral("%1").arg(boot::Le32(p + 7), 8, 16, QLatin1Char('0')).toUpper());
+        HexDigits(boot::Le32(p + 7), 8));
   return 0;
 }
 

@@ -49,7 +49,8 @@ bool CompatiblePid(std::int32_t image, std::int32_t device) {
   return false;
 }
 
-QString IdText(int id) { return QStringLiteral("ID") + QString::number(id); }
+// "ID" and the bus ID, as the device table's lines begin (no indent).
+QString IdName(int id) { return QStringLiteral("ID") + QString::number(id); }
 
 // The five information requests and what a valid reply stores.
 enum class InfoItem { ProductId, Serial, Model, Hw, Sw };
@@ -131,7 +132,7 @@ int upgradeTool::ReadDeviceInfo() {
   for (int i = 1; i <= kLastId; ++i) {
     if (!Present(i)) continue;
     if (Link) Link->SetBaudIndex(BaudIndex[i]);
-    Log(IdText(i) + QStringLiteral(": Getting Information"));
+    Log(IdName(i) + QStringLiteral(": Getting Information"));
     int understood = 0;
     for (const auto& r : kRequests) {
       if (r.item == InfoItem::Sw) SwVersion[i][p] = {};
@@ -227,16 +228,16 @@ int upgradeTool::CheckDevice(const HexInfo& info, int id) {
   const int p = info.Processor;
   if (id < 1 || id > kLastId || !ProcessorInRange(p)) return 1;
   if (HwVersion[id][p].Major != info.HwVersionMajor) {
-    LogRed(IdText(id) + QStringLiteral(": HW Version No Match"));
+    LogRed(IdName(id) + QStringLiteral(": HW Version No Match"));
     return 1;
   }
   if (HwVersion[id][p].Minor != info.HwVersionMinor) {
-    LogRed(IdText(id) + QStringLiteral(": HW Version  No Match"));
+    LogRed(IdName(id) + QStringLiteral(": HW Version  No Match"));
     return 1;
   }
   const std::int32_t image = HexTextToInt(info.ProductId);
   if (image == DevicePid[id] || CompatiblePid(image, DevicePid[id])) return 0;
-  LogRed(IdText(id) + QStringLiteral(": PID No Match "));
+  LogRed(IdName(id) + QStringLiteral(": PID No Match "));
   return 1;
 }
 
@@ -263,7 +264,7 @@ int upgradeTool::SelectDevices() {
 }
 
 int upgradeTool::CheckSoftwareVersion(int id, int expected, int processor) {
-  const QString failed = QStringLiteral("   ") + IdText(id) + QStringLiteral(": Check SV Error");
+  const QString failed = IdText(id) + QStringLiteral(": Check SV Error");
   if (id < 1 || id > kLastId || !ProcessorInRange(processor)) {
     LogRed(failed);
     return 1;

@@ -26,9 +26,7 @@ int FindMarker(const std::vector<HexStruct>& records, const std::array<std::uint
   return 0;
 }
 
-QString HexText(std::uint32_t value, int digits) {
-  return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(digits, u'0');
-}
+QString HexText(std::uint32_t value, int digits) { return QStringLiteral("0x") + HexDigits(value, digits); }
 
 std::uint32_t Le(const std::uint8_t* p, int n) {
   std::uint32_t v = 0;
@@ -119,4 +117,8 @@ int ShowMetaBlockInfo(UpgradeViews* views, const HexInfo& info) {
   views->AppendEvent(QStringLiteral("||----------------------------------Load Hex File-------------------------------||"));
   for (const auto& row : rows) views->AppendEvent(QString::fromLatin1(row.caption) + row.text);
   return 0;
+}
+
+QString HexDigits(std::uint32_t value, int digits) {
+  return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
 }

@@ -64,6 +64,9 @@ int FindMetaBlock(const std::vector<HexStruct>& records);
 // empty text on success, otherwise why the block is refused (info unchanged).
 QString ParseMetaBlock(HexInfo& info, int index, const std::vector<HexStruct>& records);
 
+// value as `digits` upper-case hex digits, without "0x".
+QString HexDigits(std::uint32_t value, int digits);
+
 // A version as shown: major, ".", minor div 10, minor mod 10 (1 and 5 give 1.05).
 QString VersionText(int major, int minor);
 

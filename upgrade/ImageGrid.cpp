@@ -3,12 +3,7 @@
 #include <algorithm>
 
 #include "app/Myfunc.h"
-
-namespace {
-
-QString Hex(std::uint32_t value, int digits) { return QString::number(value, 16).toUpper().rightJustified(digits, u'0'); }
-
-}  // namespace
+#include "upgrade/HexInfo.h"
 
 ImageGrid::ImageGrid(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -24,8 +19,8 @@ QString ImageGrid::Cell(int column, int row) const {
     const int n = Number(row);
     return n ? QString::number(n) : QString();
   }
-  if (column == 1) return Hex(Address(row), 8);
-  if (column - 2 < blockSize_) return Hex(Byte(row, column - 2), 2);
+  if (column == 1) return HexDigits(Address(row), 8);
+  if (column - 2 < blockSize_) return HexDigits(Byte(row, column - 2), 2);
   return {};
 }
 

@@ -28,7 +28,7 @@ int HexDigitValue(char c) { return kDigits[static_cast<std::uint8_t>(c)]; }
 // Two hex digits at p, already checked to be digits.
 std::uint8_t ByteAt(const char* p) { return static_cast<std::uint8_t>(HexDigitValue(p[0]) * 16 + HexDigitValue(p[1])); }
 
-QString Hex4(std::uint32_t v) { return QString::number(v & 0xFFFF, 16).toUpper().rightJustified(4, u'0'); }
+QString Hex4(std::uint32_t v) { return HexDigits(v & 0xFFFF, 4); }
 
 constexpr int kBinBlock = 128;
 constexpr std::uint32_t kBinBase = 0x80000000u;

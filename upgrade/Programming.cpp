@@ -20,8 +20,6 @@ constexpr int kRetryRequestBytes = 12;
 constexpr int kBlocksPerQueueRead = 9;
 constexpr int kCloseTries = 5;
 
-QString Hex(std::uint32_t v, int digits) { return QString::number(v, 16).toUpper().rightJustified(digits, u'0'); }
-QString IdText(int id) { return QStringLiteral("   ID") + QString::number(id); }
 
 }  // namespace
 
@@ -33,29 +31,15 @@ int BlockWaitMs(int n, int baudRate, int attemptDelay, int devices) {
 }
 
 int upgradeTool::SendBlock10(std::uint32_t address, const std::uint8_t* data, int n) {
-  std::uint8_t payload[4 + 256];
-  if (n < 0 || n > 256) return 1;
-  boot::PutLe32(payload, address);
-  std::copy(data, data + n, payload + 4);
-  // The length byte carries only its low 8 bits.
-  const int size = boot::BuildRequest(Port.TxBuf, Tcomm::kTxSize, boot::kBroadcastId, static_cast<std::uint8_t>(n + 5),
-                                      boot::kProgram10, payload, 4 + n);
-  if (size == 0) return 1;
-  FrameLength = size;
-  return Port.Write(FrameLength) != 0 ? 1 : 0;
+  FrameLength = boot::BuildBlockRequest(Port.TxBuf, Tcomm::kTxSize, boot::kBroadcastId, boot::kProgram10, address, 0,
+                                        data, n);
+  return FrameLength == 0 || Port.Write(FrameLength) != 0 ? 1 : 0;
 }
 
 int upgradeTool::SendBlock20(std::uint32_t address, std::uint32_t next, const std::uint8_t* data, int n) {
-  std::uint8_t payload[8 + 256];
-  if (n < 0 || n > 256) return 1;
-  boot::PutLe32(payload, address);
-  boot::PutLe32(payload + 4, next);
-  std::copy(data, data + n, payload + 8);
-  const int size = boot::BuildRequest(Port.TxBuf, Tcomm::kTxSize, boot::kBroadcastId, static_cast<std::uint8_t>(n + 9),
-                                      boot::kProgram20, payload, 8 + n);
-  if (size == 0) return 1;
-  FrameLength = size;
-  return Port.Write(FrameLength) != 0 ? 1 : 0;
+  FrameLength = boot::BuildBlockRequest(Port.TxBuf, Tcomm::kTxSize, boot::kBroadcastId, boot::kProgram20, address,
+                                        next, data, n);
+  return FrameLength == 0 || Port.Write(FrameLength) != 0 ? 1 : 0;
 }
 
 int upgradeTool::ServeRetryRequest(int variant) {
@@ -73,7 +57,7 @@ int upgradeTool::ServeRetryRequest(int variant) {
     const std::uint32_t address = boot::Le32(Port.RxBuf + i + 6);
     RetryAddress = address;
     if (address == 0) continue;
-    Log(IdText(id) + QStringLiteral(": Retry Address: 0x") + Hex(address, 8));
+    Log(IdText(id) + QStringLiteral(": Retry Address: 0x") + HexDigits(address, 8));
     if (++RetryCount[id] > 20) return 0;
     return FindAddressRow(address, Grid);
   }
@@ -162,12 +146,7 @@ int upgradeTool::ProgramBlocks(int variant) {
     }
 
     TotalSent += n;
-    if (Views) {
-      Views->SetStatusPanel(9, QStringLiteral("Addr: 0x") + Hex(block.Address, 8) + QStringLiteral("   Len: ") +
-                                   QString::number(n));
-      Views->SetStatusPanel(8, QStringLiteral("Processing... %1%").arg((row * 100 + 200) / rows));
-      Views->SetProgress((row * 100 + 100) / rows);
-    }
+    ReportBlock(row, rows, block.Address, n);
     ProcessEvents();
 
     ++row;
@@ -193,18 +172,8 @@ int upgradeTool::ProgramBlocks(int variant) {
     }
   }
 
-  const std::int32_t length = variant == 1 ? Info.Length10 : Info.Length20;
-  if (TotalSent < length) {
-    Log(variant == 1 ? QStringLiteral("TX Total Length Error(0x10") : QStringLiteral("TX Total Length Error(0x20)"));
-    return 1;
-  }
-  TotalSent = length;
-  Log(QStringLiteral("   Total Hex Length: ") + QString::number(TotalSent));
-  if (Views) {
-    Views->SetStatusPanel(8, QStringLiteral("Processing... 100%"));
-    Views->SetProgress(100);
-  }
-  return 0;
+  return variant == 1 ? EndStream(Info.Length10, QStringLiteral("TX Total Length Error(0x10"))
+                      : EndStream(Info.Length20, QStringLiteral("TX Total Length Error(0x20)"));
 }
 
 int upgradeTool::FindChecksumAck(int id, int expected) {
@@ -212,7 +181,7 @@ int upgradeTool::FindChecksumAck(int id, int expected) {
   for (int i = boot::NextChecksumReply(Port.RxBuf, n, id, 0); i >= 0;
        i = boot::NextChecksumReply(Port.RxBuf, n, id, i + 1)) {
     const int sum = Port.RxBuf[i + 7] | Port.RxBuf[i + 8] << 8;
-    Log(IdText(id) + QStringLiteral(": INV_CheckSUM - 0x") + Hex(static_cast<std::uint32_t>(sum), 4));
+    Log(IdText(id) + QStringLiteral(": INV_CheckSUM - 0x") + HexDigits(static_cast<std::uint32_t>(sum), 4));
     if (Port.RxBuf[i + 5] == boot::kCloseBank && sum == expected) return 0;
   }
   return 1;
@@ -257,13 +226,13 @@ int CloseBankTries(upgradeTool& t, int id, int expected, const QString& okText) 
 int upgradeTool::CloseBank(int id, HexInfo info) {
   if (Port.Read() != 0) return 1;
   FrameLength = BuildCloseBank(*this, boot::kBroadcastId);
-  Log(QStringLiteral("   PC_CheckSUM - 0x") + Hex(static_cast<std::uint32_t>(info.Crc10), 4));
+  Log(QStringLiteral("   PC_CheckSUM - 0x") + HexDigits(static_cast<std::uint32_t>(info.Crc10), 4));
   return CloseBankTries(*this, id, info.Crc10, QStringLiteral(": Check SUM CRC & Bank Close OK")) == 0 ? 0 : 1;
 }
 
 int upgradeTool::CloseBankSelected(HexInfo info) {
   if (Port.Read() != 0) return 1;
-  Log(QStringLiteral("   PC_CheckSUM - 0x") + Hex(static_cast<std::uint32_t>(info.Crc20), 4));
+  Log(QStringLiteral("   PC_CheckSUM - 0x") + HexDigits(static_cast<std::uint32_t>(info.Crc20), 4));
   for (int id = 1; id <= kLastId; ++id) {
     if (!Selected[id] || !Present(id) || !StepOk[id] || BootVersion[id] < 3) continue;
     FrameLength = BuildCloseBank(*this, static_cast<std::uint16_t>(id));

@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kDoneTries = 5;
 
-QString IdText(int id) { return QStringLiteral("   ID") + QString::number(id); }
 
 std::uint32_t StartAddress(const HexInfo& info) { return static_cast<std::uint32_t>(HexTextToInt(info.StartAddress)); }
 

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 #include "link/Modbus.h"
@@ -38,10 +37,9 @@ int ReplyLength(const std::uint8_t* rx, int n) {
   return rx[4] + 7;
 }
 
-QString IdLine(int id, const QString& text) { return QStringLiteral("   ID") + QString::number(id) + text; }
-
-QString Hex8(std::uint32_t v) { return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper(); }
-QString Hex4(std::uint32_t v) { return QStringLiteral("%1").arg(v & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper(); }
+QString IdLine(int id, const QString& text) { return IdText(id) + text; }
+QString Hex8(std::uint32_t v) { return HexDigits(v, 8); }
+QString Hex4(std::uint32_t v) { return HexDigits(v & 0xFFFF, 4); }
 
 // A new connection to the module for the socket of bus ID 1 (whether it
 // comes up shows at the first send). 1 when no socket could be set up.
@@ -178,12 +176,8 @@ int upgradeTool::TcpFinish(int id) {
 }
 
 int upgradeTool::TcpSendBlock(int id, std::uint32_t address, std::uint32_t next, const std::uint8_t* data, int n) {
-  std::array<std::uint8_t, 8 + 256> payload{};
-  if (n < 0 || n > 256 || (n > 0 && !data)) return 1;
-  boot::PutLe32(payload.data(), address);
-  boot::PutLe32(payload.data() + 4, next);
-  std::copy(data, data + n, payload.data() + 8);
-  Build(*this, id, static_cast<std::uint8_t>((n + 9) & 0xFF), boot::kProgram20, payload.data(), 8 + n);
+  FrameLength = boot::BuildBlockRequest(Port.TxBuf, Tcomm::kTxSize, static_cast<std::uint16_t>(id), boot::kProgram20,
+                                        address, next, data, n);
   QorClient& c = Link->Client;
   if (FrameLength <= 0 || c.Send(kSlot, Port.TxBuf, FrameLength) != 0) {
     LogTraffic(QStringLiteral("Error - Send"));
@@ -230,28 +224,13 @@ int upgradeTool::TcpProgramBlocks(int id) {
     }
     ProcessEvents();
     TotalSent += n;
-    if (Views) {
-      Views->SetStatusPanel(9, QStringLiteral("Addr: 0x") + Hex8(block.Address) + QStringLiteral("   Len: ") +
-                                   QString::number(n));
-      Views->SetStatusPanel(8, QStringLiteral("Processing... %1%").arg((row * 100 + 200) / rows));
-      Views->SetProgress((row * 100 + 100) / rows);
-    }
+    ReportBlock(row, rows, block.Address, n);
     ProcessEvents();
     ++row;
     // Rows whose erase unit holds only the fill byte are not sent.
     while (Grid.HasAddress(row) && Grid.Number(row) == 0) ++row;
   }
-  if (TotalSent < Info.Length20) {
-    Log(QStringLiteral("TX Total Length Error(0x20)"));
-    return 1;
-  }
-  TotalSent = Info.Length20;
-  Log(QStringLiteral("   Total Hex Length: ") + QString::number(TotalSent));
-  if (Views) {
-    Views->SetStatusPanel(8, QStringLiteral("Processing... 100%"));
-    Views->SetProgress(100);
-  }
-  return 0;
+  return EndStream(Info.Length20, QStringLiteral("TX Total Length Error(0x20)"));
 }
 
 int upgradeTool::RunTcpProcedure() {

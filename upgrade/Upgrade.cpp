@@ -52,6 +52,30 @@ void upgradeTool::LogRx(const std::uint8_t* bytes, int n) {
   Log(line);
 }
 
+QString IdText(int id) { return QStringLiteral("   ID") + QString::number(id); }
+
+void upgradeTool::ReportBlock(int row, int rows, std::uint32_t address, int n) {
+  if (!Views || rows <= 0) return;
+  Views->SetStatusPanel(9, QStringLiteral("Addr: 0x") + HexDigits(address, 8) + QStringLiteral("   Len: ") +
+                               QString::number(n));
+  Views->SetStatusPanel(8, QStringLiteral("Processing... %1%").arg((row * 100 + 200) / rows));
+  Views->SetProgress((row * 100 + 100) / rows);
+}
+
+int upgradeTool::EndStream(std::int32_t length, const QString& shortText) {
+  if (TotalSent < length) {
+    Log(shortText);
+    return 1;
+  }
+  TotalSent = length;
+  Log(QStringLiteral("   Total Hex Length: ") + QString::number(TotalSent));
+  if (Views) {
+    Views->SetStatusPanel(8, QStringLiteral("Processing... 100%"));
+    Views->SetProgress(100);
+  }
+  return 0;
+}
+
 std::int32_t HexTextToInt(const QString& text) {
   QString t = text.trimmed();
   if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) t = t.mid(2);

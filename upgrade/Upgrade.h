@@ -159,6 +159,13 @@ class upgradeTool {
   int TcpProgramBlocks(int id);
   int TcpPollProgress(int id, int& percent);
 
+  // What the stream shows after each block (status bar address and share,
+  // progress), and its end: the bytes sent checked against the image's
+  // length for the variant, "TX Total Length Error..." (shortText) when
+  // fewer, else the length taken as sent and 100 %. 0 or 1.
+  void ReportBlock(int row, int rows, std::uint32_t address, int n);
+  int EndStream(std::int32_t length, const QString& shortText);
+
   // Log lines of the upgrade log view and the traffic log.
   void Log(const QString& line);
   void LogRed(const QString& line);
@@ -172,6 +179,9 @@ class upgradeTool {
 };
 
 extern upgradeTool* Upgrader;
+
+// "   ID" and the bus ID: how a device's lines begin.
+QString IdText(int id);
 
 // "0x" and up to eight hex digits to its 32-bit value (values from
 // 0x80000000 wrap to negative); 0 for text that is no such number.
