@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "app/FormWait.h"
@@ -31,7 +32,14 @@ int RunApplication(int argc, char** argv) {
 
     auto* main = new TForm_Main;
     const bool otherInstance = main->FormCreate();
-    if (!otherInstance) main->showMaximized();  // runs the show handler
+    if (otherInstance) {
+      // The running copy has been asked to come to the front; a start from a
+      // terminal, or one whose first copy has no window left, still learns why
+      // nothing opened.
+      std::fprintf(stderr, "%s is already running.\n", qPrintable(main->windowTitle()));
+    } else {
+      main->showMaximized();  // runs the show handler
+    }
     Form_Message = new TForm_Message(main);
     Form_wait = new TForm_wait(main);
     if (!otherInstance) app.exec();
