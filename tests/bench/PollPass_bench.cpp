@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <thread>
 #include <vector>
@@ -29,6 +30,7 @@
 #include "link/PollingLoop.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
+#include "support/PollFixture.h"
 
 namespace {
 
@@ -54,20 +56,9 @@ long ResidentKb() {
 
 // Every stored panel shown, polled pass by pass as the loop does.
 int AllPanels(int passes) {
-  FakeDialogs dialogs;
-  sim::SimInverter sim;
-  sim.AddSlave(1);
   const long atStart = ResidentKb();
-  TForm_Main w;
-  w.PowerMul = 1;
-  w.EnergyMul = 10;
-  w.VoltageDiv = 10;
-  w.DcCurrentDiv = 100;
-  w.AcCurrentDiv = 100;
-  if (w.Link.OpenSerial(sim.PortPath()) != 0) return 1;
-  w.Link.SlaveId = 1;
-  w.Link.SetBaudIndex(1);
-  w.LinkOpen = true;
+  auto linked = std::make_unique<polltest::LinkedWindow>();
+  TForm_Main& w = linked->w;
   const long built = ResidentKb();
   int panels = 0;
   for (const GroupPanelDecl& d : GroupPanelTable())
@@ -86,7 +77,7 @@ int AllPanels(int passes) {
   const auto t0 = Clock::now();
   pass();
   const double firstMs = Ms(Clock::now() - t0);
-  const std::vector<sim::SimFrame> frames = sim.Frames();
+  const std::vector<sim::SimFrame> frames = linked->sim.Frames();
   std::set<QByteArray> distinct;
   for (const sim::SimFrame& f : frames) distinct.insert(f.bytes);
   const long afterFirst = ResidentKb();
