@@ -246,6 +246,7 @@ class TForm_Main : public QMainWindow {
   void dropEvent(QDropEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   void FitDesignSizeToScreen();

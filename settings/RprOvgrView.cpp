@@ -36,8 +36,8 @@ constexpr ControlDecl kRows[] = {
 
 #define RPR_PAIR(frame, top, on, onText, off, offText) \
   constexpr ControlDecl frame[] = {                    \
-      {Kind::Radio, on, 8, top, 110, 20, onText},      \
-      {Kind::Radio, off, 122, top, 110, 20, offText},  \
+      {Kind::Radio, on, 8, top, 124, 20, onText},      \
+      {Kind::Radio, off, 136, top, 100, 20, offText},  \
   }
 RPR_PAIR(kRpr1EnableRows, 4, "Radio_RPR1Enabled", "\u6709\u52b9", "Radio_RPR1Disabled", "\u7121\u52b9");
 RPR_PAIR(kRpr2EnableRows, 4, "Radio_RPR2Enabled", "\u6709\u52b9", "Radio_RPR2Disabled", "\u7121\u52b9");

@@ -4,10 +4,14 @@
 
 #include <QAbstractButton>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextLayout>
 #include <algorithm>
+#include <functional>
+#include <set>
 #include <span>
 
 #include "app/ControlTable.h"
@@ -35,7 +39,8 @@ int TallestLayout(const GroupPanelDecl& d) {
 // caption only within its blanks, never on a printed character.
 constexpr const char* kCaptionsWithGaps[] = {
     "Label_BRK_VdcRow", "Label_BRK_IdcRow", "Label_BRK_PdcRow", "Label_BRK_VacRow",
-    "Label_BRK_IacRow", "Label_BRK_PacRow", "Label_BRK_FacRow",
+    "Label_BRK_IacRow", "Label_BRK_PacRow", "Label_BRK_FacRow", "Label_BRK_EnergyTodayRow",
+    "Label_BRK_EnergyAccRow",
 };
 
 bool HasGaps(const QWidget* w) {
@@ -105,12 +110,82 @@ QList<Placed> ShownControls(const TForm_Main& win, GroupPanel* panel, bool hidde
   return out;
 }
 
+// Every caption of every panel, shown or not, with its title and the top
+// bar's captions: where it is, the control, its text, the width the text
+// needs and the room the control gives it.
+struct Caption {
+  std::string where;
+  QWidget* w;
+  QString text;
+  int needed, room;
+};
+
+void ForEachCaption(const TForm_Main& win, const std::function<void(const Caption&)>& visit) {
+  const auto take = [&](const std::string& where, QWidget* c) {
+    Caption cap{where, c, {}, 0, 0};
+    cap.room = RoomFor(c, cap.text, cap.needed);
+    if (!cap.text.isEmpty()) visit(cap);
+  };
+  for (const GroupPanelDecl& d : GroupPanelTable()) {
+    GroupPanel* panel = win.Panel(d.name);
+    if (!panel) continue;
+    // Hidden rows too: each shows its caption once a profile or a view shows it.
+    for (const Placed& p : ShownControls(win, panel, true)) take(d.name, p.w);
+    take(d.name, panel->TitleLabel());
+  }
+  for (QWidget* c : win.Control("Group_Top")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (!c->inherits("ImageBox")) take("Group_Top", c);
+}
+
+// Whether some installed font can draw the character: the font falls back to
+// any font that has the glyph and draws glyph 0, an empty box, only where
+// none has it.
+bool HasGlyph(const QFont& font, const QString& character) {
+  QTextLayout layout(character, font);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  const QList<QGlyphRun> runs = layout.glyphRuns();
+  if (runs.isEmpty()) return false;
+  for (const QGlyphRun& run : runs)
+    for (const quint32 glyph : run.glyphIndexes())
+      if (glyph == 0) return false;
+  return true;
+}
+
+// The characters of the captions that no installed font draws, with a caption
+// that uses each. Without a font for them the width checks would measure empty
+// boxes and pass whatever the layout.
+QString MissingGlyphs(const TForm_Main& win) {
+  constexpr int kListed = 8;
+  std::set<QString> seen;
+  QString report;
+  int missing = 0;
+  ForEachCaption(win, [&](const Caption& c) {
+    for (const QChar ch : c.text) {
+      if (ch.isSpace() || !seen.insert(QString(ch)).second || HasGlyph(c.w->font(), QString(ch))) continue;
+      if (++missing <= kListed)
+        report += QStringLiteral("\n  '%1' (U+%2) in %3 of %4")
+                      .arg(ch)
+                      .arg(ch.unicode(), 4, 16, QLatin1Char('0'))
+                      .arg(c.w->objectName(), QString::fromStdString(c.where));
+    }
+  });
+  if (missing > kListed) report += QStringLiteral("\n  and %1 more").arg(missing - kListed);
+  return report;
+}
+
 class PanelLayout : public ::testing::Test {
  protected:
   void SetUp() override {
     // The wide voltage layout with the high side's second slow stage in
     // view: every control of the panel's layouts at once.
     w.Control("GroupBox39")->setVisible(true);
+    const QString missing = MissingGlyphs(w);
+    ASSERT_TRUE(missing.isEmpty())
+        << "No installed font has glyphs for these caption characters, so their widths cannot be measured "
+           "(install a font with Japanese glyphs, e.g. Debian's fonts-droid-fallback):"
+        << missing.toStdString();
   }
   TForm_Main w;
 };
@@ -156,29 +231,10 @@ TEST_F(PanelLayout, NoTwoShownControlsOfAPanelOverlap) {
 }
 
 TEST_F(PanelLayout, EveryCaptionFitsItsControlInTheDefaultFontShownOrNot) {
-  for (const GroupPanelDecl& d : GroupPanelTable()) {
-    GroupPanel* panel = w.Panel(d.name);
-    ASSERT_NE(panel, nullptr) << d.name;
-    // Hidden rows too: each shows its caption once a profile or a view shows it.
-    QList<Placed> shown = ShownControls(w, panel, true);
-    shown.push_back({panel->TitleLabel(), panel->TitleLabel()->geometry()});
-    for (const Placed& p : shown) {
-      QString text;
-      int needed = 0;
-      const int room = RoomFor(p.w, text, needed);
-      if (text.isEmpty()) continue;
-      EXPECT_LE(needed, room) << d.name << ": " << p.w->objectName().toStdString() << " \""
-                              << text.toStdString() << "\"";
-    }
-  }
-  // The top bar's captions, shown on every page.
-  for (QWidget* c : w.Control("Group_Top")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    QString text;
-    int needed = 0;
-    const int room = RoomFor(c, text, needed);
-    if (text.isEmpty() || c->inherits("ImageBox")) continue;
-    EXPECT_LE(needed, room) << "Group_Top: " << c->objectName().toStdString() << " \"" << text.toStdString() << "\"";
-  }
+  ForEachCaption(w, [](const Caption& c) {
+    EXPECT_LE(c.needed, c.room) << c.where << ": " << c.w->objectName().toStdString() << " \""
+                                << c.text.toStdString() << "\"";
+  });
 }
 
 // The voltage protection rows: caption, value label and edit of each value.

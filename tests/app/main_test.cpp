@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QSet>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <stdexcept>
@@ -45,6 +47,19 @@ TEST(MainWindow, StatusBarHasElevenPanelsAtTheirWidths) {
   EXPECT_EQ(w.StatusText(4), "COM Open");
   w.SetStatus(11, "out of range");  // ignored, no crash
   EXPECT_EQ(w.StatusText(11), "");
+}
+
+TEST(MainWindow, WhiteBehindTheControlsWithoutAStyleSheetOverThePanels) {
+  TForm_Main w;
+  QCoreApplication::processEvents();  // lays the window out
+  const QImage shot = w.grab().toImage();
+  // The left panel's margin: nothing drawn there but the window's background.
+  QWidget* left = w.Control("Panel_LeftDown");
+  const QPoint margin = left->mapTo(&w, QPoint(1, left->height() / 2));
+  EXPECT_EQ(shot.pixelColor(margin).name(), "#ffffff");
+  // A style sheet reaching the panels would style each of their thousands of
+  // controls through the style-sheet style and its caches (tens of MB).
+  EXPECT_FALSE(w.Control("Label_BRK_Vdc1")->style()->inherits("QStyleSheetStyle"));
 }
 
 TEST(MainWindow, TabsCarryTheirDesignCaptions) {

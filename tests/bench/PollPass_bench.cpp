@@ -3,6 +3,10 @@
 // transactions' 30 ms turnaround floors, the GUI thread's CPU time per pass
 // (the simulated inverter runs on its own thread and is not counted), and how
 // long a click queued during polling waits before it is handled.
+//
+// With the argument "all": every panel a page layout stores shown at once,
+// polled pass by pass, and the process's resident memory at each step (the
+// window built, the panels shown, the first pass, the last pass).
 #include <time.h>
 
 #include <QApplication>
@@ -13,14 +17,20 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
 #include "link/Modbus.h"
+#include "link/PollingLoop.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
+#include "support/PollFixture.h"
 
 namespace {
 
@@ -37,11 +47,57 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 constexpr int kRequestsPerPass = 5;  // the version view's five reads
 constexpr double kFloorMs = 30.0;    // turnaround wait before each request
 
+long ResidentKb() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * 4;
+}
+
+// Every stored panel shown, polled pass by pass as the loop does.
+int AllPanels(int passes) {
+  const long atStart = ResidentKb();
+  auto linked = std::make_unique<polltest::LinkedWindow>();
+  TForm_Main& w = linked->w;
+  const long built = ResidentKb();
+  int panels = 0;
+  for (const GroupPanelDecl& d : GroupPanelTable())
+    if (d.section) {
+      w.Panel(d.name)->setHidden(false);
+      ++panels;
+    }
+  QCoreApplication::processEvents();
+  const long shown = ResidentKb();
+
+  auto pass = [&] {
+    for (const PollRow& row : PollOrder())
+      if (!row.runs || row.runs(w)) row.item(&w.Link, 0);
+    QCoreApplication::processEvents();
+  };
+  const auto t0 = Clock::now();
+  pass();
+  const double firstMs = Ms(Clock::now() - t0);
+  const std::vector<sim::SimFrame> frames = linked->sim.Frames();
+  std::set<QByteArray> distinct;
+  for (const sim::SimFrame& f : frames) distinct.insert(f.bytes);
+  const long afterFirst = ResidentKb();
+  for (int p = 1; p < passes; ++p) pass();
+  const long afterAll = ResidentKb();
+
+  std::printf("Polling passes, all %d stored panels shown, pty: %zu requests a pass (%zu distinct), first pass %.0f ms\n",
+              panels, frames.size(), distinct.size(), firstMs);
+  std::printf("resident memory: %ld kB before the window, %ld kB built, %ld kB panels shown, %ld kB after the first "
+              "pass, %ld kB after %d passes\n",
+              atStart, built, shown, afterFirst, afterAll, passes);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  if (argc > 1 && std::strcmp(argv[1], "all") == 0) return AllPanels(argc > 2 ? std::max(2, std::atoi(argv[2])) : 3);
   FakeDialogs dialogs;
   sim::SimInverter sim;
   sim.AddSlave(1);
