@@ -4,9 +4,11 @@
 #include <exception>
 
 #include "app/FormWait.h"
+#include "app/LogViews.h"
 #include "app/MyMessage.h"
 #include "app/main.h"
 #include "platform/Dialogs.h"
+#include "profiles/StarterFolder.h"
 #include "upgrade/Upgrade.h"
 
 QorvaneApplication::QorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -24,13 +26,20 @@ bool QorvaneApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+TForm_Main* CreateMainWindow() {
+  const QString filled = FillEmptyProgramFolder();
+  auto* main = new TForm_Main;
+  if (!filled.isEmpty()) AppendTrafficLog(main->EventLog(), filled);
+  return main;
+}
+
 int RunApplication(int argc, char** argv) {
   QorvaneApplication app(argc, argv);
   try {
     static upgradeTool upgrader;  // lives until the program ends
     Upgrader = &upgrader;
 
-    auto* main = new TForm_Main;
+    TForm_Main* main = CreateMainWindow();
     const bool otherInstance = main->FormCreate();
     if (otherInstance) {
       // The running copy has been asked to come to the front; a start from a

@@ -12,6 +12,13 @@ class QorvaneApplication : public QApplication {
 // Shows an escaped exception's text the way the application shows errors.
 void ShowException(const char* what);
 
+class TForm_Main;
+
+// Makes the program folder ready (an empty QORVANE_HOME gets the starter
+// profiles) and builds the main window, not yet shown; what was written is
+// told in the window's event log.
+TForm_Main* CreateMainWindow();
+
 // Program entry: builds the shared state, creates the main window (which
 // may find another instance and end), the message and busy windows, and runs
 // the event loop. Always returns 0.
