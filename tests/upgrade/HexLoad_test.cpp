@@ -106,6 +106,13 @@ TEST_F(Loader, BlocksOfAnImageAtAddressZeroReadBack) {
   ASSERT_EQ(ReadProgramBlock(16, b, tool.Grid, 32, "0x000001FF"), 0);
   EXPECT_EQ(b.NextAddress, 0x200u) << "an odd stop address is rounded up";
   EXPECT_EQ(ReadProgramBlock(17, b, tool.Grid, 32, tool.Info.StopAddress), 1);
+  // Every row's next address is that of the next row with a number.
+  for (int r = 1; r <= 16; ++r) {
+    int next = r + 1;
+    while (next <= 16 && tool.Grid.Cell(0, next).isEmpty()) ++next;
+    ASSERT_EQ(ReadProgramBlock(r, b, tool.Grid, 32, tool.Info.StopAddress), 0);
+    EXPECT_EQ(b.NextAddress, next <= 16 ? tool.Grid.Address(next) : 0x200u) << r;
+  }
 
   EXPECT_EQ(FindAddressRow(0, tool.Grid), 1);
   EXPECT_EQ(FindAddressRow(0x105, tool.Grid), 9);
@@ -176,8 +183,11 @@ TEST_F(Loader, EveryRowHoldsTheBytesOfItsOwnAddresses) {
     const std::vector<std::uint8_t> expected = fw::RowBytes(image, rows, c.block);
     for (int r = 1; r <= rows; ++r) {
       ASSERT_EQ(tool.Grid.Address(r), static_cast<std::uint32_t>((r - 1) * c.block / c.ratio)) << "row " << r;
-      for (int i = 0; i < c.block; ++i)
-        ASSERT_EQ(tool.Grid.Byte(r, i), expected[static_cast<size_t>((r - 1) * c.block + i)]) << "row " << r << " byte " << i;
+      for (int i = 0; i < c.block; ++i) {
+        const std::uint8_t b = expected[static_cast<size_t>((r - 1) * c.block + i)];
+        ASSERT_EQ(tool.Grid.Byte(r, i), b) << "row " << r << " byte " << i;
+        ASSERT_EQ(tool.Grid.Cell(2 + i, r), QString::asprintf("%02X", b)) << "row " << r << " byte " << i;
+      }
     }
     EXPECT_EQ(tool.Info.Length10, rows * c.block);
     EXPECT_EQ(tool.Info.Crc10, fw::RefCrc(expected.data(), expected.size()));
@@ -244,6 +254,11 @@ TEST_F(Loader, BinExampleGivesChainedChecksumAndBlockLines) {
   EXPECT_EQ(g.RowCount(), 4);
   EXPECT_EQ(g.ColumnCount(), 130);
   EXPECT_EQ(g.Cell(1, 1), "80000000");
+  // Each block at its own address, byte for byte.
+  for (int r = 1; r <= 3; ++r) {
+    EXPECT_EQ(g.Address(r), 0x80000000u + 128u * static_cast<std::uint32_t>(r - 1)) << r;
+    for (int i = 0; i < 128; ++i) ASSERT_EQ(g.Byte(r, i), bin[static_cast<size_t>(128 * (r - 1) + i)]) << r << " " << i;
+  }
   EXPECT_EQ(g.Cell(0, 3), "3");
   EXPECT_EQ(g.Cell(129, 3), QString::asprintf("%02X", bin[383]));
   ProgramBlock b;
