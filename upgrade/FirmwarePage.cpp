@@ -29,6 +29,10 @@ namespace {
 constexpr int kLogTopSerial = 560;
 constexpr int kLogTopTcp = 230;
 constexpr int kDelayItems = 5;  // "100" to "300"
+// Grid_HEX: the number column, the address column and every data column.
+constexpr int kHexNumberWidth = 40;
+constexpr int kHexAddressWidth = 60;
+constexpr int kHexColumnWidth = 25;
 
 const QColor kFixed(240, 240, 240);
 const QColor kGridText(0, 0, 255);
@@ -86,8 +90,16 @@ class DeviceGridDelegate : public QStyledItemDelegate {
       painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, text);
       return;
     }
-    const DeviceCellLook look = page_.Tool() ? LookOfDeviceCell(*page_.Tool(), column, row) : DeviceCellLook{};
-    if (look.Background.isValid()) {
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    const DeviceCellLook look = page_.Tool() ? LookOfDeviceCell(*page_.Tool(), column, row, selected) : DeviceCellLook{};
+    if (look.Centred) {
+      painter->fillRect(option.rect, look.Background.isValid() ? look.Background : option.palette.color(QPalette::Base));
+      painter->setFont(option.font);
+      painter->setPen(kGridText);
+      painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine, text);
+      return;
+    }
+    if (look.TopLeftText) {
       painter->fillRect(option.rect, look.Background);
       painter->setFont(option.font);
       painter->setPen(kGridText);
@@ -112,9 +124,12 @@ QString Extension(const QString& path) {
 bool IsBinPath(const QString& path) { return Extension(path) == QLatin1String(".BIN"); }
 }  // namespace
 
-DeviceCellLook LookOfDeviceCell(const upgradeTool& tool, int column, int row) {
+DeviceCellLook LookOfDeviceCell(const upgradeTool& tool, int column, int row, bool drawnSelected) {
   DeviceCellLook look;
   if (row < 1 || column < 1) return look;
+  // Cells other than the tick column are drawn centred on one line, the cell
+  // drawn as selected in the grid's own way.
+  look.Centred = !drawnSelected && column != 1;
   // Before an image with a version is parsed, nothing is marked.
   if (tool.Info.SwVersionMajor == 0 && tool.Info.SwVersionMinor == 0) return look;
   for (int id = 1; id <= upgradeTool::kLastId; ++id) {
@@ -125,7 +140,7 @@ DeviceCellLook LookOfDeviceCell(const upgradeTool& tool, int column, int row) {
       look.Background = text == QLatin1String("0.00") ? QColor(255, 0, 0)
                         : text == QLatin1String("Done") ? QColor(0, 255, 0)
                                                         : QColor(255, 255, 0);
-      look.TopLeftText = true;
+      look.TopLeftText = drawnSelected;
     }
   }
   return look;
@@ -158,8 +173,10 @@ FirmwarePage::FirmwarePage(TForm_Main& window)
   QTableView* hex = ui_->Grid_HEX;
   hex->verticalHeader()->hide();
   hex->verticalHeader()->setDefaultSectionSize(20);
-  hex->horizontalHeader()->setDefaultSectionSize(26);
+  hex->horizontalHeader()->setMinimumSectionSize(kHexColumnWidth);  // the style's own minimum is wider
+  hex->horizontalHeader()->setDefaultSectionSize(kHexColumnWidth);
   hex->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  hex->setTextElideMode(Qt::ElideNone);  // a narrow cell cuts its text, as the grid always did
 
   page_->installEventFilter(this);
   if (Upgrader) Attach(Upgrader);
@@ -176,7 +193,12 @@ void FirmwarePage::Attach(upgradeTool* tool) {
   if (tool_ == tool) return;
   tool_ = tool;
   ui_->Grid_HEX->setModel(&tool->Grid);
-  ui_->Grid_HEX->setColumnWidth(1, 80);
+  // The number and address columns keep their widths over every new image.
+  auto hexWidths = [this] {
+    ui_->Grid_HEX->setColumnWidth(0, kHexNumberWidth);
+    ui_->Grid_HEX->setColumnWidth(1, kHexAddressWidth);
+  };
+  hexWidths();
   ui_->Grid_Dev->setModel(&tool->DevGrid);
   // The grid's column widths are the model's, set by whoever writes the
   // header, widened where this machine's font needs more for a cell's text
@@ -191,7 +213,7 @@ void FirmwarePage::Attach(upgradeTool* tool) {
   connect(&tool->DevGrid, &QAbstractItemModel::headerDataChanged, this, applyWidths);
   connect(&tool->DevGrid, &QAbstractItemModel::modelReset, this, applyWidths);
   connect(&tool->DevGrid, &QAbstractItemModel::dataChanged, this, applyWidths);
-  connect(&tool->Grid, &QAbstractItemModel::modelReset, this, [this] { ui_->Grid_HEX->setColumnWidth(1, 80); });
+  connect(&tool->Grid, &QAbstractItemModel::modelReset, this, hexWidths);
   applyWidths();
 }
 
@@ -234,6 +256,7 @@ void FirmwarePage::SetLabel(const QString& name, const QString& text) {
 }
 
 void FirmwarePage::AppendEvent(const QString& line) { AppendTrafficLog(w_.EventLog(), line); }
+void FirmwarePage::AppendEventLine(const QString& line) { AppendRichLine(w_.EventLog(), line); }
 void FirmwarePage::AppendUpgradeEvent(const QString& line) { AppendRichLine(ui_->List_UpgradeEvent, line); }
 void FirmwarePage::AppendUpgradeRed(const QString& line) { AppendRichLineRed(ui_->List_UpgradeEvent, line); }
 void FirmwarePage::AppendUpgradeTraffic(const QString& line) { AppendTrafficLog(ui_->List_UpgradeEvent, line); }

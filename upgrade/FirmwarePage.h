@@ -20,14 +20,17 @@ class FirmwarePage;
 }
 
 // How one data cell of Grid_Dev is painted (grid column and row, row 0 the
-// header): the tick of a selected device in column 1, and the run-state
-// colour of its SW column, whose text then starts at the cell's top left.
+// header): the tick of a selected device in column 1; the run-state colour
+// of its SW column; every cell but those of column 1 and the one drawn as
+// selected filled and its text centred on one line; the coloured SW cell
+// drawn as selected has its text at the cell's top left.
 struct DeviceCellLook {
   bool Tick = false;
   QColor Background;  // invalid: the grid's own
+  bool Centred = false;
   bool TopLeftText = false;
 };
-DeviceCellLook LookOfDeviceCell(const upgradeTool& tool, int column, int row);
+DeviceCellLook LookOfDeviceCell(const upgradeTool& tool, int column, int row, bool drawnSelected = false);
 
 enum class ResultWindow;
 // Shows the result window of a run (nothing for ResultWindow::None).
@@ -57,6 +60,7 @@ class FirmwarePage : public QObject, public UpgradeViews {
   // UpgradeViews
   void SetLabel(const QString& name, const QString& text) override;
   void AppendEvent(const QString& line) override;
+  void AppendEventLine(const QString& line) override;
   void AppendUpgradeEvent(const QString& line) override;
   void AppendUpgradeRed(const QString& line) override;
   void AppendUpgradeTraffic(const QString& line) override;

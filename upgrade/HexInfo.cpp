@@ -114,8 +114,8 @@ int ShowMetaBlockInfo(UpgradeViews* views, const HexInfo& info) {
       {"Combo_Delay", "Delay: ", QString::number(info.Delay)},
   };
   for (const auto& row : rows) views->SetLabel(QString::fromLatin1(row.name), row.text);
-  views->AppendEvent(QStringLiteral("||----------------------------------Load Hex File-------------------------------||"));
-  for (const auto& row : rows) views->AppendEvent(QString::fromLatin1(row.caption) + row.text);
+  views->AppendEventLine(QStringLiteral("||----------------------------------Load Hex File-------------------------------||"));
+  for (const auto& row : rows) views->AppendEventLine(QString::fromLatin1(row.caption) + row.text);
   return 0;
 }
 

@@ -55,7 +55,8 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
     qsizetype n = eol - p;
     p = eol < end ? eol + 1 : end;
     ++lineNo;
-    if (n > 0 && line[n - 1] == '\r') --n;  // CR LF files
+    // CR LF files, and white space an editor left after a record.
+    while (n > 0 && (line[n - 1] == '\r' || line[n - 1] == ' ' || line[n - 1] == '\t')) --n;
     if (n == 0 || line[0] != ':') continue;
 
     const auto where = [lineNo] { return QStringLiteral("Record Error: Line %1: ").arg(lineNo); };
@@ -143,9 +144,8 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
       break;
     }
 
-  // Bytes per address unit and the address advance per grid row, from the
-  // first record that reaches its successor.
-  std::uint32_t ratio = 0, rowStep = 0;
+  // Bytes per address unit, from the first record that reaches its successor.
+  std::uint32_t ratio = 0;
   for (size_t i = 0; i + 1 < records.size(); ++i) {
     const std::uint32_t diff = records[i + 1].Address - records[i].Address;
     if (static_cast<std::uint32_t>(records[i].Length) < diff) continue;
@@ -154,33 +154,50 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
       return 1;
     }
     ratio = static_cast<std::uint32_t>(records[i].Length) / diff;
-    rowStep = static_cast<std::uint32_t>(blockSize / records[i].Length) * diff;
     break;
   }
   if (ratio == 0) {
     Message(QStringLiteral("Address Error: No Contiguous Records"));
     return 1;
   }
-  if (rowStep == 0) {
-    Message(QStringLiteral("Address Error: Records Longer Than A Block"));
+  // Each row is one block of the image from its own address on: the row step
+  // is the block's span in addresses, whatever the records' sizes, so that
+  // no row carries the bytes of another address.
+  if (static_cast<std::uint32_t>(blockSize) % ratio != 0) {
+    Message(QStringLiteral("Address Error: Block Size %1 Is Not A Multiple Of %2 Bytes Per Address").arg(blockSize).arg(ratio));
     return 1;
   }
+  const std::uint32_t rowStep = static_cast<std::uint32_t>(blockSize) / ratio;
 
-  // Image buffer: every grid row from start to stop, filled, then the records.
-  const std::uint64_t rows = (stop - start) / rowStep + 1;
+  // Image buffer: every grid row from start to the row that holds the last
+  // placed byte, filled, then the records.
+  std::uint64_t imageEnd = 0;  // buffer offset after the last placed byte
+  for (const HexStruct& rec : records)
+    if (rec.Address >= start && rec.Address <= stop)
+      imageEnd = std::max(imageEnd, static_cast<std::uint64_t>(rec.Address - start) * ratio + static_cast<std::uint64_t>(rec.Length));
+  const std::uint64_t rows = (imageEnd + static_cast<std::uint64_t>(blockSize) - 1) / static_cast<std::uint64_t>(blockSize);
+  if (rows == 0) {
+    Message(QStringLiteral("Address Error: No Data Between Start And Stop Address"));
+    return 1;
+  }
   const std::uint64_t bufferSize = rows * static_cast<std::uint64_t>(blockSize);
   if (bufferSize > static_cast<std::uint64_t>(kMaxImageBytes)) {
     Message(QStringLiteral("Image Too Large"));
     return 1;
   }
+  // A row that would begin at or past the stop address has no place in the bank.
+  if (static_cast<std::uint64_t>(start) + (rows - 1) * rowStep >= metaStop) {
+    for (const HexStruct& rec : records)
+      if (rec.Address >= start && rec.Address <= stop &&
+          static_cast<std::uint64_t>(rec.Address - start) * ratio + static_cast<std::uint64_t>(rec.Length) > (rows - 1) * blockSize) {
+        Message(QStringLiteral("Address Error: Record At 0x%1 Runs Past The Stop Address").arg(QString::number(rec.Address, 16).toUpper()));
+        return 1;
+      }
+  }
   std::vector<std::uint8_t> buffer(static_cast<size_t>(bufferSize), fill);
   for (const HexStruct& rec : records) {
     if (rec.Address < start || rec.Address > stop) continue;
     const std::uint64_t offset = static_cast<std::uint64_t>(rec.Address - start) * ratio;
-    if (offset + static_cast<std::uint64_t>(rec.Length) > bufferSize) {
-      Message(QStringLiteral("Address Error: Record At 0x%1 Runs Past The Image").arg(QString::number(rec.Address, 16).toUpper()));
-      return 1;
-    }
     std::memcpy(buffer.data() + offset, rec.Data.data(), static_cast<size_t>(rec.Length));
   }
 

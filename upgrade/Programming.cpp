@@ -68,7 +68,8 @@ int upgradeTool::ProgramBlocks(int variant) {
   if (Port.Read() != 0) return 1;
   const int rows = Grid.RowCount();
   TotalSent = 0;
-  const int n = std::max(Info.ProgramSize, 32);
+  // Blocks are the image's rows: their size is the one the loader cut them to.
+  const int n = Grid.BlockSize();
   for (int id = 1; id <= kLastId; ++id) RetryCount[id] = 0;
 
   int devices = 0;
@@ -78,15 +79,10 @@ int upgradeTool::ProgramBlocks(int variant) {
     LogRed(QStringLiteral("   No Inverter to Program"));
     return 1;
   }
-  // Nothing to send, a block size the image's rows were not cut to (the
-  // devices would be sent bytes that are not in the image), or no boot speed
-  // to pace the stream by: refused before the first block.
-  if (Grid.ImageRows() == 0) {
+  // Nothing to send, or no boot speed to pace the stream by: refused before
+  // the first block.
+  if (Grid.ImageRows() == 0 || n <= 0) {
     LogRed(QStringLiteral("   No Image Data to Program"));
-    return 1;
-  }
-  if (n != Grid.BlockSize()) {
-    LogRed(QStringLiteral("   Program Size Error: %1").arg(n));
     return 1;
   }
   const int wait = BlockWaitMs(n, Info.BaudRate, Info.AttemptDelay, devices);

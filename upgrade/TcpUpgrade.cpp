@@ -208,8 +208,9 @@ int upgradeTool::TcpPollProgress(int id, int& percent) {
 int upgradeTool::TcpProgramBlocks(int id) {
   const int rows = Grid.RowCount();
   TotalSent = 0;
-  const int n = std::max(Info.ProgramSize, 32);
-  if (rows <= 0 || n > static_cast<int>(ProgramBlock{}.Data.size())) return 1;
+  // Blocks are the image's rows: their size is the one the loader cut them to.
+  const int n = Grid.BlockSize();
+  if (rows <= 0 || n <= 0 || n > static_cast<int>(ProgramBlock{}.Data.size())) return 1;
   ProgramBlock block;
   int row = 1;
   // An empty address cell, or the row after the last, ends the image.

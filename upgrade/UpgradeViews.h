@@ -12,8 +12,12 @@ class UpgradeViews {
   virtual ~UpgradeViews() = default;
   // Sets the text of a label (or of the delay combo's edit) by object name.
   virtual void SetLabel(const QString& name, const QString& text) = 0;
-  // One line of the traffic log (List_Event).
+  // One line of the traffic log (List_Event) with the traffic-log append (the
+  // view is emptied when it holds more than 5,000 lines; no message processing).
   virtual void AppendEvent(const QString& line) = 0;
+  // One line of the traffic log with the line append: no line limit, scrolled
+  // into view and shown at once (pending window messages are processed).
+  virtual void AppendEventLine(const QString& line) { AppendEvent(line); }
   // One line of the upgrade log (List_UpgradeEvent), in the normal colour;
   // shown at once (pending window messages are processed).
   virtual void AppendUpgradeEvent(const QString& line) = 0;

@@ -29,6 +29,14 @@ inline const char* BrokenLoadRule(const upgradeTool& tool, int result, const QSt
   }
   if (g.ImageRows() <= 0 || g.RowCount() <= g.ImageRows()) return "grid size";
   if (info.Processor >= kProcessorCount || info.BaudRate < kBootBaudMin || info.BaudRate > kBootBaudMax) return "meta limits";
+  // Rows follow each other by one step of addresses that a block fills whole
+  // (a step of block / bytes per address): no row holds another's bytes.
+  if (g.ImageRows() > 1) {
+    const std::uint32_t step = g.Address(2) - g.Address(1);
+    if (step == 0 || static_cast<std::uint32_t>(g.BlockSize()) % step != 0) return "row step does not fit the block";
+    for (int r = 2; r <= g.ImageRows(); ++r)
+      if (g.Address(r) - g.Address(r - 1) != step) return "rows not evenly spaced";
+  }
   ProgramBlock block;
   long long numbered = 0;
   const int probe = std::max(1, g.ImageRows() / 16);  // the address search is linear: probe some rows

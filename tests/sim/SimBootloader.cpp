@@ -57,6 +57,13 @@ uint16_t DeviceChecksum(const BootDevice& d) {
   return crc;
 }
 
+QByteArray MemoryBytes(const BootDevice& d, uint64_t from, int count, uint8_t erased) {
+  QByteArray out(count, static_cast<char>(erased));
+  for (auto it = d.memory.lower_bound(from); it != d.memory.end() && it->first < from + uint64_t(count); ++it)
+    out[static_cast<qsizetype>(it->first - from)] = static_cast<char>(it->second);
+  return out;
+}
+
 struct SimBootloader::State {
   std::mutex mu;
   std::map<int, BootDevice> devices;  // created on first use with the defaults
@@ -167,6 +174,7 @@ class BootProtocol : public SimProtocol {
         d.bankStart = Le32(payload, 1);
         d.bankSelected = true;
         d.programmed.clear();  // the bank is erased
+        d.memory.clear();
         d.blocks.clear();
         return BootReply(id, command, Bytes({d.bank & 0xFF}) + Le32Bytes(d.bankStart));
       case 0x10:
@@ -176,6 +184,8 @@ class BootProtocol : public SimProtocol {
         const uint32_t block = Le32(payload, 0);
         d.programmed[block] = payload.mid(head);
         d.blocks.push_back(block);
+        const uint64_t at = uint64_t(block) * uint64_t(std::max(d.bytesPerAddress, 1));
+        for (qsizetype i = head; i < payload.size(); ++i) d.memory[at + uint64_t(i - head)] = At(payload, int(i));
         if (tcp) {
           if (command != 0x20) return std::nullopt;
           const bool nak = d.nakOnce.erase(block) > 0;

@@ -76,6 +76,9 @@ struct BootDevice {
   // HEX image's sums); BinChain = each block's CRC seeded with the previous
   // one, its bytes exchanged (the BIN image's sum).
   enum class Sum { Plain, BinChain } sum = Sum::Plain;
+  // Data bytes per address unit of the blocks it takes (2 for an image whose
+  // addresses count 16-bit words): where a block's bytes land in memory.
+  int bytesPerAddress = 1;
 
   // --- faults (each entry is used up as it fires) ---
   std::map<int, int> silent;      // command -> that many requests left unanswered
@@ -96,6 +99,10 @@ struct BootDevice {
   uint32_t bankStart = 0;         // 0x12
   bool bankSelected = false;
   std::map<uint32_t, QByteArray> programmed;  // block address -> data, last write wins (cleared by 0x12)
+  // The bank as the blocks left it, byte by byte: data byte i of the block at
+  // address a lies at byte position a × bytesPerAddress + i. Last write wins;
+  // the bank select erases it.
+  std::map<uint64_t, uint8_t> memory;
   std::vector<uint32_t> blocks;   // block addresses in arrival order since the bank select
   int polls = 0;                  // 0x90 progress polls answered
   uint32_t closedCount = 0;       // byte count of the last bank close
@@ -107,6 +114,10 @@ struct BootDevice {
 // checksumDelta): equals the image's Crc10 after a variant-0x10 run and its
 // Crc20 after a variant-0x20 run.
 uint16_t DeviceChecksum(const BootDevice& d);
+
+// count bytes of the device's memory from byte position `from`; a position
+// never written reads as `erased`.
+QByteArray MemoryBytes(const BootDevice& d, uint64_t from, int count, uint8_t erased = 0xFF);
 
 // Adds the bootloader to a simulated inverter: its framing goes first (it also
 // serves command 0x00, the ID scan's probe, so no IdProbeProtocol is needed)

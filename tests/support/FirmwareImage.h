@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -79,6 +80,41 @@ inline QByteArray DataLines(std::uint16_t from, const std::vector<std::uint8_t>&
   return out;
 }
 
+// An image of data records laid out as a file may lay them: byte positions
+// [0, end) from meta.start, the first record `first` bytes long, the others
+// `size` bytes (the last one what is left); addresses count `ratio` bytes
+// each. Byte p is p * 7 + 3, but for the meta block at byte metaAt.
+struct RecordImage {
+  Meta meta;
+  int ratio = 1;
+  QByteArray hex;                   // the records and the end record
+  std::vector<std::uint8_t> bytes;  // what the records carry, by byte position
+};
+
+inline RecordImage MakeRecordImage(const Meta& meta, int first, int size, size_t end, int ratio = 1, size_t metaAt = 0x60) {
+  RecordImage r{meta, ratio, {}, std::vector<std::uint8_t>(end)};
+  for (size_t p = 0; p < end; ++p) r.bytes[p] = static_cast<std::uint8_t>(p * 7 + 3);
+  const auto m = MetaBytes(meta);
+  std::copy(m.begin(), m.end(), r.bytes.begin() + static_cast<long>(metaAt));
+  for (size_t at = 0; at < end;) {
+    const size_t n = std::min(end - at, static_cast<size_t>(at == 0 ? first : size));
+    r.hex += HexLine(0, static_cast<std::uint16_t>(meta.start + at / static_cast<size_t>(ratio)),
+                     std::vector<std::uint8_t>(r.bytes.begin() + static_cast<long>(at), r.bytes.begin() + static_cast<long>(at + n)));
+    r.hex += "\r\n";
+    at += n;
+  }
+  r.hex += HexLine(1, 0, {}) + "\r\n";
+  return r;
+}
+
+// The image bytes of `rows` blocks of `block` bytes from the start address:
+// the records' bytes, the fill byte where no record lies.
+inline std::vector<std::uint8_t> RowBytes(const RecordImage& r, int rows, int block) {
+  std::vector<std::uint8_t> out(static_cast<size_t>(rows) * static_cast<size_t>(block), r.meta.fill);
+  std::copy(r.bytes.begin(), r.bytes.begin() + static_cast<long>(std::min(r.bytes.size(), out.size())), out.begin());
+  return out;
+}
+
 inline std::uint16_t RefCrc(const std::uint8_t* p, size_t n, std::uint16_t reg = 0xFFFF) {
   for (size_t i = 0; i < n; ++i) {
     reg ^= p[i];
@@ -90,9 +126,11 @@ inline std::uint16_t RefCrc(const std::uint8_t* p, size_t n, std::uint16_t reg =
 struct Recorder : UpgradeViews {
   std::map<QString, QString> labels;
   QStringList events, upgradeEvents, messages;
+  QStringList trafficEvents;  // List_Event lines by the traffic-log append
   std::vector<bool> startStates;
   void SetLabel(const QString& name, const QString& text) override { labels[name] = text; }
-  void AppendEvent(const QString& line) override { events << line; }
+  void AppendEvent(const QString& line) override { trafficEvents << line; }
+  void AppendEventLine(const QString& line) override { events << line; }
   void AppendUpgradeEvent(const QString& line) override { upgradeEvents << line; }
   void ShowMessage(const QString& text) override { messages << text; }
   void SetStartEnabled(bool enabled) override { startStates.push_back(enabled); }

@@ -185,6 +185,12 @@ TEST_F(PageTest, LoadingByTheDialog) {
   const QString good = File("image.hex", ImageHex(PageMeta()));
   dialogs.files = {good};
   polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  // Grid_HEX: number column 40, address column 60, data columns 25 pixels.
+  auto& hex = polltest::ControlAs<QTableView>(w(), "Grid_HEX");
+  EXPECT_EQ(hex.columnWidth(0), 40);
+  EXPECT_EQ(hex.columnWidth(1), 60);
+  EXPECT_EQ(hex.columnWidth(2), 25);
+  EXPECT_EQ(hex.columnWidth(33), 25);
   EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
   EXPECT_EQ(Path(), good);
   EXPECT_TRUE(Start().isEnabled());
@@ -259,6 +265,20 @@ TEST_F(PageTest, BinImageRunsOnTheSerialLinkOnly) {
   EXPECT_TRUE(sim.Frames().empty());
   EXPECT_TRUE(dialogs.modals.isEmpty());
   EXPECT_FALSE(QDir(home.dir.path() + "/UpgradeLog").exists());
+}
+
+TEST_F(PageTest, MetaReportGoesIntoAFullTrafficLogLineByLine) {
+  EnterFirmwareMode();
+  LogView* events = w().EventLog();
+  events->clear();
+  for (int i = 0; i < 5001; ++i) events->appendPlainText(QString::number(i));
+  w().OnDropFiles(File("image.hex", ImageHex(PageMeta())));
+  ASSERT_TRUE(Start().isEnabled());
+  const QStringList lines = events->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 5001 + 14) << "the traffic log's limit does not cut the report";
+  EXPECT_EQ(lines.first(), "0");
+  EXPECT_EQ(lines[5001], "||----------------------------------Load Hex File-------------------------------||");
+  EXPECT_EQ(lines.last(), "Delay: 30");
 }
 
 TEST_F(PageTest, DroppedFilesLoadWhenTheirNameEndsInHex) {
@@ -345,7 +365,14 @@ TEST_F(PageTest, DeviceGridMarksSelectedDevicesOnceAnImageIsParsed) {
     const DeviceCellLook look = LookOfDeviceCell(tool, c.column, c.row);
     EXPECT_EQ(look.Tick, c.tick) << c.column << "," << c.row;
     EXPECT_EQ(look.Background, c.background) << c.column << "," << c.row;
-    EXPECT_EQ(look.TopLeftText, c.background.isValid());
+    EXPECT_FALSE(look.TopLeftText);
+    EXPECT_EQ(look.Centred, c.column != 1 && c.row > 0) << c.column << "," << c.row;
+    // The cell drawn as selected keeps the grid's own look, but a coloured
+    // SW cell's text starts at its top left.
+    const DeviceCellLook selected = LookOfDeviceCell(tool, c.column, c.row, true);
+    EXPECT_FALSE(selected.Centred);
+    EXPECT_EQ(selected.TopLeftText, c.background.isValid());
+    EXPECT_EQ(selected.Background, c.background);
   }
 
   // The view paints them: the red of device 1's SW cell and the tick.
@@ -357,6 +384,16 @@ TEST_F(PageTest, DeviceGridMarksSelectedDevicesOnceAnImageIsParsed) {
   const QImage shot = view.viewport()->grab().toImage();
   const QRect sw = view.visualRect(tool.DevGrid.index(0, DeviceGrid::kSwColumn));
   EXPECT_EQ(QColor(shot.pixel(sw.right() - 2, sw.bottom() - 2)), QColor(255, 0, 0));
+  // Its text "0.00" is drawn centred on the red: the bounds of the pixels
+  // that are not red lie about the cell's middle.
+  QRect text;
+  const QRect inner = sw.adjusted(1, 1, -2, -2);  // without the grid lines
+  for (int y = inner.top(); y <= inner.bottom(); ++y)
+    for (int x = inner.left(); x <= inner.right(); ++x)
+      if (QColor(shot.pixel(x, y)) != QColor(255, 0, 0)) text |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(text.isEmpty());
+  EXPECT_NEAR(text.center().x(), sw.center().x(), 3);
+  EXPECT_NEAR(text.center().y(), sw.center().y(), 3);
   const QRect tickCell = view.visualRect(tool.DevGrid.index(0, 1));
   bool green = false;
   for (int y = tickCell.top(); y <= tickCell.bottom(); ++y)

@@ -50,6 +50,7 @@ TEST_F(Loader, HexExampleGivesMetaReportGridLengthsAndChecksums) {
                                        "Hardware Version: 1.05", "Software Version: 2.23", "Start Address: 0x00000000",
                                        "Stop Address: 0x00000200", "Erase Size: 0", "Fill Value: 0xFF",
                                        "Checksum: 0xBEEF", "Baud Rate: 9600", "Program Size: 0", "Delay: 30"}));
+  EXPECT_TRUE(views.trafficEvents.isEmpty()) << "the report is shown line by line, never cut by the traffic log's limit";
   EXPECT_EQ(views.labels["L_PRODUCTID"], "71870541");
   EXPECT_EQ(views.labels["Combo_Delay"], "30");
   EXPECT_EQ(tool.Info.ProductId, "0x0448A84D");
@@ -105,6 +106,13 @@ TEST_F(Loader, BlocksOfAnImageAtAddressZeroReadBack) {
   ASSERT_EQ(ReadProgramBlock(16, b, tool.Grid, 32, "0x000001FF"), 0);
   EXPECT_EQ(b.NextAddress, 0x200u) << "an odd stop address is rounded up";
   EXPECT_EQ(ReadProgramBlock(17, b, tool.Grid, 32, tool.Info.StopAddress), 1);
+  // Every row's next address is that of the next row with a number.
+  for (int r = 1; r <= 16; ++r) {
+    int next = r + 1;
+    while (next <= 16 && tool.Grid.Cell(0, next).isEmpty()) ++next;
+    ASSERT_EQ(ReadProgramBlock(r, b, tool.Grid, 32, tool.Info.StopAddress), 0);
+    EXPECT_EQ(b.NextAddress, next <= 16 ? tool.Grid.Address(next) : 0x200u) << r;
+  }
 
   EXPECT_EQ(FindAddressRow(0, tool.Grid), 1);
   EXPECT_EQ(FindAddressRow(0x105, tool.Grid), 9);
@@ -138,6 +146,68 @@ TEST_F(Loader, WordAddressedRecordsUnderAnExtendedBase) {
   EXPECT_EQ(tool.Info.Crc10, fw::RefCrc(bytes.data(), bytes.size()));
   EXPECT_EQ(FindAddressRow(0xFFFF, tool.Grid), 0);
   EXPECT_EQ(FindAddressRow(0x10018, tool.Grid), 2);
+}
+
+// Rows are cut from the image by address: each holds the block of bytes
+// from its own address on, whatever the sizes of the records were.
+TEST_F(Loader, EveryRowHoldsTheBytesOfItsOwnAddresses) {
+  struct Case {
+    const char* name;
+    int programSize, first, size;
+    size_t end;  // image bytes from the start address
+    int ratio;
+    std::uint32_t stop;
+    int block;
+  };
+  const Case cases[] = {
+      {"16-byte records", 0, 16, 16, 0x3F0, 1, 0x400, 32},
+      {"a 12-byte first record, then 16-byte records", 0, 12, 16, 0x3F0, 1, 0x400, 32},
+      {"program size 100 with 16-byte records", 100, 16, 16, 0x3F0, 1, 0x400, 100},
+      {"program size 48: rows of 32", 48, 16, 16, 0x3F0, 1, 0x400, 32},
+      {"records longer than a row", 0, 64, 64, 0x3F0, 1, 0x400, 32},
+      {"word addresses, program size 100", 100, 16, 16, 0x3F0, 2, 0x400, 100},
+      {"word addresses, a 12-byte first record", 0, 12, 16, 0x3F0, 2, 0x400, 32},
+      {"the last record runs on into a row of its own", 0, 12, 16, 0x40C, 1, 0x500, 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Meta meta;
+    meta.programSize = static_cast<std::uint8_t>(c.programSize);
+    meta.stop = c.stop;
+    const fw::RecordImage image = fw::MakeRecordImage(meta, c.first, c.size, c.end, c.ratio);
+    views = {};
+    ASSERT_EQ(tool.LoadHexData(image.hex), 0) << views.messages.join('\n').toStdString();
+    const int rows = static_cast<int>((c.end - 1) / static_cast<size_t>(c.block)) + 1;
+    ASSERT_EQ(tool.Grid.BlockSize(), c.block);
+    ASSERT_EQ(tool.Grid.ImageRows(), rows);
+    const std::vector<std::uint8_t> expected = fw::RowBytes(image, rows, c.block);
+    for (int r = 1; r <= rows; ++r) {
+      ASSERT_EQ(tool.Grid.Address(r), static_cast<std::uint32_t>((r - 1) * c.block / c.ratio)) << "row " << r;
+      for (int i = 0; i < c.block; ++i) {
+        const std::uint8_t b = expected[static_cast<size_t>((r - 1) * c.block + i)];
+        ASSERT_EQ(tool.Grid.Byte(r, i), b) << "row " << r << " byte " << i;
+        ASSERT_EQ(tool.Grid.Cell(2 + i, r), QString::asprintf("%02X", b)) << "row " << r << " byte " << i;
+      }
+    }
+    EXPECT_EQ(tool.Info.Length10, rows * c.block);
+    EXPECT_EQ(tool.Info.Crc10, fw::RefCrc(expected.data(), expected.size()));
+    // A device asking for an address inside a row gets that row.
+    EXPECT_EQ(FindAddressRow(static_cast<std::uint32_t>(c.end / 2 / static_cast<size_t>(c.ratio)), tool.Grid),
+              static_cast<int>(c.end / 2 / static_cast<size_t>(c.block)) + 1);
+  }
+}
+
+TEST_F(Loader, RecordLinesMayEndInWhiteSpace) {
+  QByteArray text;
+  for (const QByteArray& line : ExampleHex(Meta{}).split('\n'))
+    if (!line.isEmpty()) text += line.chopped(1) + " \t \r\n";
+  ASSERT_EQ(tool.LoadHexData(text), 0) << views.upgradeEvents.join('\n').toStdString();
+  EXPECT_EQ(tool.Info.Length10, 512);
+  EXPECT_EQ(tool.Grid.Byte(1, 0), 3);
+  // Text after a record's last digit that is not white space is still refused.
+  views = {};
+  EXPECT_EQ(tool.LoadHexData(fw::HexLine(0, 0, std::vector<std::uint8_t>(16, 1)) + " x\r\n" + ExampleHex(Meta{})), 1);
+  EXPECT_EQ(views.upgradeEvents, QStringList({"Record Error: Line 1: Not Hexadecimal"}));
 }
 
 TEST_F(Loader, BlockSizeIsThirtyTwoWhileABootloaderHasNotAnswered) {
@@ -184,6 +254,11 @@ TEST_F(Loader, BinExampleGivesChainedChecksumAndBlockLines) {
   EXPECT_EQ(g.RowCount(), 4);
   EXPECT_EQ(g.ColumnCount(), 130);
   EXPECT_EQ(g.Cell(1, 1), "80000000");
+  // Each block at its own address, byte for byte.
+  for (int r = 1; r <= 3; ++r) {
+    EXPECT_EQ(g.Address(r), 0x80000000u + 128u * static_cast<std::uint32_t>(r - 1)) << r;
+    for (int i = 0; i < 128; ++i) ASSERT_EQ(g.Byte(r, i), bin[static_cast<size_t>(128 * (r - 1) + i)]) << r << " " << i;
+  }
   EXPECT_EQ(g.Cell(0, 3), "3");
   EXPECT_EQ(g.Cell(129, 3), QString::asprintf("%02X", bin[383]));
   ProgramBlock b;
@@ -268,9 +343,13 @@ std::vector<BadImage> BadImages() {
       {"wrong checksum", false, badSum + eol + good, {"CheckSUM Error: 0040"}, {}},
       {"address difference 0", false, duplicate, {}, {"Address Error: Two Records At Address 0x0"}},
       {"no two records touch", false, gapped + fw::HexLine(1, 0, {}), {}, {"Address Error: No Contiguous Records"}},
-      {"record runs past the image", false, fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)),
-       {}, {"Address Error: Record At 0x1F8 Runs Past The Image"}},
-      {"records longer than a block", false, fw::DataLines(0, Stream(512, 100), 64), {}, {"Address Error: Records Longer Than A Block"}},
+      {"record runs past the stop address", false, fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)),
+       {}, {"Address Error: Record At 0x1F8 Runs Past The Stop Address"}},
+      {"word addresses in an odd block", false, [] {
+         Meta m;
+         m.programSize = 65;
+         return fw::MakeRecordImage(m, 16, 16, 0x1F0, 2).hex;
+       }(), {}, {"Address Error: Block Size 65 Is Not A Multiple Of 2 Bytes Per Address"}},
       {"no data between start and stop", false, ExampleHex(farStart), {}, {"Address Error: No Data Between Start And Stop Address"}},
       {"image too large", false, tooLarge, {}, {"Image Too Large"}},
       {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16), {}, {"No Meta Block"}},

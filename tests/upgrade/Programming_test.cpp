@@ -235,7 +235,7 @@ TEST_F(Stream, RetryRequestArrivingDuringTheWaitAfterTheLastBlockIsServed) {
   EXPECT_EQ(bench.views.progress.front(), 11);
 }
 
-TEST_F(Stream, RunWithoutDeviceImageOrFittingBlockSizeIsRefusedBeforeTheFirstBlock) {
+TEST_F(Stream, RunWithoutDeviceOrImageIsRefusedBeforeTheFirstBlock) {
   // No device in the run.
   Load(0);
   EXPECT_EQ(tool.ProgramBlocks(1), 1);
@@ -246,11 +246,6 @@ TEST_F(Stream, RunWithoutDeviceImageOrFittingBlockSizeIsRefusedBeforeTheFirstBlo
   bench.views.Clear();
   EXPECT_EQ(tool.ProgramBlocks(0), 1);
   EXPECT_EQ(bench.views.Texts(Kind::Red), QStringList({"   No Image Data to Program"}));
-  // A block size the rows were not cut to would send bytes that are not in the image.
-  Load(0);
-  tool.Info.ProgramSize = 48;
-  EXPECT_EQ(tool.ProgramBlocks(1), 1);
-  EXPECT_EQ(bench.views.Texts(Kind::Red), QStringList({"   Program Size Error: 48"}));
   EXPECT_TRUE(bench.sim.Frames().empty());
 }
 
