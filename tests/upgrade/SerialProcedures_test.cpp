@@ -219,7 +219,7 @@ TEST_F(Procedure, V03ChecksEverySelectedDeviceAndIsSilentWithoutAVersionThreeDev
 }
 
 TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
-  Bus({1});
+  Bus({1, 2});
   // The device listens only at 19,200 bit/s and sums BIN blocks chained.
   bench->sim.SetSlaveBaud(1, 19200);
   bench->boot.Configure(1, [](sim::BootDevice& d) { d.sum = sim::BootDevice::Sum::BinChain; });
@@ -228,6 +228,7 @@ TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
   const auto m = fw::MetaBytes(fw::Meta{});
   std::copy(m.begin(), m.end(), bin.begin() + 228);  // not in the first block
   ASSERT_EQ(tool->LoadBinData(QByteArray(reinterpret_cast<const char*>(bin.data()), 384)), 0);
+  AddDevice(*tool, 2, 3);  // selected by an earlier HEX load: not this image's device
   bench->views.Clear();
 
   ASSERT_EQ(tool->RunBinProcedure(), 0) << bench->views.Texts().join('\n').toStdString();
@@ -252,6 +253,7 @@ TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
   const sim::BootDevice d = bench->boot.Snapshot(1);
   EXPECT_TRUE(d.done);
   EXPECT_EQ(sim::DeviceChecksum(d), tool->Info.Crc20);
+  EXPECT_FALSE(bench->boot.Snapshot(2).mode1);
 }
 
 TEST_F(Procedure, RunsWithNothingToSendOrABinImageOffTheSerialLinkAreRefusedBeforeAnyCommand) {
