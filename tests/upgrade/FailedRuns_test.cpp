@@ -1,33 +1,26 @@
 // Every way a device can fail an upgrade, through the firmware page, over
-// the serial link (HEX image, broadcast bootloader), over the Wi-Fi link
-// (HEX image) and with a BIN image (serial only): the run ends failed, the
-// log says so last and in red, nothing claims the device was done or the
-// upgrade completed, and the log file is written where the run writes one.
+// the serial link (HEX image, a broadcast bootloader or one programmed on
+// its own), over the Wi-Fi link (HEX image) and with a BIN image (serial
+// only): the run ends failed, the log says so last and in red, nothing
+// claims the device was done or the upgrade completed, and the log file is
+// written where the run writes one.
 // A run without a fault shows what the checks look for when it works.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QThread>
 
+#include <algorithm>
 #include <functional>
-#include <memory>
 #include <ostream>
+#include <vector>
 
 #include "app/LogViews.h"
-#include "app/MyMessage.h"
-#include "app/main.h"
-#include "platform/ImageBox.h"
 #include "sim/SimBootloader.h"
-#include "sim/SimInverter.h"
-#include "support/FakeDialogs.h"
 #include "support/FirmwareImage.h"
+#include "support/FirmwareWindow.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 #include "upgrade/Upgrade.h"
@@ -35,7 +28,7 @@
 
 namespace {
 
-enum class Path { SerialHex, TcpHex, SerialBin };
+enum class Path { SerialHex, SerialHexOneByOne, TcpHex, SerialBin };
 
 constexpr std::uint32_t kProductId = 71870541;
 constexpr int kBlock = 128;
@@ -71,15 +64,20 @@ std::uint32_t SecondBlock(Path path) { return (path == Path::SerialBin ? kBinSta
 struct Fault {
   const char* name;
   std::function<void(sim::BootDevice&, Path)> set;  // empty: no fault
-  bool tcpOnly = false;
+  std::vector<Path> only;    // empty: every path
   bool reachesDone = false;  // the device still gets through its done step
 };
 
 const Fault kFaults[] = {
     {"Completes", {}},
     {"NoAnswer", [](sim::BootDevice& d, Path) { d.silent[0x05] = 1000; }},
+    {"DoneRefused", [](sim::BootDevice& d, Path) { d.errorReply[0x14] = 1000; }},
     {"WrongChecksum", [](sim::BootDevice& d, Path) { d.checksumDelta = 1; }},
-    {"RefusedBlock", [](sim::BootDevice& d, Path) { d.errorReply[0x20] = 1000; }},
+    {"RefusedBlock",
+     [](sim::BootDevice& d, Path) {
+       d.errorReply[0x10] = 1000;
+       d.errorReply[0x20] = 1000;
+     }},
     // On the serial bus a device asks with retry requests, which the tool
     // serves 20 times per run; over TCP it names another block in every
     // acknowledgement, which the tool tries 3 times.
@@ -90,7 +88,7 @@ const Fault kFaults[] = {
      }},
     {"LinkLostMidStream", [](sim::BootDevice& d, Path) { d.linkLostAfterBlocks = 2; }},
     // The module takes the image but never reports it copied into place.
-    {"NeverReportsTheWorkDone", [](sim::BootDevice& d, Path) { d.progress = {100, 50}; }, true, true},
+    {"NeverReportsTheWorkDone", [](sim::BootDevice& d, Path) { d.progress = {100, 50}; }, {Path::TcpHex}, true},
 };
 
 struct Case {
@@ -102,16 +100,17 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.fault->name; }
 
 std::vector<Case> AllCases() {
   std::vector<Case> out;
-  for (Path p : {Path::SerialHex, Path::TcpHex, Path::SerialBin})
+  for (Path p : {Path::SerialHex, Path::SerialHexOneByOne, Path::TcpHex, Path::SerialBin})
     for (const Fault& f : kFaults)
-      if (!f.tcpOnly || p == Path::TcpHex) out.push_back({p, &f});
+      if (f.only.empty() || std::find(f.only.begin(), f.only.end(), p) != f.only.end()) out.push_back({p, &f});
   return out;
 }
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  const char* path = info.param.path == Path::SerialHex ? "SerialHex"
-                     : info.param.path == Path::TcpHex  ? "TcpHex"
-                                                        : "SerialBin";
+  const char* path = info.param.path == Path::SerialHex           ? "SerialHex"
+                     : info.param.path == Path::SerialHexOneByOne ? "SerialHexOneByOne"
+                     : info.param.path == Path::TcpHex            ? "TcpHex"
+                                                                  : "SerialBin";
   return std::string(path) + "_" + info.param.fault->name;
 }
 
@@ -132,41 +131,18 @@ std::vector<LogLine> ColouredLines(const QTextDocument& doc) {
   return out;
 }
 
-// The main window on a simulated bus with inverter 1 (its bootloader
-// broadcast-capable, older software that the image replaces), its link open.
-struct RunPage : ::testing::Test {
-  polltest::TempHome home;
-  FakeDialogs dialogs;
-  sim::SimInverter sim;
-  sim::SimBootloader boot{sim};
-  upgradeTool tool;
-  upgradeTool* previous = Upgrader;
+// The firmware page's bench with inverter 1 fit for the image (its
+// bootloader broadcast-capable, older software that the image replaces).
+struct RunPage : ::testing::Test, FirmwareWindow {
   QByteArray savedAddress = qgetenv("QORVANE_WIFI_ADDR");
-  std::unique_ptr<TForm_Main> window;
-  QTemporaryDir files;
 
   RunPage() {
-    Upgrader = &tool;
-    sim.AddSlave(1);
     sim.SetProductId(1, kProductId);
     boot.Configure(1, [](sim::BootDevice& d) {
       d.hw[2] = {1, 5};
       d.sw[2] = {2, 10};
       d.swAfterDone = {2, 23};
     });
-    window = std::make_unique<TForm_Main>();
-    TForm_Main& w = *window;
-    Form_Message = new TForm_Message(&w);
-    if (w.Link.OpenSerial(sim.PortPath()) != 0) throw std::runtime_error("pty did not open");
-    w.Link.LinkMode = LinkSerial;
-    w.Link.SetBaudIndex(1);
-    w.Ctl<QPushButton>("OpenPort")->setEnabled(false);
-    w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
-    // A long pause is not slept. On the bus it still lets the answer to a
-    // request sent before it arrive; over TCP every exchange waits for its own.
-    tool.LongPause = [this](int) {
-      if (window->Link.LinkMode == LinkSerial && tool.Port.WaitInput(300)) QThread::msleep(20);
-    };
     UpgradeClock = [] { return QDateTime(QDate(2025, 6, 7), QTime(8, 0, 0)); };
   }
   ~RunPage() override {
@@ -176,29 +152,19 @@ struct RunPage : ::testing::Test {
       qunsetenv("QORVANE_WIFI_ADDR");
     else
       qputenv("QORVANE_WIFI_ADDR", savedAddress);
-    Form_Message = nullptr;  // goes with the window
-    window.reset();
-    Upgrader = previous;
-  }
-
-  TForm_Main& w() { return *window; }
-
-  QString File(const QString& name, const QByteArray& content) {
-    const QString path = files.path() + '/' + name;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) throw std::runtime_error("no file");
-    return path;
   }
 
   // Firmware mode on the path's link.
   void EnterFirmwareMode(Path path) {
+    // A version-2 bootloader: the device is programmed on its own.
+    if (path == Path::SerialHexOneByOne) boot.Configure(1, [](sim::BootDevice& d) { d.bootVersion = 2; });
     if (path == Path::TcpHex) {
       const int port = sim.ListenTcp();
       ASSERT_GT(port, 0);
       qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
       w().Link.LinkMode = LinkTcp;
     }
-    emit polltest::ControlAs<ImageBox>(w(), "Image_Firmware").Click();
+    FirmwareWindow::EnterFirmwareMode();
   }
   // The path's image chosen in the file dialog.
   void LoadImage(Path path) {
@@ -207,7 +173,6 @@ struct RunPage : ::testing::Test {
     dialogs.files = {path == Path::SerialBin ? File("image.BIN", BinImage()) : File("image.hex", HexImage())};
     polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
   }
-  QPushButton& Start() { return polltest::ControlAs<QPushButton>(w(), "Btn_UpgradeStart"); }
 
   std::vector<LogLine> ViewLines() {
     const QString html = polltest::ControlAs<LogView>(w(), "List_UpgradeEvent").document()->toHtml();
@@ -231,7 +196,7 @@ TEST_P(FailedRun, EndsFailedAndSaysSoLastInRed) {
   EnterFirmwareMode(c.path);
   LoadImage(c.path);
   ASSERT_TRUE(Start().isEnabled()) << dialogs.messages.join('|').toStdString();
-  if (c.path == Path::SerialHex) ASSERT_EQ(tool.Selected[1], 1);
+  if (c.path == Path::SerialHex || c.path == Path::SerialHexOneByOne) ASSERT_EQ(tool.Selected[1], 1);
   if (fails) boot.Configure(1, [&](sim::BootDevice& d) { c.fault->set(d, c.path); });
   sim.ClearFrames();
   dialogs.modals.clear();
@@ -262,7 +227,10 @@ TEST_P(FailedRun, EndsFailedAndSaysSoLastInRed) {
       EXPECT_NE(Form_Message->Label2->text(), "COMPLETED");
     }
   } else {
-    for (const LogLine& l : lines) EXPECT_FALSE(l.red) << l.text.toStdString();
+    // (A reply late on a busy machine may cost a step a red try, not the run.)
+    EXPECT_FALSE(run.back().red) << run.back().text.toStdString();
+    EXPECT_FALSE(texts.contains("Procedure Fail"));
+    EXPECT_FALSE(texts.contains("Procedure Stop"));
     EXPECT_EQ(dialogs.modals, hex ? QStringList{"Form_Message"} : QStringList());
     if (hex) EXPECT_EQ(Form_Message->Label2->text(), "COMPLETED");
   }
