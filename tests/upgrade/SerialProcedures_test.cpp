@@ -145,6 +145,20 @@ TEST_F(Procedure, WrongDeviceChecksumFailsTheRunAfterFiveTriesWithoutTheDoneStep
   EXPECT_NE(tool->DevGrid.Cell(DeviceGrid::kSwColumn, 1), "Done");
 }
 
+TEST_F(Procedure, RefusedDoneStepFailsTheOneDeviceRun) {
+  Bus({1});
+  Load();
+  Devices({{1, 2}});
+  bench->boot.Configure(1, [](sim::BootDevice& d) { d.errorReply[0x14] = 5; });
+  EXPECT_EQ(tool->UpgradeDevice(1), 1);
+  const QStringList steps = bench->views.Steps();
+  EXPECT_EQ(steps.count("   ID1: Done - ERROR"), 5);
+  EXPECT_TRUE(steps.filter("Done - Bank").isEmpty());
+  EXPECT_EQ(tool->Selected[1], 1) << "left for the run to report";
+  EXPECT_EQ(tool->StepOk[1], 0);
+  EXPECT_NE(tool->DevGrid.Cell(DeviceGrid::kSwColumn, 1), "Done");
+}
+
 TEST_F(Procedure, DevicesThatAskAgainOrMissAnAnswerAreServedAndTheRunCompletes) {
   Bus({1, 2});
   Load(80);  // time for a request to arrive before the next block
