@@ -13,12 +13,6 @@ bool IdInRange(int id) { return id >= 1 && id <= upgradeTool::kLastId; }
 bool ProcessorInRange(int p) { return p >= 0 && p < kProcessorCount; }
 
 
-// Devices the broadcast steps address: selected, present, with a bootloader
-// that takes broadcasts, and (after entering the bootloader) still in the run.
-bool InBroadcastRun(const upgradeTool& t, int i, bool needStepOk) {
-  return t.Selected[i] == 1 && t.Present(i) && t.BootVersion[i] >= 3 && (!needStepOk || t.StepOk[i] == 1);
-}
-
 // The enter-bootloader attempts of one device: the scan's speed and 9,600
 // bit/s in turn, mode 1 then mode 2.
 int EnterBootAttempts(upgradeTool& t, int id) {
@@ -158,7 +152,7 @@ int upgradeTool::EnterBootSelected() {
   if (!Link) return 1;
   if (Port.Read()) return 1;
   for (int i = 1; i <= kLastId; ++i) {
-    if (!InBroadcastRun(*this, i, false)) continue;
+    if (!InBroadcastRun(i, false)) continue;
     ProcessEvents();
     EnterBootAttempts(*this, i);
   }
@@ -179,7 +173,7 @@ int upgradeTool::SelectProcessorSelected(int processor) {
   if (Port.Read()) return 1;
   const std::uint8_t payload = static_cast<std::uint8_t>(processor);
   for (int i = 1; i <= kLastId; ++i) {
-    if (!InBroadcastRun(*this, i, true)) continue;
+    if (!InBroadcastRun(i, true)) continue;
     FrameLength = boot::BuildRequest(Port.TxBuf, Tcomm::kTxSize, static_cast<std::uint16_t>(i), 2,
                                      boot::kSelectProcessor, &payload, 1);
     if (ProcessorTries(*this, i, processor, true) < 0) return 1;
@@ -197,7 +191,7 @@ int upgradeTool::SelectBank(int id, std::uint32_t address) {
 int upgradeTool::SelectBankSelected(std::uint32_t address) {
   if (Port.Read()) return 1;
   for (int i = 1; i <= kLastId; ++i) {
-    if (!InBroadcastRun(*this, i, true)) continue;
+    if (!InBroadcastRun(i, true)) continue;
     FrameLength = BuildSelectBank(*this, static_cast<std::uint16_t>(i), address);
     if (BankTries(*this, i, false) < 0) return 1;
   }

@@ -57,6 +57,10 @@ enum class InfoItem { ProductId, Serial, Model, Hw, Sw };
 
 }  // namespace
 
+void upgradeTool::ClearSelection() {
+  for (int i = 1; i <= kLastId; ++i) Selected[i] = 0;
+}
+
 int upgradeTool::InitDevices() {
   for (int i = 1; i <= kLastId; ++i) {
     const bool scanned = Link != nullptr;

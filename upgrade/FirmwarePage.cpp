@@ -386,6 +386,10 @@ int TForm_Main::LoadFirmwareFile() {
   const QString path = Ctl<QLineEdit>(QStringLiteral("Edit_HEXPath"))->text();
 
   if (IsBinPath(path)) {
+    // As a HEX load starts from a new device table: no device an earlier
+    // image selected stays selected for this one.
+    up->ClearSelection();
+    firmwarePage_->RepaintDeviceGrid();
     if (up->LoadBin(path) == 1)
       ShowMessage(QStringLiteral("Error - Load BIN File"));
     else

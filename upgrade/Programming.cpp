@@ -230,7 +230,7 @@ int upgradeTool::CloseBankSelected(HexInfo info) {
   if (Port.Read() != 0) return 1;
   Log(QStringLiteral("   PC_CheckSUM - 0x") + HexDigits(static_cast<std::uint32_t>(info.Crc20), 4));
   for (int id = 1; id <= kLastId; ++id) {
-    if (!Selected[id] || !Present(id) || !StepOk[id] || BootVersion[id] < 3) continue;
+    if (!InBroadcastRun(id, true)) continue;
     FrameLength = BuildCloseBank(*this, static_cast<std::uint16_t>(id));
     // A device that fails its tries only leaves the run.
     if (CloseBankTries(*this, id, info.Crc20, QStringLiteral(": Check SUM CRC& Bank Close OK")) < 0) return 1;

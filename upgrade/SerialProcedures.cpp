@@ -88,7 +88,7 @@ int upgradeTool::FinishDevice(int id, HexInfo /*info*/) {
 int upgradeTool::FinishSelected(HexInfo /*info*/) {
   if (Port.Read() != 0) return 1;
   for (int id = 1; id <= kLastId; ++id) {
-    if (!Selected[id] || !Present(id) || !StepOk[id] || BootVersion[id] < 3) continue;
+    if (!InBroadcastRun(id, true)) continue;
     FrameLength = BuildDone(*this, static_cast<std::uint16_t>(id));
     if (DoneTries(*this, id) < 0) return 1;
   }
@@ -152,7 +152,16 @@ int upgradeTool::RunV02Procedure() {
 
 namespace {
 
+bool AnyInBroadcastRun(const upgradeTool& t, bool needStepOk) {
+  for (int id = 1; id <= upgradeTool::kLastId; ++id)
+    if (t.InBroadcastRun(id, needStepOk)) return true;
+  return false;
+}
+
 // Steps 3 to 7 of the broadcast run, shared by the V03 and BIN procedures.
+// A device that fails a step only leaves the run; when none is left after
+// the bank close, there is nobody to send the done step to, and the run
+// must not look as if it got there.
 int BroadcastSteps(upgradeTool& t) {
   t.Log(QStringLiteral("Step3 - Select Processor"));
   if (t.SelectProcessorSelected(t.Info.Processor) != 0) return 1;
@@ -165,6 +174,7 @@ int BroadcastSteps(upgradeTool& t) {
   t.Pause(5000);
   t.Log(QStringLiteral("Step6 - Bank Close"));
   if (t.CloseBankSelected(t.Info) != 0) return 1;
+  if (!AnyInBroadcastRun(t, true)) return 0;
   t.Pause(2000);
   t.Log(QStringLiteral("Step7 - Done"));
   return t.FinishSelected(t.Info);
@@ -173,9 +183,7 @@ int BroadcastSteps(upgradeTool& t) {
 }  // namespace
 
 int upgradeTool::RunV03Procedure() {
-  bool any = false;
-  for (int id = 1; id <= kLastId && !any; ++id) any = Selected[id] && Present(id) && BootVersion[id] >= 3;
-  if (!any) return 0;
+  if (!AnyInBroadcastRun(*this, false)) return 0;
   if (RefuseEmptyImage(*this)) return 1;
   Log(QStringLiteral("In V03 Procedure"));
   Log(QStringLiteral("Step1 - Check Device"));
@@ -197,6 +205,9 @@ int upgradeTool::RunBinProcedure() {
     return 1;
   }
   if (RefuseEmptyImage(*this)) return 1;
+  // The image is for bus ID 1 alone: a device another image's load selected
+  // must not take part in any step.
+  ClearSelection();
   Selected[1] = 1;
   DeviceId[1] = 1;
   BootVersion[1] = 3;
@@ -213,5 +224,8 @@ int upgradeTool::RunBinProcedure() {
   if (EnterBootSelected() != 0) return 1;
   Pause(5000);
   Link->SetBaudIndex(2);
-  return BroadcastSteps(*this);
+  if (BroadcastSteps(*this) != 0) return 1;
+  // The done step deselects the device: still selected, it left the run at
+  // some step and holds no complete image.
+  return Selected[1] ? 1 : 0;
 }

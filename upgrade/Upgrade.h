@@ -79,6 +79,14 @@ class upgradeTool {
   std::int32_t TotalSent = 0;
 
   bool Present(int id) const { return id >= 1 && id <= kLastId && DeviceId[id] == id; }
+  // Devices the broadcast steps address: selected, present, with a
+  // bootloader that takes broadcasts, and (after entering the bootloader)
+  // still in the run.
+  bool InBroadcastRun(int id, bool needStepOk) const {
+    return Present(id) && Selected[id] == 1 && BootVersion[id] >= 3 && (!needStepOk || StepOk[id] == 1);
+  }
+  // No device is selected any more (what a new image's load starts from).
+  void ClearSelection();
 
   // --- pauses and window messages -------------------------------------------
   // Pauses of 1,000 ms or more go to LongPause when it is set (the tests make

@@ -116,6 +116,8 @@ int RunSerialUpgrade(upgradeTool& tool, const UpgradeSteps& steps) {
         programmed = true;
         break;
       }
+      // A device left the run before its done step: this attempt failed.
+      tool.LogRed(QStringLiteral("Procedure Fail"));
     }
     if (programmed) {
       // The devices restart into their new firmware before they answer.
@@ -152,6 +154,10 @@ int RunTcpUpgrade(upgradeTool& tool, const UpgradeSteps& steps) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     result = Call(steps.Tcp, tool, &upgradeTool::RunTcpProcedure);
     if (result == 0) break;
+    // Some failures end the procedure without a line of their own: the log
+    // must still say that the attempt failed.
+    tool.LogRed(QStringLiteral("Procedure Fail"));
+    if (attempt == 2) break;
     tool.Log(QStringLiteral("Retry..."));
     tool.Pause(2000);
   }

@@ -111,7 +111,12 @@ class BootProtocol : public SimProtocol {
                              ? dev.LineBaud() == d.bootBaud
                              : dev.Hears(*s);
       if (!heard) continue;
-      if (auto r = Serve(id, *s, d, command, payload, tcp)) {
+      const std::optional<QByteArray> r = d.linkLost ? std::nullopt : Serve(id, *s, d, command, payload, tcp);
+      if (d.linkLost) {
+        if (tcp) dev.DropLine();
+        continue;
+      }
+      if (r) {
         out += *r;
         any = true;
       }
@@ -186,15 +191,21 @@ class BootProtocol : public SimProtocol {
         d.blocks.push_back(block);
         const uint64_t at = uint64_t(block) * uint64_t(std::max(d.bytesPerAddress, 1));
         for (qsizetype i = head; i < payload.size(); ++i) d.memory[at + uint64_t(i - head)] = At(payload, int(i));
+        const int count = static_cast<int>(d.blocks.size());
+        if (d.linkLostAfterBlocks > 0 && count >= d.linkLostAfterBlocks) {
+          d.linkLost = true;
+          return std::nullopt;
+        }
         if (tcp) {
           if (command != 0x20) return std::nullopt;
-          const bool nak = d.nakOnce.erase(block) > 0;
+          const bool nak = d.nakOnce.erase(block) > 0 || d.nakAlways;
           return BootReply(id, 0xA0, Le32Bytes(nak ? block + 1 : block));
         }
         for (auto it = d.retries.begin(); it != d.retries.end(); ++it)
-          if (it->afterBlocks == static_cast<int>(d.blocks.size())) {
+          if (it->standing ? count >= it->afterBlocks : count == it->afterBlocks) {
             const QByteArray request = BootReply(id, it->command, Le32Bytes(it->address));
-            d.retries.erase(it);
+            d.programmed.erase(d.programmed.lower_bound(it->address), d.programmed.end());
+            if (!it->standing) d.retries.erase(it);
             return request;
           }
         return std::nullopt;

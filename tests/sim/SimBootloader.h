@@ -88,10 +88,19 @@ struct BootDevice {
     int afterBlocks = 0;     // sent in answer to the n-th program block since the bank select
     uint32_t address = 0;    // the block asked for again
     uint8_t command = 0x90;  // 0x90 or 0xA0
+    bool standing = false;   // asked after every block from the n-th on, never used up
   };
-  std::vector<Retry> retries;     // serial only; each sent once, then removed
+  // Serial only; each sent once, then removed (unless standing). A device
+  // that asks for an address drops what it holds from there on: until the
+  // stream is sent again from there, its bank is incomplete.
+  std::vector<Retry> retries;
   std::vector<int> progress = {100};  // TCP polls: percents in turn, the last one repeats
   std::set<uint32_t> nakOnce;     // TCP: blocks acknowledged once with a wrong address (address + 1)
+  bool nakAlways = false;         // TCP: every block acknowledged with a wrong address
+  // The line to the device goes down after its n-th program block since the
+  // bank select (0 = never): that block is taken, then nothing is heard or
+  // answered any more; on TCP every frame from then on closes the connection.
+  int linkLostAfterBlocks = 0;
 
   // --- what the device saw ---
   bool mode1 = false;             // 0x05 accepted since the last done step
@@ -108,6 +117,7 @@ struct BootDevice {
   uint32_t closedCount = 0;       // byte count of the last bank close
   int bankCloses = 0;
   bool done = false;
+  bool linkLost = false;
 };
 
 // The checksum the device computes over what it has received (without

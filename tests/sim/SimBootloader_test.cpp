@@ -365,4 +365,49 @@ TEST_F(BootSim, FaultsOfTheBootloaderAndOfTheLine) {
   EXPECT_EQ(Ask(BootRequest(1, 0x12, Bytes({0}) + Le32Bytes(0)), 13), Text(bankOk)) << "split, then whole";
 }
 
+// A device that keeps asking drops what it holds from the address it asks
+// for; one whose line goes down hears nothing more, and over TCP every frame
+// from then on closes the connection.
+TEST_F(BootSim, StandingRetryRequestsAndALineLostMidStream) {
+  EnterBoot(1);
+  boot.Configure(1, [](sim::BootDevice& d) { d.retries = {{2, 0x20, 0x90, true}}; });
+  Ask(BootRequest(1, 0x12, Bytes({0}) + Le32Bytes(0)), 13);
+  const auto block = [](uint32_t address) {
+    return BootRequest(kBroadcast, 0x20, Le32Bytes(address) + Le32Bytes(address + 0x20) + QByteArray(32, '\x11'));
+  };
+  Send(block(0x00));
+  const QString again = Text(BootReply(1, 0x90, Le32Bytes(0x20)));
+  EXPECT_EQ(Ask(block(0x20), 12), again);
+  EXPECT_EQ(Ask(block(0x40), 12), again) << "asked after every block";
+  EXPECT_EQ(boot.Snapshot(1).programmed.size(), 1u) << "only the block before the address asked for";
+
+  ConnectTcp();
+  dev.RemoveSlave(2);
+  boot.Configure(1, [](sim::BootDevice& d) {
+    d.retries.clear();
+    d.linkLostAfterBlocks = 2;
+  });
+  const bool kTcp = true;
+  EXPECT_EQ(Ask(BootRequest(1, 0x12, Bytes({0}) + Le32Bytes(0)), 13, kTcp),
+            Text(BootReply(1, 0x12, Bytes({1, 0, 0, 0, 0}))));
+  const auto tcpBlock = [](uint32_t address) {
+    return BootRequest(1, 0x20, Le32Bytes(address) + Le32Bytes(address + 0x20) + QByteArray(32, '\x22'));
+  };
+  EXPECT_EQ(Ask(tcpBlock(0x00), 11, kTcp), Text(BootReply(1, 0xA0, Le32Bytes(0x00))));
+  Send(tcpBlock(0x20), kTcp);
+  pollfd p{tcp, POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, kWaitMs), 1);
+  char byte = 0;
+  EXPECT_EQ(recv(tcp, &byte, 1, 0), 0) << "the connection was closed, nothing answered";
+  close(tcp);
+  ConnectTcp();
+  Send(BootRequest(1, 0x00), kTcp);
+  p = pollfd{tcp, POLLIN, 0};
+  ASSERT_EQ(poll(&p, 1, kWaitMs), 1);
+  EXPECT_EQ(recv(tcp, &byte, 1, 0), 0) << "a new connection goes down at its first frame";
+  const sim::BootDevice d = boot.Snapshot(1);
+  EXPECT_TRUE(d.linkLost);
+  EXPECT_EQ(d.blocks.size(), 2u);
+}
+
 }  // namespace

@@ -456,7 +456,7 @@ void SimInverter::Process(Line& line, bool stale) {
   const QString via = line.kind == Line::Kind::Pty ? QStringLiteral("pty") : QStringLiteral("tcp");
   while (!buf.empty()) {
     std::optional<QByteArray> answer;
-    bool taken = false, waiting = false;
+    bool taken = false, waiting = false, dropped = false;
     {
       std::lock_guard lock(mu_);
       const auto now = std::chrono::steady_clock::now();
@@ -479,6 +479,14 @@ void SimInverter::Process(Line& line, bool stale) {
         fromPty_ = line.kind == Line::Kind::Pty;
         line_ = via;
         answer = p->Answer(*this, frame);
+        if (dropLine_) {
+          dropLine_ = false;
+          answer.reset();
+          if (line.kind == Line::Kind::Tcp) {
+            shutdown(line.fd, SHUT_RDWR);  // the I/O loop then closes it
+            dropped = true;
+          }
+        }
         fromPty_ = true;
         line_ = QStringLiteral("pty");
         buf.erase(buf.begin(), buf.begin() + len);
@@ -499,6 +507,10 @@ void SimInverter::Process(Line& line, bool stale) {
         taken = true;
       }
       if (taken) frameArrived_.notify_all();
+    }
+    if (dropped) {
+      buf.clear();  // nothing more is heard on a line that went down
+      return;
     }
     if (answer) Deliver(line.fd, *answer);
     if (!taken) return;  // wait for more bytes

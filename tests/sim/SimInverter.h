@@ -177,6 +177,9 @@ class SimInverter {
   // For protocols: whether the slave hears the frame being answered (a frame
   // on the pty reaches only slaves at the line's speed; other lines have no speed).
   bool Hears(const Slave& s) const;
+  // For protocols: the line of the frame being answered goes down instead of
+  // answering (a TCP connection is closed; the pty just stays silent).
+  void DropLine() { dropLine_ = true; }
   // For protocols: the line the frame being answered came on ("pty", "tcp",
   // or the name given to Exchange).
   QString CurrentLine() const { return line_; }
@@ -218,6 +221,7 @@ class SimInverter {
   std::vector<std::unique_ptr<SimProtocol>> protocols_;
   int answers_ = 0;
   bool fromPty_ = true;  // the frame being answered came on the pty
+  bool dropLine_ = false;  // set by a protocol while answering
   QString line_ = QStringLiteral("pty");
   std::function<bool(int id)> modbusGate_;
   bool stop_ = false;

@@ -31,6 +31,7 @@
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FirmwareImage.h"
+#include "support/FirmwareWindow.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 #include "upgrade/FirmwarePage.h"
@@ -54,58 +55,12 @@ fw::Meta PageMeta() {
   return m;
 }
 
-// The main window with the upgrade tool, its link open on a simulated bus
-// with inverter 1 and its bootloader, the scan limited to that ID, and the
-// result window made.
-struct PageTest : ::testing::Test {
-  polltest::TempHome home;
-  FakeDialogs dialogs;
-  sim::SimInverter sim;
-  sim::SimBootloader boot{sim};
-  upgradeTool tool;
-  upgradeTool* previous = Upgrader;
-  std::unique_ptr<TForm_Main> window;
-  QTemporaryDir files;
-
-  PageTest() {
-    Upgrader = &tool;
-    sim.AddSlave(1);
-    window = std::make_unique<TForm_Main>();
-    TForm_Main& w = *window;
-    Form_Message = new TForm_Message(&w);
-    if (w.Link.OpenSerial(sim.PortPath()) != 0) throw std::runtime_error("pty did not open");
-    w.Link.LinkMode = LinkSerial;
-    w.Link.SetBaudIndex(1);
-    w.Ctl<QPushButton>("OpenPort")->setEnabled(false);  // as opening the link leaves it
-    w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
-    // A long pause is not slept; it still lets the answer to a request sent
-    // before it arrive, as the pause would.
-    tool.LongPause = [this](int) {
-      if (tool.Port.WaitInput(300)) QThread::msleep(20);
-    };
-  }
-  ~PageTest() override {
-    Form_Message = nullptr;  // goes with the window
-    window.reset();
-    Upgrader = previous;
-  }
-
-  TForm_Main& w() { return *window; }
-  QPushButton& Start() { return polltest::ControlAs<QPushButton>(w(), "Btn_UpgradeStart"); }
+// The firmware page's bench, and what its tests read of the page.
+struct PageTest : ::testing::Test, FirmwareWindow {
   QString Path() { return w().Ctl<QLineEdit>("Edit_HEXPath")->text(); }
   QStringList LogLines() {
     return polltest::ControlAs<LogView>(w(), "List_UpgradeEvent").toPlainText().split('\n');
   }
-
-  QString File(const QString& name, const QByteArray& content) {
-    const QString path = files.path() + '/' + name;
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) throw std::runtime_error("no file");
-    return path;
-  }
-
-  void EnterFirmwareMode() { emit polltest::ControlAs<ImageBox>(w(), "Image_Firmware").Click(); }
 };
 
 bool TabShown(TForm_Main& w, const char* name) {

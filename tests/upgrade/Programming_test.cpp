@@ -235,6 +235,26 @@ TEST_F(Stream, RetryRequestArrivingDuringTheWaitAfterTheLastBlockIsServed) {
   EXPECT_EQ(bench.views.progress.front(), 11);
 }
 
+// Fewer bytes streamed than the image's length for the variant: the stream
+// fails, and the bank is never closed with the image's length.
+TEST_F(Stream, StreamShorterThanTheImageFails) {
+  struct Case {
+    int variant;
+    QString line;
+  };
+  const Case cases[] = {{1, "TX Total Length Error(0x10"}, {0, "TX Total Length Error(0x20)"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.variant);
+    Load(0);
+    InBank(1, 3);
+    (c.variant ? tool.Info.Length10 : tool.Info.Length20) += kBlock;
+    EXPECT_EQ(tool.ProgramBlocks(c.variant), 1);
+    EXPECT_EQ(bench.views.Steps().last(), c.line);
+    EXPECT_TRUE(bench.views.Steps().filter("Total Hex Length").isEmpty());
+    EXPECT_NE(bench.views.progress.back(), 100);
+  }
+}
+
 TEST_F(Stream, RunWithoutDeviceOrImageIsRefusedBeforeTheFirstBlock) {
   // No device in the run.
   Load(0);

@@ -145,6 +145,20 @@ TEST_F(Procedure, WrongDeviceChecksumFailsTheRunAfterFiveTriesWithoutTheDoneStep
   EXPECT_NE(tool->DevGrid.Cell(DeviceGrid::kSwColumn, 1), "Done");
 }
 
+TEST_F(Procedure, RefusedDoneStepFailsTheOneDeviceRun) {
+  Bus({1});
+  Load();
+  Devices({{1, 2}});
+  bench->boot.Configure(1, [](sim::BootDevice& d) { d.errorReply[0x14] = 5; });
+  EXPECT_EQ(tool->UpgradeDevice(1), 1);
+  const QStringList steps = bench->views.Steps();
+  EXPECT_EQ(steps.count("   ID1: Done - ERROR"), 5);
+  EXPECT_TRUE(steps.filter("Done - Bank").isEmpty());
+  EXPECT_EQ(tool->Selected[1], 1) << "left for the run to report";
+  EXPECT_EQ(tool->StepOk[1], 0);
+  EXPECT_NE(tool->DevGrid.Cell(DeviceGrid::kSwColumn, 1), "Done");
+}
+
 TEST_F(Procedure, DevicesThatAskAgainOrMissAnAnswerAreServedAndTheRunCompletes) {
   Bus({1, 2});
   Load(80);  // time for a request to arrive before the next block
@@ -219,7 +233,7 @@ TEST_F(Procedure, V03ChecksEverySelectedDeviceAndIsSilentWithoutAVersionThreeDev
 }
 
 TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
-  Bus({1});
+  Bus({1, 2});
   // The device listens only at 19,200 bit/s and sums BIN blocks chained.
   bench->sim.SetSlaveBaud(1, 19200);
   bench->boot.Configure(1, [](sim::BootDevice& d) { d.sum = sim::BootDevice::Sum::BinChain; });
@@ -228,6 +242,7 @@ TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
   const auto m = fw::MetaBytes(fw::Meta{});
   std::copy(m.begin(), m.end(), bin.begin() + 228);  // not in the first block
   ASSERT_EQ(tool->LoadBinData(QByteArray(reinterpret_cast<const char*>(bin.data()), 384)), 0);
+  AddDevice(*tool, 2, 3);  // selected by an earlier HEX load: not this image's device
   bench->views.Clear();
 
   ASSERT_EQ(tool->RunBinProcedure(), 0) << bench->views.Texts().join('\n').toStdString();
@@ -252,6 +267,7 @@ TEST_F(Procedure, BinRunProgramsIdOneWithItsFixedSettings) {
   const sim::BootDevice d = bench->boot.Snapshot(1);
   EXPECT_TRUE(d.done);
   EXPECT_EQ(sim::DeviceChecksum(d), tool->Info.Crc20);
+  EXPECT_FALSE(bench->boot.Snapshot(2).mode1);
 }
 
 TEST_F(Procedure, RunsWithNothingToSendOrABinImageOffTheSerialLinkAreRefusedBeforeAnyCommand) {

@@ -134,7 +134,7 @@ TEST_F(RunTest, SerialRunAttemptsPausesAndResult) {
        {"Procedure Fail", "Procedure Fail", "Procedure Fail"}, {}},
       {"V03 fails once: stop", {0}, {0}, {1}, {0}, false, UpgradeFailed, {100}, {100}, {100}, {}, {"Procedure Stop"}, {}},
       {"a device left the broadcast every time", {0}, {0}, {0}, {0}, true, UpgradeFailed, {100}, {100},
-       {100, 120, 140}, {}, {}, {}},
+       {100, 120, 140}, {}, {"Procedure Fail", "Procedure Fail", "Procedure Fail"}, {}},
       {"a device reports another version", {0}, {0}, {0}, {0, 1}, false, UpgradeUncertain, {100}, {100}, {100},
        {5000, 5000, 5000}, {}, {1, 5}},
   };
@@ -188,22 +188,32 @@ TEST_F(RunTest, TimeLinesAcrossMidnight) {
 }
 
 TEST_F(RunTest, TcpRunTriesThreeTimes) {
+  // Every failed attempt says so in red; a retry and its pause follow only
+  // when another attempt does.
   struct Case {
     std::deque<int> results;
     int result;
     int calls;
     std::vector<int> pauses;
-  } cases[] = {{{0}, 0, 1, {}}, {{1, 1, 0}, 0, 3, {2000, 2000}}, {{1}, 1, 3, {2000, 2000, 2000}}, {{2}, 2, 3, {2000, 2000, 2000}}};
+    int failed;
+  } cases[] = {{{0}, 0, 1, {}, 0},
+               {{1, 1, 0}, 0, 3, {2000, 2000}, 2},
+               {{1}, 1, 3, {2000, 2000}, 3},
+               {{2}, 2, 3, {2000, 2000}, 3}};
   for (const Case& c : cases) {
     SetUp();
     tcp = {c.results, {}};
     pauses.clear();
     views.upgradeEvents.clear();
+    views.red.clear();
     EXPECT_EQ(RunTcpUpgrade(tool, steps), c.result);
     EXPECT_EQ(static_cast<int>(tcp.delays.size()), c.calls);
     EXPECT_EQ(pauses, c.pauses);
     EXPECT_EQ(views.upgradeEvents.count("Retry..."), static_cast<int>(c.pauses.size()));
-    EXPECT_TRUE(views.upgradeEvents.back().startsWith("Total Time: "));
+    EXPECT_EQ(views.red, QStringList(c.failed, "Procedure Fail"));
+    const QStringList& log = views.upgradeEvents;
+    EXPECT_TRUE(log.back().startsWith("Total Time: "));
+    if (c.result != 0) EXPECT_EQ(log[log.size() - 3], "Procedure Fail") << "last before the time lines";
   }
   // No block to send: refused before anything goes out.
   SetUp();
