@@ -41,7 +41,7 @@ constexpr ReadView kView{"Group_ActivePower", "Active P...", kBlocks};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_PowerManageMode", 798, "Label_PowerManageMode"),
-    Edit("Edit_PowerManage", 799, StrictInt, "Label_PowerManage"),
+    Edit("Edit_PowerManage", 799, StrictInt, "Label_PowerManage").Signed(),
     Edit("Edit_RampUp", 864, StrictInt, "Label_RampUp"),
     Edit("Edit_ActiveSlope", 48514, SafeInt, "Label_ActiveSlope"),
 };

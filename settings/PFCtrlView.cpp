@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "app/ControlTable.h"
 #include "settings/GridSupportViews.h"
 #include "settings/SettingRows.h"
@@ -73,8 +75,9 @@ constexpr ReadBlock kBlocks[] = {
 };
 constexpr ReadView kView{"Group_PFCtrl", "PF Ctrl...", kBlocks};
 
-// A recovery time beyond 600 s, or below 0, is no setting: nothing is posted.
-constexpr RangeRule kRecoveryTime{RangeForm::Drop, 0, 60000};
+// A recovery time beyond 600 s is no setting: nothing is posted. A negative
+// one the register cannot hold and is refused, with the message, like any.
+constexpr RangeRule kRecoveryTime{RangeForm::Drop, INT64_MIN, 60000};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_PROFRMode", 48640, "Label_PROFRMode"),
