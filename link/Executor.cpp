@@ -57,11 +57,6 @@ void ForEachListedInverter(TForm_Main& f, Work work) {
   link.SetBaudIndex(link.IdBaudIndex[current]);
 }
 
-bool BroadcastChosen(const TForm_Main& f) {
-  auto* r = f.Ctl<QRadioButton>(QStringLiteral("Radio_CmdBroadcast"));
-  return r && r->isChecked();
-}
-
 void WriteRegister(Modbus& link, int reg, int value) {
   link.Request(static_cast<uint16_t>(reg), static_cast<int16_t>(value), kWriteRegister);
 }
@@ -141,6 +136,11 @@ void MaxPowerToAll(TForm_Main& f, const Command& c) {
 }
 
 }  // namespace
+
+bool BroadcastChosen(const TForm_Main& f) {
+  auto* r = f.Ctl<QRadioButton>(QStringLiteral("Radio_CmdBroadcast"));
+  return r && r->isChecked();
+}
 
 void PostCommand(Modbus& link, int code, int reg, int value, int value2) {
   link.CmdRegister = reg;

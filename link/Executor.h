@@ -6,10 +6,15 @@
 #include "link/CommandCodes.h"
 
 class Modbus;
+class TForm_Main;
 
 // Puts one command into the link's one-slot mailbox (overwriting what waits
 // there); the polling loop hands it to the executor between two passes.
 void PostCommand(Modbus& link, int code, int reg = 0, int value = 0, int value2 = 0);
+
+// Whether the command target is every listed inverter ("Broadcast") rather
+// than the current one; editors whose value depends on the target ask too.
+bool BroadcastChosen(const TForm_Main& f);
 
 // The executor's fixed pauses are plain sleeps (no event processing). Tests
 // may record them instead of waiting; nullptr restores real sleeping.

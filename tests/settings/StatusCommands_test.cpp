@@ -195,6 +195,8 @@ TEST_F(StatusCommands, EveryEditorWritesItsRegister) {
       {"Edit_MaxPower", "5000", 33595, 500, "Label_MaxPower"},  // PowerMul 10
       {"Edit_MaxPower", "5009", 33595, 500, "Label_MaxPower"},
       {"Edit_MaxPower", "100000", 33595, 10000, "Label_MaxPower"},
+      {"Edit_MaxPower", "655350", 33595, 65535, "Label_MaxPower"},
+      {"Edit_MaxPower", "0", 33595, 0, "Label_MaxPower"},
       {"Btn_ClearLog", nullptr, 24624, 0xFF00, nullptr, 5},
       {"Edit_AntiPidTripTime", "300", 25419, 300, "Label_AntiPidTripTime"},
       {"Radio_3P4W", nullptr, 24649, 0, nullptr, 5},
@@ -254,10 +256,14 @@ TEST_F(StatusCommands, Refusals) {
       {"Edit_KeySN", "ABC\tEFGHIJKLM", "Label_TarvoSN"},
       {"Edit_MaxPower", "abc", "Label_MaxPower"},
       {"Edit_MaxPower", "700000", "Label_MaxPower"},  // 70000 does not fit a register
+      {"Edit_MaxPower", "655351", "Label_MaxPower"},
+      {"Edit_MaxPower", "-100", "Label_MaxPower"},  // would be 0xFFF6, some 655 kW
       {"Edit_ConstVolt", "", "Label_ConstVolt"},
       {"Edit_AntiPidTripTime", "70000", "Label_AntiPidTripTime"},
   });
   EXPECT_EQ(t.dialogs.messages[3], "The serial number takes printable ASCII characters only");
+  // The power is typed in watts and the range is said in watts.
+  for (int k : {6, 7, 8}) EXPECT_EQ(t.dialogs.messages[k], "Out of range: the power must lie from 0 to 655350 W");
 }
 
 // Fewer than 13 characters: nothing posted, nothing said.
@@ -317,6 +323,7 @@ TEST_F(StatusCommands, MaxPowerBroadcast) {
   EXPECT_EQ(t.sim.Holding(2, 33595), 1000);
 
   settingstest::ExpectRefused(t, {{"Edit_MaxPower", "-5", "Label_MaxPower"}});
+  EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the power must lie from 0 to 4294967295 W");
 }
 
 // ON then OFF: the buttons trade places, relay 1 gets its mode back and the
