@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "link/CommandCodes.h"
@@ -20,8 +21,9 @@ bool BroadcastChosen(const TForm_Main& f);
 // may record them instead of waiting; nullptr restores real sleeping.
 void SetExecutorSleep(std::function<void(int ms)> sleep);
 
-// Output relay 1's mode as the dry-contact test ON read it, for its OFF.
-extern int SavedRelayMode;
+// Output relay 1's mode as the dry-contact test ON read it, for its OFF;
+// nothing until an ON has read it, and again once the OFF restored it.
+extern std::optional<uint16_t> SavedRelayMode;
 
 // The 13 characters of the serial number, taken from the edit when command
 // 311 was posted: the edit may change before the command runs.

@@ -132,9 +132,7 @@ std::optional<Posting> SerialNumberPosting(TForm_Main&, const EditorDecl& row, c
 
 // ON disables itself and enables OFF; OFF the other way round.
 void SwapDryContactTestButtons(TForm_Main& f, const EditorDecl& row) {
-  const bool started = row.code == CmdDryContactOn;
-  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3PON"))) b->setEnabled(!started);
-  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3POFF"))) b->setEnabled(started);
+  ShowDryContactTestRunning(f, row.code == CmdDryContactOn);
 }
 
 // A button row whose command paints a value label red.
@@ -178,4 +176,9 @@ int PollDryContact(Modbus* link, uint8_t stop) { return RunReadView(link, stop, 
 int PollNightMode(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kNightModeView); }
 
 std::span<const EditorDecl> StatusCommandEditors() { return kEditors; }
+
+void ShowDryContactTestRunning(TForm_Main& f, bool running) {
+  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3PON"))) b->setEnabled(!running);
+  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3POFF"))) b->setEnabled(running);
+}
 

@@ -53,6 +53,7 @@ struct StatusCommands : polltest::ViewTest {
     w.PowerMul = 10;
     t.sim.SetHolding(1, 52738, 4);
     t.sim.SetHolding(1, 797, 5);
+    SavedRelayMode.reset();
   }
   void TearDown() override { SetEditorSleep(nullptr); }
 
@@ -346,6 +347,28 @@ TEST_F(StatusCommands, DryContactTestOnThenOff) {
   EXPECT_EQ(t.sim.Holding(1, 52738), 4);
   EXPECT_EQ(t.sim.Holding(1, 52742), 0);
   EXPECT_EQ(t.sim.Holding(1, 797), 0);
+}
+
+// ON whose read of relay 1's mode gets no usable reply: nothing is switched,
+// the buttons are as before the click (OFF cannot post 418 and clear a relay
+// mode of 5), and the user is told why.
+TEST_F(StatusCommands, DryContactTestWhoseModeCannotBeReadSwitchesNothing) {
+  auto& on = ControlAs<QPushButton>(w, "Btn_DryContactTest3PON");
+  auto& off = ControlAs<QPushButton>(w, "Btn_DryContactTest3POFF");
+  t.sim.SetHolding(1, 52738, 5);
+  settingstest::Commit(w, "Btn_DryContactTest3PON");
+  t.sim.QueueFault(sim::ReplyFault::Silent());
+  t.sim.ClearFrames();
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_EQ(t.Frames(), std::vector<QString>{ReadHolding(52738, 1)});
+  EXPECT_TRUE(on.isEnabled());
+  EXPECT_FALSE(off.isEnabled());
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Dry Contact Test not started: relay 1's mode could not be read"});
+  w.Link.CmdCode = 0;
+  settingstest::Commit(w, "Btn_DryContactTest3POFF");
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  EXPECT_EQ(t.sim.Holding(1, 52738), 5);
+  EXPECT_EQ(t.sim.Holding(1, 52742), 0);
 }
 
 // The mode combos take typed text: a text that names an item posts it, any
