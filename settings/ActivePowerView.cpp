@@ -21,10 +21,8 @@ constexpr ControlDecl kRows[] = {
 
 constexpr uint8_t kReadHolding = 3;
 
-constexpr CodeText kOff[] = {{0, "Disable"}};
-
 constexpr WordRead kLimitWords[] = {
-    Word(0, "Label_PowerManageMode", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(0, "Label_PowerManageMode"),
     HookWord(1, "Label_PowerManage", SignedIntPercentWord),
 };
 constexpr WordRead kRampWords[] = {Word(0, "Label_RampUp", Show::Decimal, " %")};

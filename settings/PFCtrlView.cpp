@@ -49,11 +49,9 @@ constexpr ControlDecl kUnderRows[] = {
 constexpr uint8_t kReadHolding = 3;
 constexpr auto C = Show::Centi;
 
-constexpr CodeText kOff[] = {{0, "Disable"}};
-
 // From 48640; 48645 and 48648 are not used.
 constexpr WordRead kWords[] = {
-    Word(0, "Label_PROFRMode", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(0, "Label_PROFRMode"),
     Word(1, "Label_PROFRGradient", Show::Decimal, " %"),
     Word(2, "Label_FacStart", C, " Hz"),
     Word(3, "Label_FacStop", C, " Hz"),
@@ -64,7 +62,7 @@ constexpr WordRead kWords[] = {
     Word(10, "Label_FacStart_Under", C, " Hz"),
     Word(11, "Label_FacRec_Under", C, " Hz"),
     Word(12, "Label_PminPercent", Show::Decimal, " %"),
-    Word(13, "Label_PROFRMode_Under", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(13, "Label_PROFRMode_Under"),
     Word(14, "Label_PF_ReocveryTime_Under", C, " sec"),
 };
 constexpr WordRead kHighOffWords[] = {Word(0, "Label_FHighOFF1", C, " Hz")};

@@ -32,12 +32,10 @@ constexpr ControlDecl kRows[] = {
 
 constexpr uint8_t kReadHolding = 3;
 
-constexpr CodeText kOff[] = {{0, "Disable"}};
-
 // One word per register from 48798 on; the voltages carry their unit
 // without a blank.
 constexpr WordRead kWords[] = {
-    Word(0, "Label_QTMode", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(0, "Label_QTMode"),
     HookWord(1, "Label_ConstQ_Percent", SignedIntPercentWord),
     HookWord(2, "Label_QP_Q_Upper", SignedIntPercentWord),
     HookWord(3, "Label_QP_Q_Lower", SignedIntPercentWord),

@@ -324,6 +324,12 @@ constexpr WordRead HookWord(int k, const char* label, WordHook hook) {
   return r;
 }
 
+// A switch word: 0 shows "Disable", any other value "Enable".
+inline constexpr CodeText kDisableText[] = {{0, "Disable"}};
+constexpr WordRead SwitchWord(int k, const char* label) {
+  return Word(k, label, Show::Text).Texts(kDisableText, "Enable");
+}
+
 // When a block's labels turn blue.
 enum class Paint {
   IfUsed,  // when its reply was used
