@@ -15,8 +15,9 @@
 #include "logs/SettingsUpload.h"
 #include "monitor/PollFrame.h"
 #include "platform/Dialogs.h"
+#include "settings/StatusCommands.h"
 
-int SavedRelayMode = 0;
+std::optional<uint16_t> SavedRelayMode;
 std::string PostedSerialNumber;
 
 namespace {
@@ -55,11 +56,6 @@ void ForEachListedInverter(TForm_Main& f, Work work) {
   }
   link.SlaveId = current;
   link.SetBaudIndex(link.IdBaudIndex[current]);
-}
-
-bool BroadcastChosen(const TForm_Main& f) {
-  auto* r = f.Ctl<QRadioButton>(QStringLiteral("Radio_CmdBroadcast"));
-  return r && r->isChecked();
 }
 
 void WriteRegister(Modbus& link, int reg, int value) {
@@ -142,6 +138,11 @@ void MaxPowerToAll(TForm_Main& f, const Command& c) {
 
 }  // namespace
 
+bool BroadcastChosen(const TForm_Main& f) {
+  auto* r = f.Ctl<QRadioButton>(QStringLiteral("Radio_CmdBroadcast"));
+  return r && r->isChecked();
+}
+
 void PostCommand(Modbus& link, int code, int reg, int value, int value2) {
   link.CmdRegister = reg;
   link.CmdValue = static_cast<int16_t>(value);
@@ -216,15 +217,29 @@ int TForm_Main::ExecutePendingCommand() {
     case CmdSerialNumber:
       WriteSerialNumber(Link);
       break;
-    case CmdDryContactOn:
+    case CmdDryContactOn: {
       // Relay 1's mode as the inverter holds it, for the OFF to restore.
-      if (Link.Request(52738, 1, kReadHolding) || !ReplyUsable(&Link, kReadHolding)) return 1;
+      // Unread, nothing is switched: the test has not begun, and its buttons
+      // go back to where they were before the click.
+      SavedRelayMode.reset();
+      const bool failed = Link.Request(52738, 1, kReadHolding) != 0;
+      if (failed || !ReplyUsable(&Link, kReadHolding)) {
+        ShowDryContactTestRunning(*this, false);
+        ShowMessage(QStringLiteral("Dry Contact Test not started: relay 1's mode could not be read"));
+        return failed ? 1 : 0;
+      }
       SavedRelayMode = ReplyWord(&Link, 0);
       if (Link.Request(52738, 2, kWriteRegister)) return 1;
       if (Link.Request(52742, 1, kWriteRegister)) return 1;
       break;
+    }
     case CmdDryContactOff:
-      if (Link.Request(52738, static_cast<int16_t>(SavedRelayMode), kWriteRegister)) return 1;
+      // Only a mode the ON read goes back; without one the relay keeps the
+      // mode it has rather than get one from another run.
+      if (SavedRelayMode) {
+        if (Link.Request(52738, static_cast<int16_t>(*SavedRelayMode), kWriteRegister)) return 1;
+        SavedRelayMode.reset();
+      }
       if (Link.Request(52742, 0, kWriteRegister)) return 1;
       if (Link.Request(797, 0, kWriteRegister)) return 1;
       break;

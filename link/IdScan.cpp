@@ -26,6 +26,7 @@
 #include "platform/CFormat.h"
 #include "platform/Dialogs.h"
 #include "platform/ValueLabel.h"
+#include "settings/CountryView.h"
 
 namespace {
 
@@ -229,17 +230,8 @@ void TForm_Main::CountryListInit() {
   auto* combo = Ctl<QComboBox>(QStringLiteral("Combo_Country"));
   if (!combo) return;
   combo->clear();
-  if (LoadedCountryNames[0] != QLatin1String("NONE")) {
-    // The profile's list is offered by its codes, so that item k always names
-    // the code that choosing it writes (the loader decided what is offered).
-    for (int k = 0; k < LoadedCountryCount; ++k)
-      combo->addItem(LoadedCountryNames[size_t(LoadedCountryCodes[size_t(k)])]);
-    return;
-  }
-  for (const QString& name : CountryNames[BuiltInCountryList(Link.IdProductId[Link.SlaveId])]) {
-    if (name == QLatin1String("END")) break;
-    if (name.size() >= 2) combo->addItem(name);
-  }
+  // Item k names the code that choosing it writes.
+  for (const CountryItem& item : CountryItems(*this)) combo->addItem(item.name);
 }
 
 void TForm_Main::Edit_StartIDExit() {

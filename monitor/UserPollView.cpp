@@ -50,14 +50,22 @@ enum class Shown { Unsigned, Signed, Hex };
 
 QString RowSuffix(int list, int row) { return QString::number(list) + QString::number(row); }
 
+// A row's register or coil number, the same for its reads and its writes:
+// 1 to 65536, which reach the wire as 0 to 0xFFFF (65536 passes the request
+// as 0, whose wire address is 0xFFFF). Anything else would wrap onto another
+// register and is no address: the row is idle.
+std::optional<uint16_t> RowAddress(const QString& text) {
+  const int number = SafeStrToInt(text);
+  if (number < 1 || number > 0x10000) return std::nullopt;
+  return static_cast<uint16_t>(number);
+}
+
 int ReadUserRow(Modbus* link, const QString& address, int typeIndex, ValueLabel* label, Shown shown) {
   const int function = UserPollFunctionCode(typeIndex);
   if (function != 1 && function != 3 && function != 4) return 0;
-  // Register numbers run 1 to 65535; a larger one would silently read
-  // another register, so it is taken as no address at all.
-  const int address16 = SafeStrToInt(address);
-  if (address16 <= 0 || address16 > 0xFFFF) return 0;
-  if (link->Request(static_cast<uint16_t>(address16), 1, static_cast<uint8_t>(function))) return 1;
+  const std::optional<uint16_t> reg = RowAddress(address);
+  if (!reg) return 0;
+  if (link->Request(*reg, 1, static_cast<uint8_t>(function))) return 1;
   QString text;
   if (!ReplyUsable(link, static_cast<uint8_t>(function))) {
     text = QStringLiteral("Error");
@@ -109,16 +117,22 @@ std::optional<Posting> UserRowWrite(TForm_Main& f, const EditorDecl& row, const 
     case 3: code = CmdWriteRegister; break;
     default: return std::nullopt;
   }
-  // Numbers 1 to 65536 reach the wire as 0 to 0xFFFF; others would wrap.
+  if (!RowAddress(address->text())) return std::nullopt;
   const int reg = SafeStrToInt(address->text());
-  if (reg < 1 || reg > 0x10000) return std::nullopt;
   const std::optional<int64_t> value = TextValue(ValueRule::SafeInt, 1, in.text);
   if (!value) return std::nullopt;
-  if (code == CmdWriteCoil && *value != 0 && *value != 1) {
-    ShowMessage(QStringLiteral("Out of range: a coil takes 0 (OFF) or 1 (ON)"));
+  // ON is 1 or the 0xFF00 the executor sends for it.
+  if (code == CmdWriteCoil && *value != 0 && *value != 1 && *value != kCoilOn) {
+    ShowMessage(QStringLiteral("Out of range: a coil takes 0 (OFF), 1 or 65280 (0xFF00) (ON)"));
     return std::nullopt;
   }
-  return Posting{reg, code, *value, 0};
+  // The register may hold a signed or an unsigned word: both spellings of a
+  // word are taken, as its 16 bits.
+  if (*value < -32768 || *value > 0xFFFF) {
+    ShowMessage(QStringLiteral("Out of range: the value must lie from -32768 to 65535"));
+    return std::nullopt;
+  }
+  return Posting{reg, code, *value & 0xFFFF, 0};
 }
 
 }  // namespace

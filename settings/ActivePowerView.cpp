@@ -21,10 +21,8 @@ constexpr ControlDecl kRows[] = {
 
 constexpr uint8_t kReadHolding = 3;
 
-constexpr CodeText kOff[] = {{0, "Disable"}};
-
 constexpr WordRead kLimitWords[] = {
-    Word(0, "Label_PowerManageMode", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(0, "Label_PowerManageMode"),
     HookWord(1, "Label_PowerManage", SignedIntPercentWord),
 };
 constexpr WordRead kRampWords[] = {Word(0, "Label_RampUp", Show::Decimal, " %")};
@@ -41,7 +39,7 @@ constexpr ReadView kView{"Group_ActivePower", "Active P...", kBlocks};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_PowerManageMode", 798, "Label_PowerManageMode"),
-    Edit("Edit_PowerManage", 799, StrictInt, "Label_PowerManage"),
+    Edit("Edit_PowerManage", 799, StrictInt, "Label_PowerManage").Signed(),
     Edit("Edit_RampUp", 864, StrictInt, "Label_RampUp"),
     Edit("Edit_ActiveSlope", 48514, SafeInt, "Label_ActiveSlope"),
 };

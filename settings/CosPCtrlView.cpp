@@ -46,10 +46,12 @@ constexpr ReadView kView{"Group_CosPCtrl", "Cos P...", kBlocks};
 
 // The upper power point sits at the higher register.
 constexpr EditorDecl kEditors[] = {
-    Edit("Edit_CosUp", 0, X100, "Label_CosUp").Where(CosPhiRegister<33619, 48796>).Value(SignedBy<"List_CosUp">),
-    Edit("Edit_CosLow", 0, X100, "Label_CosLow").Where(CosPhiRegister<33620, 48797>).Value(SignedBy<"List_CosLow">),
-    Edit("Edit_PowerUp", 33622, StrictInt, "Label_PowerUp"),
-    Edit("Edit_PowerLow", 33621, StrictInt, "Label_PowerLow"),
+    Edit("Edit_CosUp", 0, X100, "Label_CosUp").Signed()
+        .Where(CosPhiRegister<33619, 48796>).Value(SignedBy<"List_CosUp">),
+    Edit("Edit_CosLow", 0, X100, "Label_CosLow").Signed()
+        .Where(CosPhiRegister<33620, 48797>).Value(SignedBy<"List_CosLow">),
+    Edit("Edit_PowerUp", 33622, StrictInt, "Label_PowerUp").Signed(),
+    Edit("Edit_PowerLow", 33621, StrictInt, "Label_PowerLow").Signed(),
     Edit("Edit_CosLockInVolt", 48786, X10, "Label_CosLockInVolt"),
     Edit("Edit_CosLockOutVolt", 48787, X10, "Label_CosLockOutVolt"),
 };

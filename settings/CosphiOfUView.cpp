@@ -42,9 +42,9 @@ constexpr ReadBlock kBlocks[] = {
 constexpr ReadView kView{"Group_CosphiOfU", "Cosphi(U)...", kBlocks};
 
 constexpr EditorDecl kEditors[] = {
-    Edit("Edit_CosphiOfU_UpperLimit", 48817, X1000, "Label_CosphiOfU_UpperLimit")
+    Edit("Edit_CosphiOfU_UpperLimit", 48817, X1000, "Label_CosphiOfU_UpperLimit").Signed()
         .Value(SignedBy<"List_CosphiOfU_UpperLimit">),
-    Edit("Edit_CosphiOfU_LowerLimit", 48818, X1000, "Label_CosphiOfU_LowerLimit")
+    Edit("Edit_CosphiOfU_LowerLimit", 48818, X1000, "Label_CosphiOfU_LowerLimit").Signed()
         .Value(SignedBy<"List_CosphiOfU_LowerLimit">),
     Edit("Edit_CosphiOfU_Vmin", 48819, X10, "Label_CosphiOfU_Vmin"),
     Edit("Edit_CosphiOfU_Vmax", 48820, X10, "Label_CosphiOfU_Vmax"),

@@ -1,6 +1,8 @@
 #include "settings/CountryView.h"
 
 #include <QComboBox>
+#include <algorithm>
+#include <vector>
 
 #include "app/ControlTable.h"
 #include "app/SharedTables.h"
@@ -101,22 +103,34 @@ QString CountryNameOfCode(const TForm_Main& f, int productId, int code) {
   return names[static_cast<size_t>(code)];
 }
 
+std::vector<CountryItem> CountryItems(const TForm_Main& f) {
+  std::vector<CountryItem> items;
+  if (f.LoadedCountryNames[0] != QLatin1String("NONE")) {
+    // The loader decided what the profile's list offers.
+    const int count = std::clamp(f.LoadedCountryCount, 0, static_cast<int>(f.LoadedCountryCodes.size()));
+    for (int k = 0; k < count; ++k) {
+      const int code = f.LoadedCountryCodes[static_cast<size_t>(k)];
+      if (code >= 0 && static_cast<size_t>(code) < f.LoadedCountryNames.size())
+        items.push_back({code, f.LoadedCountryNames[static_cast<size_t>(code)]});
+    }
+    return items;
+  }
+  // The built-in list up to its end mark, without its blank entries.
+  const std::span<const QString> names = CountryNames[BuiltInCountryList(f.Link.IdProductId[f.Link.SlaveId])];
+  for (size_t code = 0; code < names.size(); ++code) {
+    if (names[code] == QLatin1String("END")) break;
+    if (names[code].size() >= 2) items.push_back({static_cast<int>(code), names[code]});
+  }
+  return items;
+}
+
 std::optional<int> CountryCodeOfItem(const TForm_Main& f, int index) {
   const auto* combo = f.Ctl<QComboBox>(QStringLiteral("Combo_Country"));
   if (!combo || index < 0 || index >= combo->count()) return std::nullopt;
-  // The combo was filled from the active list in ascending code order, each
-  // item showing its entry's name, the entries it passed over (blank, too
-  // short, after the end mark) lying between. Walking the list alongside the
-  // items finds each item's entry, whose index is the code; so item and code
-  // always come from the same list, however the filling chose its entries.
-  const std::span<const QString> names = ActiveCountryNames(f, f.Link.IdProductId[f.Link.SlaveId]);
-  int item = 0;
-  for (size_t code = 0; code < names.size(); ++code) {
-    if (names[code].isEmpty() || names[code] != combo->itemText(item)) continue;
-    if (item == index) return static_cast<int>(code);
-    ++item;
-  }
-  return std::nullopt;
+  // The combo was filled from these items in this order.
+  const std::vector<CountryItem> items = CountryItems(f);
+  if (static_cast<size_t>(index) >= items.size()) return std::nullopt;
+  return items[static_cast<size_t>(index)].code;
 }
 
 int PollCountry(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kCountryView); }

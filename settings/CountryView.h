@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "settings/SettingEditors.h"
 
@@ -20,9 +21,18 @@ int PollCountry(Modbus* link, uint8_t stop);
 // unnamed.
 QString CountryNameOfCode(const TForm_Main& f, int productId, int code);
 
+// What Combo_Country offers, item by item: the entries the loaded profile
+// list offers, or the named entries of the built-in list that the current
+// inverter's product ID selects, up to its end mark. The combo is filled from
+// them and a choice is turned back into its code through them.
+struct CountryItem {
+  int code;
+  QString name;
+};
+std::vector<CountryItem> CountryItems(const TForm_Main& f);
+
 // The grid code that choosing item `index` of Combo_Country writes: the code
-// of the list entry that item was filled from; nothing when the combo has no
-// such item.
+// that item was filled from; nothing when the combo has no such item.
 std::optional<int> CountryCodeOfItem(const TForm_Main& f, int index);
 
 // The five editors of the group.

@@ -79,30 +79,30 @@ constexpr ReadView kView{"Group_ExtendCosphiP", "Ext. CosP..", kBlocks};
 constexpr TextRule kWholeCount{ValueRule::Scaled, 1};
 
 constexpr EditorDecl kEditors[] = {
-    Edit("Edit_ExtendCosphiP_SetPoint", 48848, kWholeCount, "Label_ExtendCosphiP_SetPoint"),
-    Edit("Edit_ExtendCosphiP_P1", 48849, X10, "Label_ExtendCosphiP_P1"),
-    Edit("Edit_ExtendCosphiP_CosP1", 48850, X10, "Label_ExtendCosphiP_CosP1")
+    Edit("Edit_ExtendCosphiP_SetPoint", 48848, kWholeCount, "Label_ExtendCosphiP_SetPoint").Signed(),
+    Edit("Edit_ExtendCosphiP_P1", 48849, X10, "Label_ExtendCosphiP_P1").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP1", 48850, X10, "Label_ExtendCosphiP_CosP1").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP1">),
-    Edit("Edit_ExtendCosphiP_P2", 48851, X10, "Label_ExtendCosphiP_P2"),
-    Edit("Edit_ExtendCosphiP_CosP2", 48852, X10, "Label_ExtendCosphiP_CosP2")
+    Edit("Edit_ExtendCosphiP_P2", 48851, X10, "Label_ExtendCosphiP_P2").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP2", 48852, X10, "Label_ExtendCosphiP_CosP2").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP2">),
-    Edit("Edit_ExtendCosphiP_P3", 48853, X10, "Label_ExtendCosphiP_P3"),
-    Edit("Edit_ExtendCosphiP_CosP3", 48854, X10, "Label_ExtendCosphiP_CosP3")
+    Edit("Edit_ExtendCosphiP_P3", 48853, X10, "Label_ExtendCosphiP_P3").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP3", 48854, X10, "Label_ExtendCosphiP_CosP3").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP3">),
-    Edit("Edit_ExtendCosphiP_P4", 48855, X10, "Label_ExtendCosphiP_P4"),
-    Edit("Edit_ExtendCosphiP_CosP4", 48856, X10, "Label_ExtendCosphiP_CosP4")
+    Edit("Edit_ExtendCosphiP_P4", 48855, X10, "Label_ExtendCosphiP_P4").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP4", 48856, X10, "Label_ExtendCosphiP_CosP4").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP4">),
-    Edit("Edit_ExtendCosphiP_P5", 48857, X10, "Label_ExtendCosphiP_P5"),
-    Edit("Edit_ExtendCosphiP_CosP5", 48858, X10, "Label_ExtendCosphiP_CosP5")
+    Edit("Edit_ExtendCosphiP_P5", 48857, X10, "Label_ExtendCosphiP_P5").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP5", 48858, X10, "Label_ExtendCosphiP_CosP5").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP5">),
-    Edit("Edit_ExtendCosphiP_P6", 48859, X10, "Label_ExtendCosphiP_P6"),
-    Edit("Edit_ExtendCosphiP_CosP6", 48860, X10, "Label_ExtendCosphiP_CosP6")
+    Edit("Edit_ExtendCosphiP_P6", 48859, X10, "Label_ExtendCosphiP_P6").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP6", 48860, X10, "Label_ExtendCosphiP_CosP6").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP6">),
-    Edit("Edit_ExtendCosphiP_P7", 48861, X10, "Label_ExtendCosphiP_P7"),
-    Edit("Edit_ExtendCosphiP_CosP7", 48862, X10, "Label_ExtendCosphiP_CosP7")
+    Edit("Edit_ExtendCosphiP_P7", 48861, X10, "Label_ExtendCosphiP_P7").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP7", 48862, X10, "Label_ExtendCosphiP_CosP7").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP7">),
-    Edit("Edit_ExtendCosphiP_P8", 48863, X10, "Label_ExtendCosphiP_P8"),
-    Edit("Edit_ExtendCosphiP_CosP8", 48864, X10, "Label_ExtendCosphiP_CosP8")
+    Edit("Edit_ExtendCosphiP_P8", 48863, X10, "Label_ExtendCosphiP_P8").Signed(),
+    Edit("Edit_ExtendCosphiP_CosP8", 48864, X10, "Label_ExtendCosphiP_CosP8").Signed()
         .Value(SignedBy<"Combo_ExtendCosphiP_CosP8">),
     Edit("Edit_CosLockInVolt_ext", 48786, X10, "Label_CosLockInVolt_Ext"),
     Edit("Edit_CosLockOutVolt_Ext", 48787, X10, "Label_CosLockOutVolt_Ext"),

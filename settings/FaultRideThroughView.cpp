@@ -70,9 +70,8 @@ constexpr WordRead kLvrtWords[] = {
     Word(7, "Label_DeadBandUmax", Show::Decimal, " %"),
     Word(8, "Label_KFactor", Show::Deci),
 };
-constexpr CodeText kHvrtModes[] = {{0, "Disable"}};
 constexpr WordRead kHvrtWords[] = {
-    Word(0, "Label_HVRT_Mode", Show::Text).Texts(kHvrtModes, "Enable"),
+    SwitchWord(0, "Label_HVRT_Mode"),
     Word(1, "Label_HVRT_V1", Show::Decimal, " %"),
     Word(2, "Label_HVRT_V2", Show::Decimal, " %"),
     Word(3, "Label_HVRT_T1", Show::Centi, " sec"),

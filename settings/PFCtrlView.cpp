@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "app/ControlTable.h"
 #include "settings/GridSupportViews.h"
 #include "settings/SettingRows.h"
@@ -47,11 +49,9 @@ constexpr ControlDecl kUnderRows[] = {
 constexpr uint8_t kReadHolding = 3;
 constexpr auto C = Show::Centi;
 
-constexpr CodeText kOff[] = {{0, "Disable"}};
-
 // From 48640; 48645 and 48648 are not used.
 constexpr WordRead kWords[] = {
-    Word(0, "Label_PROFRMode", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(0, "Label_PROFRMode"),
     Word(1, "Label_PROFRGradient", Show::Decimal, " %"),
     Word(2, "Label_FacStart", C, " Hz"),
     Word(3, "Label_FacStop", C, " Hz"),
@@ -62,7 +62,7 @@ constexpr WordRead kWords[] = {
     Word(10, "Label_FacStart_Under", C, " Hz"),
     Word(11, "Label_FacRec_Under", C, " Hz"),
     Word(12, "Label_PminPercent", Show::Decimal, " %"),
-    Word(13, "Label_PROFRMode_Under", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(13, "Label_PROFRMode_Under"),
     Word(14, "Label_PF_ReocveryTime_Under", C, " sec"),
 };
 constexpr WordRead kHighOffWords[] = {Word(0, "Label_FHighOFF1", C, " Hz")};
@@ -73,8 +73,9 @@ constexpr ReadBlock kBlocks[] = {
 };
 constexpr ReadView kView{"Group_PFCtrl", "PF Ctrl...", kBlocks};
 
-// A recovery time beyond 600 s, or below 0, is no setting: nothing is posted.
-constexpr RangeRule kRecoveryTime{RangeForm::Drop, 0, 60000};
+// A recovery time beyond 600 s is no setting: nothing is posted. A negative
+// one the register cannot hold and is refused, with the message, like any.
+constexpr RangeRule kRecoveryTime{RangeForm::Drop, INT64_MIN, 60000};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_PROFRMode", 48640, "Label_PROFRMode"),

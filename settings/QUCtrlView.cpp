@@ -74,8 +74,8 @@ constexpr auto kDelayHundredths = [] {
 }();
 
 constexpr EditorDecl kEditors[] = {
-    Edit("Edit_KvarUp", 33626, StrictInt, "Label_KvarUp").Value(SignedBy<"List_KvarUp">),
-    Edit("Edit_KvarLow", 33627, StrictInt, "Label_KvarLow").Value(SignedBy<"List_KvarLow">),
+    Edit("Edit_KvarUp", 33626, StrictInt, "Label_KvarUp").Signed().Value(SignedBy<"List_KvarUp">),
+    Edit("Edit_KvarLow", 33627, StrictInt, "Label_KvarLow").Signed().Value(SignedBy<"List_KvarLow">),
     Edit("Edit_UacMin", 33628, X10, "Label_UacMin"),
     Edit("Edit_UacMax", 33629, X10, "Label_UacMax"),
     Edit("Edit_UacLow", 33630, X10, "Label_UacLow"),

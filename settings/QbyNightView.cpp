@@ -32,12 +32,10 @@ constexpr ControlDecl kRows[] = {
 
 constexpr uint8_t kReadHolding = 3;
 
-constexpr CodeText kOff[] = {{0, "Disable"}};
-
 // One word per register from 48798 on; the voltages carry their unit
 // without a blank.
 constexpr WordRead kWords[] = {
-    Word(0, "Label_QTMode", Show::Text).Texts(kOff, "Enable"),
+    SwitchWord(0, "Label_QTMode"),
     HookWord(1, "Label_ConstQ_Percent", SignedIntPercentWord),
     HookWord(2, "Label_QP_Q_Upper", SignedIntPercentWord),
     HookWord(3, "Label_QP_Q_Lower", SignedIntPercentWord),
@@ -64,21 +62,21 @@ constexpr ReadView kView{"Group_QbyNight", "Q Nig...", kBlocks};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_QTMode", 48798, "Label_QTMode"),
-    Edit("Edit_ConstQ_Percent", 48799, SafeInt, "Label_ConstQ_Percent"),
-    Edit("Edit_QP_Q_Upper", 48800, SafeInt, "Label_QP_Q_Upper"),
-    Edit("Edit_QP_Q_Lower", 48801, SafeInt, "Label_QP_Q_Lower"),
-    Edit("Edit_QP_Upper_Limit", 48802, SafeInt, "Label_QP_Upper_Limit"),
-    Edit("Edit_QP_Lower_Limit", 48803, SafeInt, "Label_QP_Lower_Limit"),
+    Edit("Edit_ConstQ_Percent", 48799, SafeInt, "Label_ConstQ_Percent").Signed(),
+    Edit("Edit_QP_Q_Upper", 48800, SafeInt, "Label_QP_Q_Upper").Signed(),
+    Edit("Edit_QP_Q_Lower", 48801, SafeInt, "Label_QP_Q_Lower").Signed(),
+    Edit("Edit_QP_Upper_Limit", 48802, SafeInt, "Label_QP_Upper_Limit").Signed(),
+    Edit("Edit_QP_Lower_Limit", 48803, SafeInt, "Label_QP_Lower_Limit").Signed(),
     Edit("Edit_QP_Lockin_V", 48804, X10, "Label_QP_Lockin_V"),
     Edit("Edit_QP_Lockout_V", 48805, X10, "Label_QP_Lockout_V"),
-    Edit("Edit_QU_Upper_Limit", 48806, SafeInt, "Label_QU_Upper_Limit"),
-    Edit("Edit_QU_Lower_Limit", 48807, SafeInt, "Label_QU_Lower_Limit"),
+    Edit("Edit_QU_Upper_Limit", 48806, SafeInt, "Label_QU_Upper_Limit").Signed(),
+    Edit("Edit_QU_Lower_Limit", 48807, SafeInt, "Label_QU_Lower_Limit").Signed(),
     Edit("Edit_QU_Vmin", 48808, X10, "Label_QU_Vmin"),
     Edit("Edit_QU_Vmax", 48809, X10, "Label_QU_Vmax"),
     Edit("Edit_QU_V1", 48810, X10, "Label_QU_V1"),
     Edit("Edit_QU_V2", 48811, X10, "Label_QU_V2"),
-    Edit("Edit_QU_P_Lock_in", 48812, SafeInt, "Label_QU_P_Lock_in"),
-    Edit("Edit_QU_P_Lock_out", 48813, SafeInt, "Label_QU_P_Lock_out"),
+    Edit("Edit_QU_P_Lock_in", 48812, SafeInt, "Label_QU_P_Lock_in").Signed(),
+    Edit("Edit_QU_P_Lock_out", 48813, SafeInt, "Label_QU_P_Lock_out").Signed(),
     Edit("Edit_QU_Hysteresis", 48814, X10, "Label_QU_Hysteresis"),
     Edit("Edit_Response_Delay", 48815, X100, "Label_Response_Delay"),
 };

@@ -69,8 +69,9 @@ constexpr ReadView kView{"Group_ReactivePower", "Reactive...", kBlocks};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_ReactiveMode", 33616, "Label_ReactiveMode"),
-    Edit("Edit_FixCos", 0, X100, "Label_FixCos").Where(CosPhiRegister<33617, 48795>).Value(SignedBy<"List_CosRange">),
-    Edit("Edit_FixKvar", 33624, StrictInt, "Label_FixKvar").Value(SignedBy<"List_FixKvar">),
+    Edit("Edit_FixCos", 0, X100, "Label_FixCos").Signed()
+        .Where(CosPhiRegister<33617, 48795>).Value(SignedBy<"List_CosRange">),
+    Edit("Edit_FixKvar", 33624, StrictInt, "Label_FixKvar").Signed().Value(SignedBy<"List_FixKvar">),
     Edit("Edit_ReDelayT", 33633, X100, "Label_ReDelayT"),
 };
 

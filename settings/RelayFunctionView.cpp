@@ -170,7 +170,7 @@ constexpr EditorDecl kEditors[] = {
     Edit("Edit_RelayOP1", kRelay1 + 5, X100, "Label_RelayOP1").Value(ForShownRelay),
     Edit("Edit_RelayDuration1", kRelay1 + 6, SafeInt, "Label_RelayDuration1").Value(ForShownRelay),
     Edit("Edit_RelayMD1", kRelay1 + 7, SafeInt, "Label_RelayMD1").Value(ForShownRelay),
-    Edit("Edit_Relay1Temp1", kRelay1 + 8, X10, "Label_Relay1Temp1").Value(RelayTemperature),
+    Edit("Edit_Relay1Temp1", kRelay1 + 8, X10, "Label_Relay1Temp1").Signed().Value(RelayTemperature),
     ClassBox("Check_Relay1AllError", 1),
     ClassBox("Check_Relay1AllFault", 2),
     ClassBox("Check_Relay1AllWarning", 4),

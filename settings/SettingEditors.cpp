@@ -175,10 +175,12 @@ std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, con
   return ApplyRange(row.range, *v);
 }
 
-std::optional<uint16_t> StoredWord(int64_t value, int factor) {
-  // A value beyond a 16-bit word (signed or unsigned) would be written as its
-  // low 16 bits, a different setting altogether.
-  constexpr int64_t kLo = -32768, kHi = 65535;
+std::optional<uint16_t> StoredWord(int64_t value, int factor, bool signedWord) {
+  // A value the register cannot hold would be written as its low 16 bits
+  // and read back as another setting altogether (-5 V as 6553.1 V, 40000 %
+  // as -25536 %).
+  const int64_t kLo = signedWord ? -32768 : 0;
+  const int64_t kHi = signedWord ? 32767 : 65535;
   if (value < kLo || value > kHi) {
     ShowMessage(QStringLiteral("Out of range: the value must lie from ") + LimitText(kLo, factor) +
                 QStringLiteral(" to ") + LimitText(kHi, factor));
@@ -232,9 +234,9 @@ int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   }
   if (!post) return 1;
   const int factor = row.where ? row.where(f).factor : (row.rule == ValueRule::Scaled ? row.factor : 1);
-  const std::optional<uint16_t> word = StoredWord(post->value, factor);
+  const std::optional<uint16_t> word = StoredWord(post->value, factor, row.signedWord);
   if (!word) return 1;
-  const std::optional<uint16_t> word2 = StoredWord(post->value2, 1);
+  const std::optional<uint16_t> word2 = StoredWord(post->value2, 1, row.signedWord);
   if (!word2) return 1;
   PostCommand(f.Link, post->code, post->reg, static_cast<int16_t>(*word), static_cast<int16_t>(*word2));
   if (row.label) PaintLabel(row.label, clRed);

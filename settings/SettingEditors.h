@@ -89,7 +89,7 @@ struct EditorInput {
 };
 
 // One command as an editor posts it. Values are full integers: the post
-// refuses those that would wrap in a 16-bit word.
+// refuses those that the row's register cannot hold.
 struct Posting {
   int reg = 0;
   int code = 0;
@@ -130,12 +130,14 @@ struct EditorDecl {
   const char* source = nullptr;  // Button: the edit whose text is the input
   RangeRule range{};
   std::span<const int> codes{};  // Index: item index to the value posted
+  bool signedWord = false;       // the register holds -32768..32767, else 0..65535
   ValueHook value = nullptr;
   RegisterHook where = nullptr;
   GateHook gate = nullptr;
   AfterHook after = nullptr;
 
   constexpr EditorDecl Code(int c) const { EditorDecl r = *this; r.code = c; return r; }
+  constexpr EditorDecl Signed() const { EditorDecl r = *this; r.signedWord = true; return r; }
   constexpr EditorDecl Range(RangeRule g) const { EditorDecl r = *this; r.range = g; return r; }
   constexpr EditorDecl Hint(const char* h) const { EditorDecl r = *this; r.hint = h; return r; }
   constexpr EditorDecl Label2(const char* l) const { EditorDecl r = *this; r.label2 = l; return r; }
@@ -234,11 +236,13 @@ std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text
 std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in);
 
 // The 16-bit word a full value is stored as, or nothing (with a message that
-// names the accepted range for the row's factor) when it would wrap.
-std::optional<uint16_t> StoredWord(int64_t value, int factor);
+// names the accepted range in the row's units, the value divided by its
+// factor) when the register cannot hold it: 0..65535 unsigned,
+// -32768..32767 signed.
+std::optional<uint16_t> StoredWord(int64_t value, int factor, bool signedWord);
 
 // What every editor does on its commit event: the gate, the value (rule and
-// range, or the row's hook), the 16-bit check, the post, the red labels,
+// range, or the row's hook), the register's range check, the post, the red labels,
 // the after hook. Returns 0 when a command was posted, 1 when nothing was.
 int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in);
 
@@ -318,6 +322,12 @@ constexpr WordRead HookWord(int k, const char* label, WordHook hook) {
   r.show = Show::Hook;
   r.hook = hook;
   return r;
+}
+
+// A switch word: 0 shows "Disable", any other value "Enable".
+inline constexpr CodeText kDisableText[] = {{0, "Disable"}};
+constexpr WordRead SwitchWord(int k, const char* label) {
+  return Word(k, label, Show::Text).Texts(kDisableText, "Enable");
 }
 
 // When a block's labels turn blue.

@@ -1,7 +1,6 @@
 #include "settings/StatusCommands.h"
 
 #include <QAbstractButton>
-#include <QRadioButton>
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -74,11 +73,6 @@ constexpr ReadView kNightModeView{"Group_NightMode", "Night M...", kNightModeBlo
 
 // ---- Hooks ----------------------------------------------------------------
 
-bool BroadcastChosen(const TForm_Main& f) {
-  auto* r = f.Ctl<QRadioButton>(QStringLiteral("Radio_CmdBroadcast"));
-  return r && r->isChecked();
-}
-
 // A checked box is being switched off: 825 := 0xFFFF. A clear one is being
 // switched on, which takes two writes (command 10).
 std::optional<Posting> ConstVoltPosting(TForm_Main&, const EditorDecl& row, const EditorInput& in) {
@@ -88,16 +82,22 @@ std::optional<Posting> ConstVoltPosting(TForm_Main&, const EditorDecl& row, cons
 
 bool MaxPowerAccess(TForm_Main& f) { return f.CheckAccessCode(); }
 
-// Watts: to the current inverter divided by its power factor; to every
-// listed inverter as 32 bits, each divided by its own factor when it runs.
+// Watts, never negative. To the current inverter divided by its power
+// factor, so at most what one register holds times that factor; to every
+// listed inverter as 32 bits, each divided by its own factor when it runs
+// (the executor reports an inverter whose share does not fit).
 std::optional<Posting> MaxPowerPosting(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   const std::optional<int64_t> watts = TextValue(ValueRule::SafeInt, 1, in.text);
   if (!watts) return std::nullopt;
-  if (!BroadcastChosen(f)) return Posting{row.reg, CmdWriteRegister, *watts / std::max(f.PowerMul, 1), 0};
-  if (*watts < 0) {
-    ShowMessage(QStringLiteral("Out of range: the power must not be negative"));
+  const bool all = BroadcastChosen(f);
+  const int64_t factor = std::max(f.PowerMul, 1);
+  const int64_t most = all ? 0xFFFFFFFFLL : 0xFFFFLL * factor;
+  if (*watts < 0 || *watts > most) {
+    ShowMessage(QStringLiteral("Out of range: the power must lie from 0 to ") + QString::number(most) +
+                QStringLiteral(" W"));
     return std::nullopt;
   }
+  if (!all) return Posting{row.reg, CmdWriteRegister, *watts / factor, 0};
   return Posting{row.reg, CmdMaxPowerAll, *watts & 0xFFFF, *watts >> 16};
 }
 
@@ -132,9 +132,7 @@ std::optional<Posting> SerialNumberPosting(TForm_Main&, const EditorDecl& row, c
 
 // ON disables itself and enables OFF; OFF the other way round.
 void SwapDryContactTestButtons(TForm_Main& f, const EditorDecl& row) {
-  const bool started = row.code == CmdDryContactOn;
-  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3PON"))) b->setEnabled(!started);
-  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3POFF"))) b->setEnabled(started);
+  ShowDryContactTestRunning(f, row.code == CmdDryContactOn);
 }
 
 // A button row whose command paints a value label red.
@@ -178,4 +176,9 @@ int PollDryContact(Modbus* link, uint8_t stop) { return RunReadView(link, stop, 
 int PollNightMode(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kNightModeView); }
 
 std::span<const EditorDecl> StatusCommandEditors() { return kEditors; }
+
+void ShowDryContactTestRunning(TForm_Main& f, bool running) {
+  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3PON"))) b->setEnabled(!running);
+  if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3POFF"))) b->setEnabled(running);
+}
 

@@ -4,6 +4,7 @@
 #include <span>
 
 class Modbus;
+class TForm_Main;
 struct EditorDecl;
 
 // Dry-contact modes of both contacts (the low three bits of 48173 and 48174).
@@ -17,3 +18,7 @@ int PollNightMode(Modbus* link, uint8_t stop);
 // contacts and their test, and on the night mode.
 std::span<const EditorDecl> StatusCommandEditors();
 
+
+// The dry-contact test's buttons: while it runs ON is disabled and OFF
+// enabled, otherwise the other way round.
+void ShowDryContactTestRunning(TForm_Main& f, bool running);

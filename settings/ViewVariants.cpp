@@ -1,22 +1,15 @@
-#include <QLabel>
-
-#include "app/GroupPanel.h"
 #include "app/main.h"
 #include "settings/SettingEditors.h"
 
 // Relabelling that follows profile options; nothing here reads the inverter.
 namespace {
 
-struct TitleVariant {
-  const char* panel;
-  const char* texts[2];
-};
-
-// Output numbers or line-to-line names; the third is "VAC", not VCA.
-constexpr TitleVariant kAcTitles[] = {
-    {"Group_GetAC1", {"Output 1", "VAB"}},
-    {"Group_GetAC2", {"Output 2", "VBC"}},
-    {"Group_GetAC3", {"Output 3", "VAC"}},
+// The titles of Group_GetAC1 to Group_GetAC3: output numbers or line-to-line
+// names; the third is "VAC", not VCA.
+constexpr CaptionVariant kAcTitles[] = {
+    {"Label_GetAC1", {"Output 1", "VAB"}},
+    {"Label_GetAC2", {"Output 2", "VBC"}},
+    {"Label_GetAC3", {"Output 3", "VAC"}},
 };
 
 // The two alternative row sets of the Japan user settings: mode 1 shows the
@@ -34,12 +27,7 @@ constexpr const char* kJapanNewRows[] = {
 
 }  // namespace
 
-void TForm_Main::SetAcGroupTitles(int variant) {
-  if (variant < 0 || variant > 1) return;
-  for (const TitleVariant& t : kAcTitles)
-    if (GroupPanel* p = Panel(QLatin1String(t.panel)))
-      if (QLabel* title = p->TitleLabel()) title->setText(QString::fromUtf8(t.texts[variant]));
-}
+void TForm_Main::SetAcGroupTitles(int variant) { ApplyCaptionVariant(*this, kAcTitles, variant); }
 
 int TForm_Main::SetJapanUserSettingMode(int mode) {
   if (mode != 0 && mode != 1) return 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -29,7 +31,7 @@ struct Executor : ::testing::Test {
   std::vector<int> pauses;
   void SetUp() override {
     SetExecutorSleep([this](int ms) { pauses.push_back(ms); });
-    SavedRelayMode = 0;
+    SavedRelayMode.reset();
   }
   void TearDown() override { SetExecutorSleep(nullptr); }
   int Run(int code, int reg = 0, int value = 0, int value2 = 0) {
@@ -82,7 +84,8 @@ TEST_F(Executor, SingleWritesAndFixedSequences) {
        {200, 200, 200, 200, 200}},
       {"grid unlock", 166, 0, 0, 0, {Write(1, 25411, 1), Write(1, 48384, 1)}, {200}},
       {"lifetime energy, both words", 300, 44224, 0xE240, 0x0001, {Write(1, 44224, 0xE240), Write(1, 44225, 1)}, {}},
-      {"dry contact off without on", 418, 0, 0, 0, {Write(1, 52738, 0), Write(1, 52742, 0), Write(1, 797, 0)}, {}},
+      // No mode read by an ON: relay 1 keeps its own.
+      {"dry contact off without on", 418, 0, 0, 0, {Write(1, 52742, 0), Write(1, 797, 0)}, {}},
       {"voltage calibration: no work yet", 20, 0, 123, 0, {}, {}},
       {"power calibration high is no reset", 60, 0, 1234, 0, {}, {}},
       {"power calibration low is no reset", 61, 0, 1234, 0, {}, {}},
@@ -133,14 +136,39 @@ TEST_F(Executor, DryContactTestRestoresTheRelayModeItRead) {
   EXPECT_EQ(t.sim.Holding(1, 52738), 3);
   EXPECT_EQ(t.sim.Holding(1, 797), 0);
 
-  // A mode that cannot be read fails the test before anything is switched.
-  t.sim.QueueFault(sim::ReplyFault::Exception(2));
-  EXPECT_EQ(Run(417), 1);
-  EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 3, 0xCE, 0x01, 0, 1})}));
-  EXPECT_EQ(t.sim.Holding(1, 52738), 3);
+  EXPECT_FALSE(SavedRelayMode.has_value());  // restored: this run is over
 
+  // A mode that cannot be read: nothing is switched, the buttons go back to
+  // where they were before the click, the user is told why, and an OFF
+  // restores no mode, neither 0 nor the 3 of the run before: the 5 stays.
+  auto* on = w.Ctl<QAbstractButton>("Btn_DryContactTest3PON");
+  auto* off = w.Ctl<QAbstractButton>("Btn_DryContactTest3POFF");
+  ASSERT_TRUE(on && off);
+  const auto clicked = [&] {
+    on->setEnabled(false);
+    off->setEnabled(true);
+  };
+  t.sim.SetHolding(1, 52738, 5);
+  clicked();
+  t.sim.QueueFault(sim::ReplyFault::Exception(2));
+  EXPECT_EQ(Run(417), 0);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 3, 0xCE, 0x01, 0, 1})}));
+  EXPECT_FALSE(SavedRelayMode.has_value());
+  EXPECT_TRUE(on->isEnabled());
+  EXPECT_FALSE(off->isEnabled());
+  const QString why = "Dry Contact Test not started: relay 1's mode could not be read";
+  EXPECT_EQ(t.dialogs.messages, QStringList{why});
+  EXPECT_EQ(Run(418), 0);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Write(1, 52742, 0), Write(1, 797, 0)}));
+  EXPECT_EQ(t.sim.Holding(1, 52738), 5);
+
+  // A link failure while reading: the same, and polling ends.
+  clicked();
   w.Link.Port.Close();
   EXPECT_EQ(Run(417), 1);
+  EXPECT_TRUE(on->isEnabled());
+  EXPECT_FALSE(off->isEnabled());
+  EXPECT_EQ(t.dialogs.messages, (QStringList{why, why}));
   EXPECT_EQ(Run(418), 1);
   // Commands whose failure does not matter go on and report nothing.
   EXPECT_EQ(Run(40), 0);

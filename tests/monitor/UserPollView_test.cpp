@@ -156,14 +156,39 @@ TEST_F(UserPollView, ValueEditsWriteCoilsAndHoldingRegisters) {
       {"Edit_PollVal310", "7", 65536, 7, "Label_PollVal310"},
       {"Edit_PollVal010", "9", 1, 9, "Label_PollVal010"},
   });
-  // A coil's 1 goes out as ON.
-  settingstest::Commit(w, "Edit_PollVal12", "1");
-  EXPECT_EQ(w.Link.CmdCode, 5);
-  EXPECT_EQ(w.Link.CmdValue, 1);
+  // A coil's 1 goes out as ON, and so does the 0xFF00 the wire carries for it.
+  for (const char* on : {"1", "65280", "0xFF00"}) {
+    w.Link.CmdCode = 0;
+    t.sim.SetCoil(1, 24624, false);
+    settingstest::Commit(w, "Edit_PollVal12", on);
+    EXPECT_EQ(w.Link.CmdCode, 5) << on;
+    t.sim.ClearFrames();
+    ASSERT_EQ(w.ExecutePendingCommand(), 0) << on;
+    EXPECT_EQ(t.Frames(), std::vector<QString>{settingstest::WriteCoil(24624, 0xFF00)}) << on;
+    EXPECT_TRUE(t.sim.Coil(1, 24624)) << on;
+  }
+}
+
+// A row reads what it writes: the last register, 65536, is 0xFFFF on the
+// wire both ways.
+TEST_F(UserPollView, TheLastRegisterIsReadAsItIsWritten) {
+  t.ShowPanel("Group_Poll04");
+  SetRow(3, 1, "65536", kHR);
+  SetRow(3, 2, "0x10000", kHR);
+  t.sim.SetHolding(1, 65536, 0xABCD);
+  t.sim.ClearFrames();
+  ASSERT_EQ(PollUser04(&w.Link, 0), 0);
+  const QString read = Rtu({1, 3, 0xFF, 0xFF, 0, 1});
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{read, read}));
+  EXPECT_EQ(Text(w, ValueName(3, 1)), "ABCD");
+  EXPECT_EQ(Text(w, ValueName(3, 2)), "ABCD");
+  settingstest::Commit(w, "Edit_PollVal31", "0x1234");
   t.sim.ClearFrames();
   ASSERT_EQ(w.ExecutePendingCommand(), 0);
-  EXPECT_EQ(t.Frames(), std::vector<QString>{settingstest::WriteCoil(24624, 0xFF00)});
-  EXPECT_TRUE(t.sim.Coil(1, 24624));
+  w.Link.CmdCode = 0;
+  EXPECT_EQ(t.Frames(), std::vector<QString>{Rtu({1, 6, 0xFF, 0xFF, 0x12, 0x34})});
+  ASSERT_EQ(PollUser04(&w.Link, 0), 0);
+  EXPECT_EQ(Text(w, ValueName(3, 1)), "1234");
 }
 
 // A row that cannot be written (input register, no type, no usable address)
@@ -198,10 +223,11 @@ TEST_F(UserPollView, ValuesBeyondTheRegisterAreRefused) {
       {"Edit_PollVal21", "abc", "Label_PollVal21"},
       {"Edit_PollVal21", "", "Label_PollVal21"},
       {"Edit_PollVal22", "2", "Label_PollVal22"},
-      {"Edit_PollVal22", "0xFF00", "Label_PollVal22"},
+      {"Edit_PollVal22", "0xFF01", "Label_PollVal22"},
+      {"Edit_PollVal22", "-1", "Label_PollVal22"},
   });
   EXPECT_EQ(t.dialogs.messages.front(), "Out of range: the value must lie from -32768 to 65535");
-  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: a coil takes 0 (OFF) or 1 (ON)");
+  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: a coil takes 0 (OFF), 1 or 65280 (0xFF00) (ON)");
 }
 
 TEST_F(UserPollView, WrittenThenReadBackBlue) {

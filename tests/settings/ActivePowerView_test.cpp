@@ -103,7 +103,12 @@ TEST_F(ActivePower, EveryEditorWritesItsRegister) {
 TEST_F(ActivePower, RefusedEntries) {
   settingstest::ExpectRefused(t, {{"Edit_PowerManage", "80%", "Label_PowerManage"},
                                   {"Edit_RampUp", "", "Label_RampUp"},
-                                  {"Edit_ActiveSlope", "1.5", "Label_ActiveSlope"}});
+                                  {"Edit_ActiveSlope", "1.5", "Label_ActiveSlope"},
+                                  // Beyond the signed limit register: 40000 would read back as -25536 %.
+                                  {"Edit_PowerManage", "40000", "Label_PowerManage"},
+                                  {"Edit_PowerManage", "-32769", "Label_PowerManage"},
+                                  // The unsigned ramp-up register takes no negative.
+                                  {"Edit_RampUp", "-1", "Label_RampUp"}});
 }
 
 TEST_F(ActivePower, WrittenThenReadBackBlue) {

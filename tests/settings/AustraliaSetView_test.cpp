@@ -127,7 +127,7 @@ TEST_F(AustraliaSet, InvalidRepliesKeepTheTextsButPaintBlue) {
 TEST_F(AustraliaSet, EveryEditorWritesItsRegister) {
   settingstest::ExpectEditorWrites(t, {
       {"Edit_UHighOff2", "258", 33564, 2580, "Label_UHighOff2"},
-      {"Edit_UHighOff2", "-3.3", 33564, 0xFFDF, "Label_UHighOff2"},
+      {"Edit_UHighOff2", "6553.5", 33564, 0xFFFF, "Label_UHighOff2"},
       {"Edit_UHighOffTime2", "1.5", 33565, 150, "Label_UHighOffTime2"},
       {"Edit_UHighOffTime2", "0.29", 33565, 29, "Label_UHighOffTime2"},
       {"Edit_UHighOn2", "255.5", 33566, 2555, "Label_UHighOn2"},
@@ -139,7 +139,10 @@ TEST_F(AustraliaSet, EveryEditorWritesItsRegister) {
 TEST_F(AustraliaSet, TextThatIsNoNumberOrBeyondSixteenBitsIsRefused) {
   settingstest::ExpectRefused(t, {{"Edit_UHighOff2", "", "Label_UHighOff2"},
                                   {"Edit_PuStopVolt", "abc", "Label_PuStopVolt"},
-                                  {"Edit_UHighOffTime2", "700", "Label_UHighOffTime2"}});
+                                  {"Edit_UHighOffTime2", "700", "Label_UHighOffTime2"},
+                                  // The unsigned level would read back as 6553.3 V.
+                                  {"Edit_UHighOff2", "-3.3", "Label_UHighOff2"}});
+  EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the value must lie from 0.0 to 6553.5");
 }
 
 TEST_F(AustraliaSet, WrittenThenReadBackBlue) {

@@ -112,7 +112,10 @@ TEST_F(CosphiOfU, EveryEditorWritesItsRegister) {
 
 TEST_F(CosphiOfU, RefusedEntries) {
   settingstest::ExpectRefused(t, {{"Edit_CosphiOfU_Lockin", "2.5", "Label_CosphiOfU_Lockin"},
-                                  {"Edit_CosphiOfU_UpperLimit", "", "Label_CosphiOfU_UpperLimit"}});
+                                  {"Edit_CosphiOfU_UpperLimit", "", "Label_CosphiOfU_UpperLimit"},
+                                  // 40000 thousandths do not fit the signed register.
+                                  {"Edit_CosphiOfU_UpperLimit", "40", "Label_CosphiOfU_UpperLimit"},
+                                  {"Edit_CosphiOfU_Vmin", "-0.1", "Label_CosphiOfU_Vmin"}});
 }
 
 TEST_F(CosphiOfU, WrittenThenReadBackBlue) {

@@ -62,7 +62,7 @@ TEST_F(Gains, EveryEditorWritesItsRegister) {
       {"Combo_GainIndex", "Total Bus", 33536, 66, "Label_GainIndex"},
       {"Edit_VoltHighGain", "10240", 33537, 10240, "Label_VoltHighGain"},
       {"Edit_VoltBoundary", "2000", 33538, 2000, "Label_VoltBoundary"},
-      {"Edit_VoltLowGain", "-1", 33539, 0xFFFF, "Label_VoltLowGain"},
+      {"Edit_VoltLowGain", "0xFFFF", 33539, 0xFFFF, "Label_VoltLowGain"},
       {"Edit_CurrHighGain", "65535", 33540, 65535, "Label_CurrHighGain"},
       {"Edit_CurrBoundary", "0", 33541, 0, "Label_CurrBoundary"},
       {"Edit_CurrLowGain", "512", 33542, 512, "Label_CurrLowGain"},
@@ -83,6 +83,7 @@ TEST_F(Gains, NonIntegerTextIsRefused) {
       {"Edit_PowertBoundary", "", "Label_PowertBoundary"},
       {"Edit_CurrLowGain", "12a", "Label_CurrLowGain"},
       {"Edit_VoltLowGainRed", "70000", "Label_VoltLowGainRed"},
+      {"Edit_VoltLowGain", "-1", "Label_VoltLowGain"},  // the unsigned gain would read 65535
   });
   w.Link.CmdRegister = 1234;
   w.Link.CmdValue = 77;
@@ -111,14 +112,14 @@ TEST_F(Gains, CalibrationPostsAndSendsNothing) {
 }
 
 TEST_F(Gains, WrittenThenReadBackBlue) {
-  settingstest::Commit(w, "Edit_VoltLowGain", "-1");
+  settingstest::Commit(w, "Edit_VoltLowGain", "65535");
   settingstest::Commit(w, "Combo_GainIndex", "Total Bus");
   ASSERT_EQ(w.Link.CmdCode, 6);
   EXPECT_EQ(Colour(w, "Label_VoltLowGain"), clRed);
   EXPECT_EQ(Colour(w, "Label_GainIndex"), clRed);
   // The second post replaced the first in the mailbox: run both as posted.
   ASSERT_EQ(w.ExecutePendingCommand(), 0);
-  settingstest::Commit(w, "Edit_VoltLowGain", "-1");
+  settingstest::Commit(w, "Edit_VoltLowGain", "65535");
   ASSERT_EQ(w.ExecutePendingCommand(), 0);
   w.Link.CmdCode = 0;
   ASSERT_EQ(PollVIPGain(&w.Link, 0), 0);

@@ -101,8 +101,9 @@ TEST_F(PFCtrl, EveryEditorWritesItsRegister) {
   });
 }
 
-// Above 600 s and below 0 s the recovery times post nothing and the label
-// keeps its colour; -1 s would otherwise be written as 0xFF9C.
+// Above 600 s the recovery times post nothing and the label keeps its
+// colour, silently. A negative time the unsigned register cannot hold (-1 s
+// would be written as 0xFF9C) is refused with the register's range in seconds.
 TEST_F(PFCtrl, RecoveryTimesOutsideTheirRangeAreDropped) {
   for (const char* edit : {"Edit_PF_ReocveryTime", "Edit_PF_ReocveryTime_Under"}) {
     const QString label = QString::fromLatin1(edit).replace("Edit_", "Label_");
@@ -113,7 +114,12 @@ TEST_F(PFCtrl, RecoveryTimesOutsideTheirRangeAreDropped) {
       settingstest::Commit(w, edit, typed);
       EXPECT_EQ(w.Link.CmdCode, 0) << edit << " " << typed;
       EXPECT_EQ(Colour(w, label), clBlue) << edit << " " << typed;
-      EXPECT_EQ(t.dialogs.messages.size(), messages) << edit << " " << typed;
+      if (typed[0] == '-') {
+        ASSERT_EQ(t.dialogs.messages.size(), messages + 1) << edit << " " << typed;
+        EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the value must lie from 0.00 to 655.35");
+      } else {
+        EXPECT_EQ(t.dialogs.messages.size(), messages) << edit << " " << typed;
+      }
     }
   }
 }

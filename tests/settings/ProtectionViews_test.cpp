@@ -263,7 +263,10 @@ TEST_F(Protection, TextThatIsNoNumberIsRefused) {
 TEST_F(Protection, ValueBeyondSixteenBitsPostsNothing) {
   // 70000 would be written as 446.4 V.
   settingstest::ExpectRefused(t, {{"Edit_UHighOFF", "7000", "Label_UHighOFF"}});
-  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: the value must lie from -3276.8 to 6553.5");
+  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: the value must lie from 0.0 to 6553.5");
+  // Nor does the unsigned register take a negative level (6553.5 V read back).
+  settingstest::ExpectRefused(t, {{"Edit_ULowOFF", "-0.1", "Label_ULowOFF"}});
+  EXPECT_EQ(t.dialogs.messages.back(), "Out of range: the value must lie from 0.0 to 6553.5");
 }
 
 TEST_F(Protection, EditWrittenThenReadBackBlue) {

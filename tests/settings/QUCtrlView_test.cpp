@@ -148,7 +148,12 @@ TEST_F(QUCtrl, DelayComboIsSelectionOnly) {
 TEST_F(QUCtrl, RefusedEntries) {
   settingstest::ExpectRefused(t, {{"Edit_KvarUp", "1.5", "Label_KvarUp"},
                                   {"Edit_UacLockIn", "", "Label_UacLockIn"},
-                                  {"Edit_UacMax", "abc", "Label_UacMax"}});
+                                  {"Edit_UacMax", "abc", "Label_UacMax"},
+                                  // "Ind" 40000 % would read back as "Cap 25536 %"; -5 V as 6553.1 V.
+                                  {"Edit_KvarUp", "40000", "Label_KvarUp"},
+                                  {"Edit_UacMax", "-5", "Label_UacMax"},
+                                  {"Edit_UacMax", "6553.6", "Label_UacMax"}});
+  EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the value must lie from 0.0 to 6553.5");
 }
 
 TEST_F(QUCtrl, WrittenThenReadBackBlue) {

@@ -6,12 +6,26 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/main.h"
 #include "link/Modbus.h"
 #include "platform/ValueLabel.h"
+#include "settings/AustraliaSetView.h"
+#include "settings/BatteryControlEditors.h"
+#include "settings/CountryView.h"
+#include "settings/FaultRideThroughView.h"
+#include "settings/GainEditors.h"
+#include "settings/GridSupportViews.h"
+#include "settings/JapanViews.h"
+#include "settings/ProtectionFunctionViews.h"
+#include "settings/ProtectionViews.h"
+#include "settings/RelayViews.h"
+#include "settings/ServiceCommands.h"
 #include "settings/SettingEditors.h"
+#include "settings/StatusCommands.h"
 #include "support/PollFixture.h"
 #include "support/UserInput.h"
 
@@ -22,17 +36,19 @@ struct ValueCase {
   TextRule rule;
   RangeRule range;
   std::optional<int> expected;  // nothing: no command
+  bool signedWord = false;      // the register's signedness
 };
 
 // What a row of the rule and range posts for the text: the rule and range,
 // then the 16-bit check.
 std::optional<uint16_t> Posted(const TForm_Main& w, const ValueCase& c) {
-  const EditorDecl row = Edit("Edit_Probe", 700, c.rule, "Label_Probe").Range(c.range);
+  EditorDecl row = Edit("Edit_Probe", 700, c.rule, "Label_Probe").Range(c.range);
+  if (c.signedWord) row = row.Signed();
   EditorInput in;
   in.text = QString::fromLatin1(c.text);
   const std::optional<int64_t> v = RuleValue(w, row, in);
   if (!v) return std::nullopt;
-  return StoredWord(*v, c.rule.factor);
+  return StoredWord(*v, c.rule.factor, c.signedWord);
 }
 
 using EditorValues = polltest::ViewTest;
@@ -42,15 +58,16 @@ TEST_F(EditorValues, ValueAndRangeRules) {
   const std::vector<ValueCase> cases = {
       {"276", X10, none, 2760},
       {"0.29", X100, none, 29},  // the nudge keeps it from 28
-      {"-0.5", X100, none, 0xFFCE},
-      {"-3.3", X10, none, 0xFFDF},
+      {"-0.5", X100, none, 0xFFCE, true},
+      {"-3.3", X10, none, 0xFFDF, true},
       {"253.05", X10, none, 2530},  // truncated, never rounded
       {"3,5", X100, none, 350},     // either decimal separator
-      // Beyond a 16-bit word the low bits would be another value: refused.
+      // Beyond what the register holds the low bits would be another value:
+      // refused.
       {"7000", X10, none, std::nullopt},
       {"6553.5", X10, none, 65535},
-      {"-3276.8", X10, none, 0x8000},
-      {"-3276.9", X10, none, std::nullopt},
+      {"-3276.8", X10, none, 0x8000, true},
+      {"-3276.9", X10, none, std::nullopt, true},
       {"1e300", X1000, none, std::nullopt},  // beyond 64 bits too
       // Text that is no number is refused, never written as 0.
       {"", X10, none, std::nullopt},
@@ -59,8 +76,8 @@ TEST_F(EditorValues, ValueAndRangeRules) {
       {"0x10", SafeInt, none, 16},
       {"70000", SafeInt, none, std::nullopt},
       {"0xFFFF", SafeInt, none, 0xFFFF},
-      {"0xFFFFFFFF", SafeInt, none, 0xFFFF},  // -1
-      {"-1", StrictInt, none, 0xFFFF},
+      {"0xFFFFFFFF", SafeInt, none, 0xFFFF, true},  // -1
+      {"-1", StrictInt, none, 0xFFFF, true},
       {"$1F", StrictInt, none, 31},
       {"abc", StrictInt, none, std::nullopt},
       {"", StrictInt, none, std::nullopt},
@@ -94,14 +111,193 @@ TEST_F(EditorValues, ValueAndRangeRules) {
   // Every refusal but the silent drop said why.
   const QStringList& m = t.dialogs.messages;
   ASSERT_EQ(m.size(), 11);
-  EXPECT_EQ(m[0], "Out of range: the value must lie from -3276.8 to 6553.5");
-  EXPECT_EQ(m[2], "Out of range: the value must lie from -32.768 to 65.535");
+  EXPECT_EQ(m[0], "Out of range: the value must lie from 0.0 to 6553.5");
+  EXPECT_EQ(m[1], "Out of range: the value must lie from -3276.8 to 3276.7");
+  EXPECT_EQ(m[2], "Out of range: the value must lie from 0.000 to 65.535");
   EXPECT_EQ(m[3], "'' is not a valid number");
   EXPECT_EQ(m[4], "'abc' is not a valid number");
   EXPECT_EQ(m[5], "'90%' is not a valid integer value");
-  EXPECT_EQ(m[6], "Out of range: the value must lie from -32768 to 65535");
+  EXPECT_EQ(m[6], "Out of range: the value must lie from 0 to 65535");
   EXPECT_EQ(m[7], "'abc' is not a valid integer value");
   EXPECT_EQ(m[10], "Range: 0 - 10");
+}
+
+// Every row kind against its register's bounds, both signednesses: the
+// value just inside each bound is posted, the one just outside is refused with
+// the register's range in the row's units (or, for a fixed value, its bare
+// number) and nothing is posted.
+std::optional<Posting> NegatedScaled(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
+  const std::optional<int64_t> v = RuleValue(f, row, in);
+  if (!v) return std::nullopt;
+  return Posting{row.reg, row.code, -*v, 0};  // a sign rule's kind of hook
+}
+// A button's source text, a whole number, negated.
+std::optional<Posting> NegatedSource(TForm_Main&, const EditorDecl& row, const EditorInput& in) {
+  const std::optional<int64_t> v = TextValue(ValueRule::SafeInt, 1, in.text);
+  if (!v) return std::nullopt;
+  return Posting{row.reg, row.code, -*v, 0};
+}
+RegisterScale Thousandths(const TForm_Main&) { return {48795, 1000}; }
+constexpr int kBoundCodes[] = {-32769, -32768, -1, 0, 32767, 32768, 65535, 65536};
+
+struct BoundCase {
+  EditorDecl row;
+  EditorInput in;
+  std::optional<int> posted;  // the word; nothing: refused
+  const char* message = nullptr;
+};
+
+EditorInput Typed(const char* text) {
+  EditorInput in;
+  in.text = QString::fromLatin1(text);
+  return in;
+}
+EditorInput Chosen(int index) {
+  EditorInput in;
+  in.index = index;
+  return in;
+}
+EditorInput Pressed(bool checkedBefore) {
+  EditorInput in;
+  in.checkedBefore = checkedBefore;
+  return in;
+}
+
+std::vector<BoundCase> BoundCases(bool sgn) {
+  const auto edit = [sgn](TextRule rule) {
+    const EditorDecl r = Edit("Edit_Probe", 700, rule, "Label_Probe");
+    return sgn ? r.Signed() : r;
+  };
+  const auto same = [sgn](EditorDecl r) { return sgn ? r.Signed() : r; };
+  const EditorDecl hooked = same(Edit("Edit_Probe", 700, X10, "Label_Probe").Value(NegatedScaled));
+  const EditorDecl where = same(Edit("Edit_Probe", 0, X100, "Label_Probe").Where(Thousandths));
+  const EditorDecl coded = same(Combo("Combo_Probe", 700, "Label_Probe").Codes(kBoundCodes));
+  const EditorDecl offset = same(Combo("Combo_Probe", 700, "Label_Probe").Offset(-1));
+  const auto radio = [&](int value) { return same(Radio("Radio_Probe", 700, 6, value)); };
+  const auto check = [&](int on, int off) { return same(Check("Check_Probe", 700, 6, on, off)); };
+  const EditorDecl button = same(Button("Btn_Probe", 700, 6, 0).Source("Edit_Probe").Value(NegatedSource));
+
+  const char* x10 = sgn ? "Out of range: the value must lie from -3276.8 to 3276.7"
+                        : "Out of range: the value must lie from 0.0 to 6553.5";
+  const char* x100 = sgn ? "Out of range: the value must lie from -327.68 to 327.67"
+                         : "Out of range: the value must lie from 0.00 to 655.35";
+  const char* x1000 = sgn ? "Out of range: the value must lie from -32.768 to 32.767"
+                          : "Out of range: the value must lie from 0.000 to 65.535";
+  const char* whole = sgn ? "Out of range: the value must lie from -32768 to 32767"
+                          : "Out of range: the value must lie from 0 to 65535";
+  if (sgn) {
+    return {
+        {edit(X10), Typed("-3276.8"), 0x8000},     {edit(X10), Typed("-3276.9"), std::nullopt, x10},
+        {edit(X10), Typed("3276.7"), 0x7FFF},      {edit(X10), Typed("3276.8"), std::nullopt, x10},
+        {edit(X100), Typed("-327.68"), 0x8000},    {edit(X100), Typed("-327.69"), std::nullopt, x100},
+        {edit(X100), Typed("327.67"), 0x7FFF},     {edit(X100), Typed("327.68"), std::nullopt, x100},
+        {edit(X1000), Typed("-32.768"), 0x8000},   {edit(X1000), Typed("-32.769"), std::nullopt, x1000},
+        {edit(X1000), Typed("32.767"), 0x7FFF},    {edit(X1000), Typed("32.768"), std::nullopt, x1000},
+        {edit(SafeInt), Typed("-32768"), 0x8000},  {edit(SafeInt), Typed("-32769"), std::nullopt, whole},
+        {edit(SafeInt), Typed("0x7FFF"), 0x7FFF},  {edit(SafeInt), Typed("0x8000"), std::nullopt, whole},
+        {edit(StrictInt), Typed("-32768"), 0x8000}, {edit(StrictInt), Typed("-32769"), std::nullopt, whole},
+        {edit(StrictInt), Typed("32767"), 0x7FFF}, {edit(StrictInt), Typed("32768"), std::nullopt, whole},
+        {hooked, Typed("3276.8"), 0x8000},         {hooked, Typed("3276.9"), std::nullopt, x10},
+        {hooked, Typed("-3276.7"), 0x7FFF},        {hooked, Typed("-3276.8"), std::nullopt, x10},
+        {where, Typed("-32.768"), 0x8000},         {where, Typed("-32.769"), std::nullopt, x1000},
+        {where, Typed("32.767"), 0x7FFF},          {where, Typed("32.768"), std::nullopt, x1000},
+        {coded, Chosen(0), std::nullopt, whole},   {coded, Chosen(1), 0x8000},
+        {coded, Chosen(4), 0x7FFF},                {coded, Chosen(5), std::nullopt, whole},
+        {offset, Chosen(0), 0xFFFF},               {offset, Chosen(32768), 0x7FFF},
+        {offset, Chosen(32769), std::nullopt, whole},
+        {radio(-32768), {}, 0x8000},               {radio(-32769), {}, std::nullopt, whole},
+        {radio(32767), {}, 0x7FFF},                {radio(32768), {}, std::nullopt, whole},
+        {check(-32768, 32768), Pressed(true), 0x8000},
+        {check(-32768, 32768), Pressed(false), std::nullopt, whole},
+        {button, Typed("32768"), 0x8000},          {button, Typed("32769"), std::nullopt, whole},
+        {button, Typed("-32767"), 0x7FFF},         {button, Typed("-32768"), std::nullopt, whole},
+    };
+  }
+  return {
+      {edit(X10), Typed("0"), 0},               {edit(X10), Typed("-0.1"), std::nullopt, x10},
+      {edit(X10), Typed("6553.5"), 0xFFFF},     {edit(X10), Typed("6553.6"), std::nullopt, x10},
+      {edit(X100), Typed("0"), 0},              {edit(X100), Typed("-0.01"), std::nullopt, x100},
+      {edit(X100), Typed("655.35"), 0xFFFF},    {edit(X100), Typed("655.36"), std::nullopt, x100},
+      {edit(X1000), Typed("0"), 0},             {edit(X1000), Typed("-0.001"), std::nullopt, x1000},
+      {edit(X1000), Typed("65.535"), 0xFFFF},   {edit(X1000), Typed("65.536"), std::nullopt, x1000},
+      {edit(SafeInt), Typed("0"), 0},           {edit(SafeInt), Typed("-1"), std::nullopt, whole},
+      {edit(SafeInt), Typed("0xFFFF"), 0xFFFF}, {edit(SafeInt), Typed("0x10000"), std::nullopt, whole},
+      {edit(SafeInt), Typed("0xFFFFFFFF"), std::nullopt, whole},  // -1
+      {edit(StrictInt), Typed("0"), 0},         {edit(StrictInt), Typed("-1"), std::nullopt, whole},
+      {edit(StrictInt), Typed("65535"), 0xFFFF}, {edit(StrictInt), Typed("65536"), std::nullopt, whole},
+      {hooked, Typed("-6553.5"), 0xFFFF},       {hooked, Typed("-6553.6"), std::nullopt, x10},
+      {hooked, Typed("0"), 0},                  {hooked, Typed("0.1"), std::nullopt, x10},
+      {where, Typed("0"), 0},                   {where, Typed("-0.001"), std::nullopt, x1000},
+      {where, Typed("65.535"), 0xFFFF},         {where, Typed("65.536"), std::nullopt, x1000},
+      {coded, Chosen(2), std::nullopt, whole},  {coded, Chosen(3), 0},
+      {coded, Chosen(6), 0xFFFF},               {coded, Chosen(7), std::nullopt, whole},
+      {offset, Chosen(0), std::nullopt, whole}, {offset, Chosen(1), 0},
+      {offset, Chosen(65536), 0xFFFF},          {offset, Chosen(65537), std::nullopt, whole},
+      {radio(0), {}, 0},                        {radio(-1), {}, std::nullopt, whole},
+      {radio(0xFF00), {}, 0xFF00},              {radio(65536), {}, std::nullopt, whole},
+      {check(0xFFFF, -1), Pressed(true), 0xFFFF},
+      {check(0xFFFF, -1), Pressed(false), std::nullopt, whole},
+      {button, Typed("0"), 0},                  {button, Typed("1"), std::nullopt, whole},
+      {button, Typed("-65535"), 0xFFFF},        {button, Typed("-65536"), std::nullopt, whole},
+  };
+}
+
+TEST_F(EditorValues, EveryRowKindIsHeldToItsRegistersBounds) {
+  for (const bool sgn : {false, true}) {
+    for (const BoundCase& c : BoundCases(sgn)) {
+      const std::string what = std::string(c.row.control) + (sgn ? " signed " : " unsigned ") +
+                               c.in.text.toStdString() + " #" + std::to_string(c.in.index) + " " +
+                               std::to_string(c.row.fixed);
+      w.Link.CmdCode = 0;
+      const qsizetype before = t.dialogs.messages.size();
+      const int result = CommitEditor(w, c.row, c.in);
+      if (c.posted) {
+        EXPECT_EQ(result, 0) << what;
+        EXPECT_EQ(w.Link.CmdCode, c.row.code) << what;
+        EXPECT_EQ(static_cast<uint16_t>(w.Link.CmdValue), *c.posted) << what;
+        EXPECT_EQ(t.dialogs.messages.size(), before) << what;
+      } else {
+        EXPECT_EQ(result, 1) << what;
+        EXPECT_EQ(w.Link.CmdCode, 0) << what;
+        ASSERT_EQ(t.dialogs.messages.size(), before + 1) << what;
+        EXPECT_EQ(t.dialogs.messages.last(), c.message) << what;
+      }
+    }
+  }
+}
+
+// The editors of the registers that hold signed words, and only they, are
+// held to -32768..32767; every other editor to 0..65535.
+TEST(EditorTables, EachRowHasItsRegistersSignedness) {
+  std::set<std::string> expected = {
+      "Edit_FixCos", "Edit_FixKvar", "Edit_KvarUp", "Edit_KvarLow", "Edit_CosUp", "Edit_CosLow",
+      "Edit_PowerUp", "Edit_PowerLow", "Edit_ExtendCosphiP_SetPoint", "Edit_QofP_SetPoint",
+      "Edit_ConstQ_Percent", "Edit_QP_Q_Upper", "Edit_QP_Q_Lower", "Edit_QP_Upper_Limit", "Edit_QP_Lower_Limit",
+      "Edit_QU_Upper_Limit", "Edit_QU_Lower_Limit", "Edit_QU_P_Lock_in", "Edit_QU_P_Lock_out",
+      "Edit_CosphiOfU_UpperLimit", "Edit_CosphiOfU_LowerLimit", "Edit_PowerManage", "Edit_Relay1Temp1",
+  };
+  for (int n = 1; n <= 8; ++n) {
+    expected.insert("Edit_ExtendCosphiP_P" + std::to_string(n));
+    expected.insert("Edit_ExtendCosphiP_CosP" + std::to_string(n));
+  }
+  for (int n = 0; n <= 9; ++n) {
+    expected.insert("Edit_QofP_P" + std::to_string(n));
+    expected.insert("Edit_QofP_Q" + std::to_string(n));
+  }
+  const std::span<const EditorDecl> tables[] = {
+      AustraliaSetEditors(),    BatteryControlEditors(), CountryEditors(),       FaultRideThroughEditors(),
+      GainEditors(),            ReactivePowerEditors(),  QUCtrlEditors(),        CosPCtrlEditors(),
+      ExtendCosphiPEditors(),   QofPEditors(),           QbyNightEditors(),      CosphiOfUEditors(),
+      ActivePowerEditors(),     PFCtrlEditors(),         PUFunctionEditors(),    JapanSetEditors(),
+      JapUserSetEditors(),      JapanActivePowerEditors(), ProtectionFunctionEditors(), ProtectionEditors(),
+      RelayFunctionEditors(),   RprOvgrEditors(),        K4QSettingEditors(),    ServiceCommandEditors(),
+      StatusCommandEditors(),
+  };
+  std::set<std::string> marked;
+  for (const auto& table : tables)
+    for (const EditorDecl& row : table)
+      if (row.signedWord) marked.insert(row.control);
+  EXPECT_EQ(marked, expected);
 }
 
 TEST(WordText, FormatsTablesAndUnits) {

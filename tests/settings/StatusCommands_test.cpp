@@ -53,6 +53,7 @@ struct StatusCommands : polltest::ViewTest {
     w.PowerMul = 10;
     t.sim.SetHolding(1, 52738, 4);
     t.sim.SetHolding(1, 797, 5);
+    SavedRelayMode.reset();
   }
   void TearDown() override { SetEditorSleep(nullptr); }
 
@@ -195,6 +196,8 @@ TEST_F(StatusCommands, EveryEditorWritesItsRegister) {
       {"Edit_MaxPower", "5000", 33595, 500, "Label_MaxPower"},  // PowerMul 10
       {"Edit_MaxPower", "5009", 33595, 500, "Label_MaxPower"},
       {"Edit_MaxPower", "100000", 33595, 10000, "Label_MaxPower"},
+      {"Edit_MaxPower", "655350", 33595, 65535, "Label_MaxPower"},
+      {"Edit_MaxPower", "0", 33595, 0, "Label_MaxPower"},
       {"Btn_ClearLog", nullptr, 24624, 0xFF00, nullptr, 5},
       {"Edit_AntiPidTripTime", "300", 25419, 300, "Label_AntiPidTripTime"},
       {"Radio_3P4W", nullptr, 24649, 0, nullptr, 5},
@@ -254,10 +257,14 @@ TEST_F(StatusCommands, Refusals) {
       {"Edit_KeySN", "ABC\tEFGHIJKLM", "Label_TarvoSN"},
       {"Edit_MaxPower", "abc", "Label_MaxPower"},
       {"Edit_MaxPower", "700000", "Label_MaxPower"},  // 70000 does not fit a register
+      {"Edit_MaxPower", "655351", "Label_MaxPower"},
+      {"Edit_MaxPower", "-100", "Label_MaxPower"},  // would be 0xFFF6, some 655 kW
       {"Edit_ConstVolt", "", "Label_ConstVolt"},
       {"Edit_AntiPidTripTime", "70000", "Label_AntiPidTripTime"},
   });
   EXPECT_EQ(t.dialogs.messages[3], "The serial number takes printable ASCII characters only");
+  // The power is typed in watts and the range is said in watts.
+  for (int k : {6, 7, 8}) EXPECT_EQ(t.dialogs.messages[k], "Out of range: the power must lie from 0 to 655350 W");
 }
 
 // Fewer than 13 characters: nothing posted, nothing said.
@@ -317,6 +324,7 @@ TEST_F(StatusCommands, MaxPowerBroadcast) {
   EXPECT_EQ(t.sim.Holding(2, 33595), 1000);
 
   settingstest::ExpectRefused(t, {{"Edit_MaxPower", "-5", "Label_MaxPower"}});
+  EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the power must lie from 0 to 4294967295 W");
 }
 
 // ON then OFF: the buttons trade places, relay 1 gets its mode back and the
@@ -339,6 +347,28 @@ TEST_F(StatusCommands, DryContactTestOnThenOff) {
   EXPECT_EQ(t.sim.Holding(1, 52738), 4);
   EXPECT_EQ(t.sim.Holding(1, 52742), 0);
   EXPECT_EQ(t.sim.Holding(1, 797), 0);
+}
+
+// ON whose read of relay 1's mode gets no usable reply: nothing is switched,
+// the buttons are as before the click (OFF cannot post 418 and clear a relay
+// mode of 5), and the user is told why.
+TEST_F(StatusCommands, DryContactTestWhoseModeCannotBeReadSwitchesNothing) {
+  auto& on = ControlAs<QPushButton>(w, "Btn_DryContactTest3PON");
+  auto& off = ControlAs<QPushButton>(w, "Btn_DryContactTest3POFF");
+  t.sim.SetHolding(1, 52738, 5);
+  settingstest::Commit(w, "Btn_DryContactTest3PON");
+  t.sim.QueueFault(sim::ReplyFault::Silent());
+  t.sim.ClearFrames();
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  EXPECT_EQ(t.Frames(), std::vector<QString>{ReadHolding(52738, 1)});
+  EXPECT_TRUE(on.isEnabled());
+  EXPECT_FALSE(off.isEnabled());
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Dry Contact Test not started: relay 1's mode could not be read"});
+  w.Link.CmdCode = 0;
+  settingstest::Commit(w, "Btn_DryContactTest3POFF");
+  EXPECT_EQ(w.Link.CmdCode, 0);
+  EXPECT_EQ(t.sim.Holding(1, 52738), 5);
+  EXPECT_EQ(t.sim.Holding(1, 52742), 0);
 }
 
 // The mode combos take typed text: a text that names an item posts it, any
