@@ -231,6 +231,14 @@ void TForm_Main::Radio_ComSub1gClick() {
 
 void TForm_Main::ClosePortClick() { PollStop = 1; }
 
+bool TForm_Main::LinkTakesCommands() {
+  // No loop will carry a command out: none runs, or Close has been clicked
+  // and the running one is ending.
+  if (LinkOpen && PollStop != 1) return true;
+  ShowMessage(QStringLiteral("Please Connect to Inverters first"));
+  return false;
+}
+
 void TForm_Main::OpenPortClick() {
   auto* profiles = Ctl<QComboBox>(QStringLiteral("Combo_SelectMode"));
   if (!profiles || profiles->currentIndex() < 0) {
