@@ -2,6 +2,9 @@
 // the windowed history registers, and a transfer that loses a reply.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QLabel>
 #include <QComboBox>
 #include <QPushButton>
@@ -278,7 +281,7 @@ TEST_F(CloneWindow, ButtonsComeBackWhenTheCommandIsDropped) {
          ports->setCurrentIndex(0);
          w.OpenPortClick();
        },
-       {"COM Can't Open"}},
+       {"COM Can't Open: " + t.home.dir.path() + "/no-such-port: " + QString::fromLocal8Bit(std::strerror(ENOENT))}},
       {"emptied by a profile change", false,
        [&] {
          nettest::ChooseProfile(w);
