@@ -24,6 +24,7 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       if (d.flags & kBlue) w->setFontColor(clBlue);
       if (d.flags & kGreen) w->setFontColor(clGreen);
       if (d.flags & kSilver) w->setFontColor(clSilver);
+      w->setCaption(d.flags & kCaption);
       if (d.flags & kUnderline) {
         QFont f = w->font();
         f.setUnderline(true);

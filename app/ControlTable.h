@@ -23,6 +23,7 @@ enum ControlFlag : unsigned {
   kUnderline = 32, // label font underlined
   kSilver = 64,    // label font silver (a flag not yet read from the inverter)
   kEditable = 128, // combo box that takes typed text; an item's text chooses that item
+  kCaption = 256,  // label whose colour tells a command's progress: never a value, never "??"
 };
 
 struct ControlDecl {

@@ -45,7 +45,7 @@ constexpr ControlDecl kHeaderRows[] = {
     {Kind::Image, "Image_DataLog", 752, 4, kIconColumns, kIconRows},
     {Kind::Image, "Image_OpenGridSet", 806, 8, 40, 40, "Load File & Execute"},
     {Kind::Image, "Image_SaveGridSet", 850, 8, 40, 40, "Save Setting"},
-    {Kind::Label, "Label_GridSetLog", 790, 54, 130, 18, "Grid Set(Load/Save)", 0, kGreen},
+    {Kind::Label, "Label_GridSetLog", 790, 54, 130, 18, "Grid Set(Load/Save)", 0, kGreen | kCaption},
     {Kind::Image, "Image_Firmware", 898, 4, kIconColumns, kIconRows},
     {Kind::Button, "Btn_Help", 1034, 44, 60, 24, "Help"},
     {Kind::Label, "Label_TopRetract", 1041, -20, 20, 45, "_"},
@@ -260,11 +260,13 @@ void TForm_Main::Image_FirmwareMouseLeave() { PaintTable(Ctl<ImageBox>("Image_Fi
 void TForm_Main::Image_OpenGridSetMouseEnter() { PaintFrame(Ctl<ImageBox>("Image_OpenGridSet"), true); }
 void TForm_Main::Image_OpenGridSetMouseLeave() { PaintFrame(Ctl<ImageBox>("Image_OpenGridSet"), false); }
 void TForm_Main::Image_SaveGridSetMouseEnter() { PaintFrame(Ctl<ImageBox>("Image_SaveGridSet"), true); }
+// Only a running loop carries the dump or the upload out: without one the
+// user is told so before being asked for the access code.
 void TForm_Main::Image_SaveGridSetClick() {
-  if (CheckAccessCode()) Link.CmdCode = CmdConfigDump;
+  if (LinkTakesCommands() && CheckAccessCode()) Link.CmdCode = CmdConfigDump;
 }
 void TForm_Main::Image_OpenGridSetClick() {
-  if (CheckAccessCode()) Link.CmdCode = CmdSettingsUpload;
+  if (LinkTakesCommands() && CheckAccessCode()) Link.CmdCode = CmdSettingsUpload;
 }
 void TForm_Main::Image_SaveGridSetMouseLeave() { PaintFrame(Ctl<ImageBox>("Image_SaveGridSet"), false); }
 

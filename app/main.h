@@ -57,6 +57,9 @@ class TForm_Main : public QMainWindow {
   // a loop runs, when that loop is asked to restart instead).
   int RunPollingLoop();
   int CloseLink();
+  // True when a command posted now will be carried out: a loop runs and is
+  // not ending. Otherwise says "Please Connect to Inverters first".
+  bool LinkTakesCommands();
   void Radio_ComRS485Click();
   void Radio_ComWifiClick();
   void Radio_ComSub1gClick();

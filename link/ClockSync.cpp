@@ -74,7 +74,7 @@ namespace {
 
 // The caption under the header's sync-clock picture.
 constexpr ControlDecl kClockTopRows[] = {
-    {Kind::Label, "Label_SyncClock", 690, 54, 70, 18, "Sync Clock", 1, kGreen},
+    {Kind::Label, "Label_SyncClock", 690, 54, 70, 18, "Sync Clock", 1, kGreen | kCaption},
 };
 
 // A plain picture for the register-map switch: a rounded tile with a short text.
@@ -130,17 +130,22 @@ bool SweepListed(TForm_Main& f, Work work) {
 
 extern const PanelControls kClockTopPanel{"Group_Top", kClockTopRows};
 
+// Each click posts a command that only a running loop carries out; without
+// one it says so instead of leaving its label red.
 void TForm_Main::Image_SyncClockClick() {
+  if (!LinkTakesCommands()) return;
   PostCommand(Link, CmdSyncClock);
   Paint(*this, "Label_SyncClock", clRed);
 }
 
 void TForm_Main::Image_TarvoSunClick() {
+  if (!LinkTakesCommands()) return;
   PostCommand(Link, CmdSunSpecMap);
   Paint(*this, "Label_InvProtocol", clRed);
 }
 
 void TForm_Main::Image_SunTarvoClick() {
+  if (!LinkTakesCommands()) return;
   PostCommand(Link, CmdNativeMap);
   Paint(*this, "Label_InvProtocol", clRed);
 }

@@ -199,7 +199,7 @@ void TForm_Main::ExeSelectInv(int position) {
     if (Link.LinkMode == LinkRadio) Link.SetBaudIndex(3);
   }
   // Values written to the previous inverter and not confirmed are void now.
-  for (ValueLabel* label : findChildren<ValueLabel*>()) {
+  for (ValueLabel* label : ValueLabelsOf(this)) {
     if (label->fontColor() != clRed) continue;
     label->setText(QStringLiteral("??"));
     label->setFontColor(clBlue);
@@ -220,7 +220,7 @@ void TForm_Main::TreeViewDblClick() {
     Link.SetBaudIndex(Link.LinkMode == LinkRadio ? 3 : InverterList.BaudIndex[n]);
   }
   // What the views show came from the previous inverter.
-  for (ValueLabel* label : findChildren<ValueLabel*>()) {
+  for (ValueLabel* label : ValueLabelsOf(this)) {
     if (label->fontColor() == clBlue) label->setText(QStringLiteral("??"));
   }
   CountryListInit();
@@ -276,12 +276,7 @@ void TForm_Main::Btn_ScanIDClick() {
     RebuildTree();
     return;
   }
-  // No loop will carry a posted scan out: none runs, or Close has been
-  // clicked and the running one is ending.
-  if (PollStop == 1 || !LinkOpen) {
-    ShowMessage(QStringLiteral("Please Connect to Inverters first"));
-    return;
-  }
+  if (!LinkTakesCommands()) return;
   takeRange();
   PostCommand(Link, CmdScanIds);
 }

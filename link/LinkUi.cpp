@@ -26,10 +26,9 @@ class MainWindowLinkUi : public LinkUi {
   void RestoreStaleViews() override { Recolour(clRed, clBlue); }
 
  private:
-  // Labels are chosen by their exact colour; their caption becomes "??".
+  // Value labels are chosen by their exact colour; their text becomes "??".
   static void Recolour(QRgb from, QRgb to) {
-    if (!Form_Main) return;
-    for (ValueLabel* label : Form_Main->findChildren<ValueLabel*>()) {
+    for (ValueLabel* label : ValueLabelsOf(Form_Main)) {
       if (label->fontColor() != from) continue;
       label->setText(QStringLiteral("??"));
       label->setFontColor(to);

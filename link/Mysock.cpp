@@ -33,7 +33,13 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 bool ValidId(int id) { return id >= 0 && id < QorClient::kSlots; }
+
+QString SystemReason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 }  // namespace
+
+void QorClient::SetError(int id, const QString& reason) {
+  error_ = (ValidId(id) ? peers_[id] : QString()) + QStringLiteral(": ") + reason;
+}
 
 QorClient::QorClient() { Sockets.fill(kNoSocket); }
 
@@ -50,39 +56,53 @@ void QorClient::CloseAll() {
 int QorClient::Connect(int id, const QString& host, const QString& service) {
   if (!ValidId(id)) return -1;
   CloseSlot(id);
+  error_.clear();
+  peers_[id] = (host.contains(':') ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') + service;
+  connectErr_[id] = 0;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   const int rc = ::getaddrinfo(host.toLatin1().constData(), service.toLatin1().constData(), &hints, &found);
   PumpMessages();
-  if (rc != 0 || !found) return -1;
+  if (rc != 0 || !found) {
+    SetError(id, rc == EAI_SYSTEM ? SystemReason(errno) : QString::fromLocal8Bit(::gai_strerror(rc)));
+    return -1;
+  }
 
   // The resolved family is used as it came, so a name that resolves to IPv6
   // first still gets a socket that can reach it.
   const int s = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol);
   if (s < 0) {
+    SetError(id, SystemReason(errno));
     ::freeaddrinfo(found);
     return -1;
   }
   const int flags = ::fcntl(s, F_GETFL, 0);
   if (flags < 0 || ::fcntl(s, F_SETFL, flags | O_NONBLOCK) < 0) {
+    SetError(id, SystemReason(errno));
     ::close(s);
     ::freeaddrinfo(found);
     return -1;
   }
   Sockets[id] = s;
   // Not waited for: whether the connection came up shows at the first send.
-  (void)::connect(s, found->ai_addr, found->ai_addrlen);
+  // A refusal reported at once is kept for that send to name.
+  if (::connect(s, found->ai_addr, found->ai_addrlen) != 0 && errno != EINPROGRESS) connectErr_[id] = errno;
   ::freeaddrinfo(found);
   return 0;
 }
 
 int QorClient::Send(int id, const uint8_t* data, int n) {
-  if (!HasSocket(id) || n < 0) return 1;
+  error_.clear();
+  if (!HasSocket(id) || n < 0) {
+    SetError(id, QStringLiteral("no connection"));
+    return 1;
+  }
   const int s = Sockets[id];
   int sent = 0;
   bool failed = false;
+  int err = 0;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kSendWaitMs);
   while (sent < n) {
     const ssize_t r = ::send(s, data + sent, size_t(n - sent), MSG_NOSIGNAL);
@@ -97,11 +117,20 @@ int QorClient::Send(int id, const uint8_t* data, int n) {
       pollfd p{s, POLLOUT, 0};
       if (::poll(&p, 1, MsLeft(deadline)) >= 0) continue;
     }
+    err = r < 0 ? errno : 0;
     failed = true;
     break;
   }
   PumpMessages();
   if (failed) {
+    // The connection's own error (a refusal) says more than the send's.
+    int pending = 0;
+    socklen_t len = sizeof pending;
+    if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &pending, &len) == 0 && pending != 0) err = pending;
+    else if (connectErr_[id] != 0) err = connectErr_[id];
+    SetError(id, err == EAGAIN || err == EWOULDBLOCK || err == 0
+                     ? QStringLiteral("not ready to send within %1 ms").arg(kSendWaitMs)
+                     : SystemReason(err));
     CloseSlot(id);
     return 1;
   }
@@ -122,7 +151,11 @@ int QorClient::WaitReadable(int sock, int timeoutMs) {
 int QorClient::Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength) {
   std::memset(RxBuf, 0, sizeof RxBuf);
   RxLen = 0;
-  if (!HasSocket(id)) return 1;
+  error_.clear();
+  if (!HasSocket(id)) {
+    SetError(id, QStringLiteral("no connection"));
+    return 1;
+  }
   const int s = Sockets[id];
   // The wait blocks the window on purpose: one exchange at a time, and the
   // reply must not be interleaved with another request.
@@ -136,11 +169,13 @@ int QorClient::Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength) 
       // the caller's checks; the stream is no longer in step either way.
       closeAfter = true;
       result = RxLen > 0 ? 0 : 1;
+      SetError(id, w > 0 ? QStringLiteral("no reply within %1 ms").arg(timeoutMs) : SystemReason(errno));
       break;
     }
     const ssize_t r = ::recv(s, RxBuf + RxLen, size_t(kRxSize - 1 - RxLen), 0);
     if (r < 0) {
       if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+      SetError(id, SystemReason(errno));
       closeAfter = true;
       result = RxLen > 0 ? 0 : 1;
       break;
@@ -186,7 +221,7 @@ int Modbus::TransactTcp() {
   if (!Client.HasSocket(id)) {
     const WifiAddress addr = WifiModuleAddress();
     if (Client.Connect(id, addr.host, addr.service) != 0) {
-      ui.Trace(QStringLiteral("Error - Build Socket"));
+      ui.Trace(QStringLiteral("Error - Build Socket: ") + Client.LastError());
       ClearReply();
       return -1;
     }
@@ -202,14 +237,14 @@ int Modbus::TransactTcp() {
   ClearReply();
   ++TxCount;
   if (Client.Send(id, Port.TxBuf, std::clamp(TxLength, 0, Tcomm::kTxSize))) {
-    ui.Trace(QStringLiteral("Error - Send"));
+    ui.Trace(QStringLiteral("Error - Send: ") + Client.LastError());
     ++NoConnectCount;
     tcpSendFailed_ = true;
   } else {
     TraceTx();
     const auto replyLength = [this](const uint8_t* rx, int n) { return ExpectedReplyLength(rx, n); };
     if (Client.Receive(id, kTcpReplyTimeoutMs, replyLength)) {
-      ui.Trace(QStringLiteral("Error - Receive"));
+      ui.Trace(QStringLiteral("Error - Receive: ") + Client.LastError());
     } else {
       const int n = std::max(Client.RxLen, 0);
       Port.RxCount = n;

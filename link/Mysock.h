@@ -46,11 +46,21 @@ class QorClient {
   // 0 = readable, 1 = time-out, -1 = the wait failed.
   static int WaitReadable(int sock, int timeoutMs);
 
+  // Why the last Connect, Send or Receive failed, as "<host>:<port>: <the
+  // system's reason>"; empty when it did not.
+  QString LastError() const { return error_; }
+
   bool HasSocket(int id) const { return id >= 0 && id < kSlots && Sockets[id] != kNoSocket; }
   // Closes the ID's socket, if any, and clears its slot.
   void CloseSlot(int id);
   // Closes every open socket and clears every slot (link opening and closing).
   void CloseAll();
+
+ private:
+  void SetError(int id, const QString& reason);
+  std::array<QString, kSlots> peers_;    // "host:port" each slot was connected to
+  std::array<int, kSlots> connectErr_{};  // an error the connect reported at once
+  QString error_;
 };
 
 // Where the Wi-Fi module listens: its fixed address on its own network, port

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "app/ControlTable.h"
+#include "app/LogViews.h"
 #include "app/main.h"
 #include "link/Modbus.h"
 #include "link/Radio.h"
@@ -231,6 +232,14 @@ void TForm_Main::Radio_ComSub1gClick() {
 
 void TForm_Main::ClosePortClick() { PollStop = 1; }
 
+bool TForm_Main::LinkTakesCommands() {
+  // No loop will carry a command out: none runs, or Close has been clicked
+  // and the running one is ending.
+  if (LinkOpen && PollStop != 1) return true;
+  ShowMessage(QStringLiteral("Please Connect to Inverters first"));
+  return false;
+}
+
 void TForm_Main::OpenPortClick() {
   auto* profiles = Ctl<QComboBox>(QStringLiteral("Combo_SelectMode"));
   if (!profiles || profiles->currentIndex() < 0) {
@@ -374,8 +383,13 @@ int TForm_Main::CloseLink() {
     Link.Client.CloseAll();
     Link.Client.Cleanup();
   } else {
+    // A port that failed (an adapter pulled out, a device that would not
+    // open) says which and why, in the panel and in the traffic log.
+    const QString why = Link.Port.TakeError();
     Link.Port.Close();
-    SetStatus(4, QStringLiteral("COM Close"));
+    const QString text = why.isEmpty() ? QStringLiteral("COM Close") : QStringLiteral("COM Close: ") + why;
+    SetStatus(4, text);
+    if (!why.isEmpty()) AppendTrafficLog(EventLog(), text);
   }
   // No loop runs any more: whoever asks whether a link is open is told no.
   LinkOpen = false;

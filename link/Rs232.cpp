@@ -24,6 +24,7 @@
 
 struct Tcomm::Handle {
   int fd = -1;
+  QString path;  // the device, for the reasons a failure gives
   ~Handle() {
     if (fd >= 0) ::close(fd);
   }
@@ -46,6 +47,8 @@ QByteArray DevicePath(const QString& name) {
   return (name.contains('/') ? name : QStringLiteral("/dev/") + name).toLocal8Bit();
 }
 
+QString SystemReason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
 }  // namespace
 
 int BaudOfIndex(int index) { return (index >= 0 && index <= 3) ? (4800 << index) : 0; }
@@ -60,18 +63,28 @@ bool Tcomm::IsOpen() const { return Fd() >= 0; }
 
 int Tcomm::Open(const QString& name) {
   Close();
+  error_.clear();
   const QByteArray path = DevicePath(name);
+  const QString device = QString::fromLocal8Bit(path);
   const int fd = name.isEmpty() ? -1 : ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    ShowMessage(QStringLiteral("COM Can't Open"));
+    // The device and why, so the technician knows what to mend.
+    error_ = name.isEmpty() ? QStringLiteral("no port chosen") : device + QStringLiteral(": ") + SystemReason(errno);
+    ShowMessage(QStringLiteral("COM Can't Open: ") + error_);
     return 1;
   }
   auto handle = std::make_shared<Handle>();
   handle->fd = fd;
+  handle->path = device;
   ::ioctl(fd, TIOCEXCL);  // no other opener while we hold it
+  // Settings that cannot be applied leave the reason for the link's close.
+  auto refused = [&] {
+    error_ = device + QStringLiteral(": ") + SystemReason(errno);
+    return 1;  // the handle closes here
+  };
 
   termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) return 1;  // not a terminal: the handle closes here
+  if (::tcgetattr(fd, &tio) != 0) return refused();  // not a terminal
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -80,7 +93,7 @@ int Tcomm::Open(const QString& name) {
   tio.c_cc[VTIME] = 0;
   ::cfsetispeed(&tio, B4800);
   ::cfsetospeed(&tio, B4800);
-  if (::tcsetattr(fd, TCSANOW, &tio) != 0) return 1;
+  if (::tcsetattr(fd, TCSANOW, &tio) != 0) return refused();
 
   ::tcflush(fd, TCIOFLUSH);
   int lines = TIOCM_DTR | TIOCM_RTS;
@@ -132,11 +145,11 @@ int Tcomm::WriteBytes(const uint8_t* bytes, int n) {
       continue;
     }
     if (w < 0 && errno == EINTR) continue;
-    if (w < 0 && errno != EAGAIN) return 1;
+    if (w < 0 && errno != EAGAIN) return Failed(errno);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-    if (left <= 0) return 1;
+    if (left <= 0) return Fail(QStringLiteral("write timed out"));
     pollfd p{fd, POLLOUT, 0};
-    if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) return 1;
+    if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) return Failed(errno);
   }
   return 0;
 }
@@ -159,10 +172,13 @@ int Tcomm::InQueue() const {
   return queued;
 }
 
-int Tcomm::Fail() {
-  RxBuf[RxCount] = 0;
+int Tcomm::Fail(const QString& reason) {
+  RxBuf[std::clamp(RxCount, 0, kRxSize - 1)] = 0;
+  error_ = (handle_ ? handle_->path : QString()) + QStringLiteral(": ") + reason;
   return 1;
 }
+
+int Tcomm::Failed(int err) { return Fail(SystemReason(err)); }
 
 int Tcomm::QueueOverflow(int queued) {
   ShowMessage(CFormat("Rx Size > Buffer %d", queued));
@@ -186,11 +202,13 @@ int Tcomm::ReadMore(int upTo) {
   if (fd < 0) return 1;
   RxCount = std::clamp(RxCount, 0, kRxLimit - 1);
   int queued = 0;
-  if (::ioctl(fd, FIONREAD, &queued) != 0 || queued < 0) return Fail();
+  if (::ioctl(fd, FIONREAD, &queued) != 0) return Failed(errno);
+  if (queued < 0) return Fail(QStringLiteral("bad receive queue count"));
   if (queued == 0) {
     // A hung-up device reports nothing queued; only a read tells.
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) return Fail();
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN))
+      return Fail(QStringLiteral("the device hung up"));
     return 0;
   }
   // The limit is a matter of one read; what was gathered before does not
@@ -208,7 +226,7 @@ int Tcomm::ReadMore(int upTo) {
     } else if (r < 0 && errno == EAGAIN) {
       break;  // fewer than announced: take what came
     } else {
-      return Fail();
+      return r < 0 ? Failed(errno) : Fail(QStringLiteral("the device hung up"));
     }
   }
   RxCount += got;

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 // One serial port (termios): the RS-485 adapter or the radio dongle. Request
 // frames are built in place in TxBuf; reads land in RxBuf.
@@ -21,7 +22,8 @@ class Tcomm {
 
   // Opens the device exclusively, raw 8N1 at 4,800 bit/s, queues purged,
   // DTR and RTS cleared. A name without a '/' is taken below /dev.
-  // Shows "COM Can't Open" when the device does not open.
+  // Shows "COM Can't Open" with the device and the system's reason when the
+  // device does not open.
   int Open(const QString& name);
   // Speed 4,800 << index (index 0..3), kept in Baud.
   int SetBaud(int index);
@@ -47,6 +49,10 @@ class Tcomm {
   // an application object it is WaitInput.
   void AwaitInput(int ms) const;
   bool IsOpen() const;
+  // Why the port last failed, as "<device>: <the system's reason>"; empty
+  // when nothing failed since it was opened or since the reason was taken.
+  QString LastError() const { return error_; }
+  QString TakeError() { return std::exchange(error_, QString()); }
 
   // Takes over an already open descriptor without touching its settings
   // (for tests that need a receive queue a terminal cannot hold).
@@ -61,9 +67,11 @@ class Tcomm {
  private:
   struct Handle;
   int Fd() const;
-  int Fail();
+  int Fail(const QString& reason);
+  int Failed(int err);  // errno's text as the reason; returns 1
   int QueueOverflow(int queued);
   std::shared_ptr<Handle> handle_;
+  QString error_;
 };
 
 // The speed of a baud index (4,800 << index), 0 for an index outside 0..3.

@@ -25,8 +25,17 @@ class ValueLabel : public QLabel {
   using QLabel::show;
   int Tag() const { return tag_; }
   void setTag(int tag) { tag_ = tag; }
+  // A caption whose colour tells how a command went ("Sync Clock"): it shows
+  // no value, so the passes that mark values stale or void leave it alone.
+  bool IsCaption() const { return caption_; }
+  void setCaption(bool caption) { caption_ = caption; }
 
  private:
   QRgb color_ = clBlack;
   int tag_ = 0;
+  bool caption_ = false;
 };
+
+// The labels of a window that show values, captions left out: the ones the
+// stale and restore passes and an inverter switch turn into "??".
+QList<ValueLabel*> ValueLabelsOf(const QWidget* window);

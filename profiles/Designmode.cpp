@@ -31,14 +31,18 @@ void SetVisible(const TForm_Main& w, const char* name, bool visible) {
 }
 
 void SetWidth(const TForm_Main& w, const char* name, int width) {
-  QWidget* c = w.Control(name);
-  if (!c) return;
-  c->resize(width, c->height());
-  // A panel's title bar spans the panel.
-  if (auto* panel = qobject_cast<GroupPanel*>(c); panel && panel->TitleLabel())
-    panel->TitleLabel()->resize(width - 1, panel->TitleLabel()->height());
+  if (QWidget* c = w.Control(name)) c->resize(width, c->height());
 }
 }  // namespace
+
+void ApplyUacProtectionLayout(TForm_Main& w, int vacProtectSet) {
+  if (vacProtectSet < 0 || vacProtectSet > 2) return;
+  const int width = vacProtectSet == 0 ? 255 : 520;
+  SetWidth(w, "Group_UacProtection", width);
+  SetWidth(w, "Label_UacProtection", width);
+  w.SetVoltProtectLabels(vacProtectSet == 2 ? 1 : 0);
+  if (vacProtectSet != 0) SetVisible(w, "GroupBox39", vacProtectSet == 1);
+}
 
 int CurrentTabIndex(const QTabWidget* tabs) { return tabs ? VisibleTabIndex(tabs, tabs->currentIndex()) : -1; }
 
@@ -116,26 +120,7 @@ void TForm_Main::Combo_SelectModeChange() {
   if (LoadMonitorSettings(*this, SettingFilePath) == kFileMissing) ShowMessage("No Found Setting File1");
   SetVisible(*this, "Group_ConstVolt", ShowConstVolt == 1);
   SetJapanUserSettingMode(JapanUserSettingMode);
-  switch (VacProtectSet) {
-    case 0:
-      SetWidth(*this, "Group_UacProtection", 255);
-      SetWidth(*this, "Label_UacProtection", 255);
-      SetVoltProtectLabels(0);
-      break;
-    case 1:
-      SetWidth(*this, "Group_UacProtection", 520);
-      SetWidth(*this, "Label_UacProtection", 520);
-      SetVoltProtectLabels(0);
-      SetVisible(*this, "GroupBox39", true);
-      break;
-    case 2:
-      SetWidth(*this, "Group_UacProtection", 520);
-      SetWidth(*this, "Label_UacProtection", 520);
-      SetVoltProtectLabels(1);
-      SetVisible(*this, "GroupBox39", false);
-      break;
-    default: break;
-  }
+  ApplyUacProtectionLayout(*this, VacProtectSet);
   SetFreqProtectLabels(ShowGsFacMode);
   for (const char* name : {"Label_ShowLang", "Label_LanguageSelect", "Combo_LanguageSelect"})
     SetVisible(*this, name, ShowLanguageSelect == 1);

@@ -30,6 +30,15 @@ int AccessLevel(const QString& code);
 // count. False when the program folder could not be listed.
 bool ListLayoutProfiles(std::array<QString, 20>& names);
 
+// ---- View options ------------------------------------------------------------
+
+// The voltage-protection layout of a VacProtectSet value, as the profile
+// change and the popup menu apply it: 0 one stage pair (width 255), 1 both
+// second slow stages (520), 2 the low side's only with short captions (520);
+// the panel and its title bar take the width together. Any other value
+// changes nothing.
+void ApplyUacProtectionLayout(TForm_Main& w, int vacProtectSet);
+
 // ---- Profile settings file (<profile>/MonitorSet.KXL) -----------------------
 
 int LoadMonitorSettings(TForm_Main& w, const QString& path);

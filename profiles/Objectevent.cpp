@@ -29,20 +29,9 @@ void SetVisible(TForm_Main& w, const char* name, bool visible) {
   if (QWidget* c = w.Control(name)) c->setVisible(visible);
 }
 
-// A panel and its title bar take the width together.
-void SetPanelWidth(TForm_Main& w, const char* name, int width) {
-  GroupPanel* p = w.Panel(name);
-  if (!p) return;
-  p->resize(width, p->height());
-  if (QLabel* title = p->TitleLabel()) title->resize(width - 1, title->height());
-}
-
-void UacProtection(TForm_Main& w, int set, int width, int labels) {
-  SetPanelWidth(w, "Group_UacProtection", width);
+void UacProtection(TForm_Main& w, int set) {
   w.VacProtectSet = set;
-  if (set == 1) SetVisible(w, "GroupBox39", true);
-  w.SetVoltProtectLabels(labels);
-  if (set == 2) SetVisible(w, "GroupBox39", false);
+  ApplyUacProtectionLayout(w, set);
 }
 
 void Captions(TForm_Main& w, std::initializer_list<const char*> names, std::initializer_list<const char*> texts) {
@@ -123,11 +112,11 @@ constexpr PopMenuRow kPopMenu[] = {
     {2013, "No Language Selection", "Config Page > 1. Country Set", "Group_Country", 0,
      [](W w) { LanguageSelect(w, false); }},
     {2021, "Vac1", "Config Page > 2. Uac Protection", "Group_UacProtection", 0,
-     [](W w) { UacProtection(w, 0, 255, 0); }},
+     [](W w) { UacProtection(w, 0); }},
     {2022, "Vac1 && Vac2", "Config Page > 2. Uac Protection", "Group_UacProtection", 0,
-     [](W w) { UacProtection(w, 1, 520, 0); }},
+     [](W w) { UacProtection(w, 1); }},
     {2023, "RULE 21", "Config Page > 2. Uac Protection", "Group_UacProtection", 0,
-     [](W w) { UacProtection(w, 2, 520, 1); }},
+     [](W w) { UacProtection(w, 2); }},
     {2030, "Display", "Config Page > 3. Freq. Protection", "Group_FreqProtection", 0,
      [](W w) { w.ShowGsFacMode = 0, w.SetFreqProtectLabels(0); }},
     {2031, "USA", "Config Page > 3. Freq. Protection", "Group_FreqProtection", 0,

@@ -228,7 +228,8 @@ constexpr WordRead kIdWord[] = {Word(0, "Label_JapIDsetting", Show::Decimal)};
 constexpr WordRead kIdOldWord[] = {Word(0, "Label_JapIDsetting_Old", Show::Decimal)};
 
 // Only these models keep their settings here, so whenever the view reads
-// them the register map is the native one.
+// them the register map is the native one; it is named before the read, so
+// a failed read leaves it named too.
 int NameNativeMap(Modbus*) {
   SetText(QStringLiteral("Label_InvProtocol"), QStringLiteral("Tarvo"));
   return 0;
@@ -237,7 +238,7 @@ int NameNativeMap(Modbus*) {
 // Labels turn blue only from a usable reply: a missed reply must not look
 // like a confirmed setting.
 constexpr ReadBlock kUserBlocks[] = {
-    Read(kReadHolding, 25344, 24, kUserWords).EndIfInvalid().Then(NameNativeMap).Otherwise(NameNativeMap),
+    Read(kReadHolding, 25344, 24, kUserWords).EndIfInvalid().Before(NameNativeMap),
     Read(kReadHolding, 44040, 1, kIdWord),
 };
 constexpr ReadBlock kUserOldBlocks[] = {

@@ -24,9 +24,10 @@ constexpr int kSetFlag = 0x8000;
 constexpr int kGridLockFlag = 0x0002;
 constexpr int kSaveData = 0x55AA;
 constexpr int kFanTestOn = 32;
-// The duty goes in the low byte; bit 15 tells the inverter a duty is set.
+// The duty is a byte and goes in the low byte; bit 15 tells the inverter a
+// duty is set. A value beyond the byte would spill into the flag bits.
 constexpr int kDutyGiven = 0x8000;
-constexpr RangeRule kDutyRange{RangeForm::Refuse, 0, 100, "Fan duty: enter 0 to 100"};
+constexpr RangeRule kDutyRange{RangeForm::Refuse, 0, 255, "Fan duty: enter 0 to 255"};
 
 std::optional<Posting> FanDutyPosting(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   const std::optional<int64_t> duty = RuleValue(f, row, in);

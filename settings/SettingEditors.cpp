@@ -303,9 +303,10 @@ std::optional<QString> WordText(const Modbus* link, const WordRead& row, uint16_
 
 namespace {
 
-// Word k of the reply; a coil reply has one word, 1 when the coil is ON.
+// Word k of the reply; a coil reply has one word, its state byte as it came
+// (the rows decide: most are ON for 1 only, one row for anything but 0).
 uint16_t BlockWord(const Modbus* link, const ReadBlock& b, int k) {
-  if (b.function == 1) return link->Reply[3] == 1 ? 1 : 0;
+  if (b.function == 1) return link->Reply[3];
   return ReplyWord(link, k);
 }
 
@@ -342,6 +343,7 @@ int RunReadView(Modbus* link, uint8_t stop, const ReadView& view) {
   const TForm_Main& f = *Form_Main;
   for (const ReadBlock& b : view.blocks) {
     if (b.when && !b.when(f)) continue;
+    if (b.before && b.before(link)) return 1;
     if (b.function == 6) {
       if (link->Request(static_cast<uint16_t>(b.first), static_cast<int16_t>(b.count), 6)) return 1;
       continue;

@@ -276,7 +276,7 @@ enum class Show {
 using WordHook = std::optional<QString> (*)(const Modbus* link, uint16_t word);
 
 struct WordRead {
-  int word = 0;                  // index in the block's reply (a coil reply has one: 1 = ON)
+  int word = 0;                  // index in the block's reply (a coil reply has one: its state byte)
   const char* target = nullptr;  // value label, or the ON radio button
   Show show = Show::Decimal;
   const char* unit = nullptr;    // appended as it stands
@@ -353,12 +353,14 @@ struct ReadBlock {
   BlockCondition when = nullptr;
   BlockAfter after = nullptr;
   BlockAfter unusable = nullptr;  // runs instead of showing when the reply is unusable
+  BlockAfter before = nullptr;    // runs before the request, whatever comes of it
 
   constexpr ReadBlock Painted(Paint p) const { ReadBlock r = *this; r.paint = p; return r; }
   constexpr ReadBlock EndIfInvalid() const { ReadBlock r = *this; r.endIfInvalid = true; return r; }
   constexpr ReadBlock When(BlockCondition c) const { ReadBlock r = *this; r.when = c; return r; }
   constexpr ReadBlock Then(BlockAfter a) const { ReadBlock r = *this; r.after = a; return r; }
   constexpr ReadBlock Otherwise(BlockAfter a) const { ReadBlock r = *this; r.unusable = a; return r; }
+  constexpr ReadBlock Before(BlockAfter a) const { ReadBlock r = *this; r.before = a; return r; }
 };
 
 constexpr ReadBlock Read(uint8_t function, int first, int count, std::span<const WordRead> words) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QRadioButton>
+#include <QTreeWidget>
+#include <functional>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 
 #include "app/main.h"
 #include "link/ClockSync.h"
+#include "link/LinkUi.h"
 #include "link/Modbus.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
@@ -114,7 +117,12 @@ struct ClockWindow : ::testing::Test {
   polltest::LinkedWindow t;
   TForm_Main& w = t.w;
   ZoneGuard zone{"UTC-1"};
-  void SetUp() override { SetClockSource([] { return kNoon2020; }); }
+  void SetUp() override {
+    SetClockSource([] { return kNoon2020; });
+    // As a running loop leaves them: commands posted now are carried out.
+    w.LinkOpen = true;
+    w.PollStop = 0;
+  }
   void List(std::initializer_list<std::pair<int, int>> idsAndBauds) {
     w.InverterList.Count = 0;
     for (auto [id, baud] : idsAndBauds) {
@@ -152,6 +160,72 @@ TEST_F(ClockWindow, EveryListedInverterInTurnAndAFailureNamed) {
   // Back to the inverter that was current, at its scanned speed.
   EXPECT_EQ(w.Link.SlaveId, 1);
   EXPECT_EQ(t.sim.LineBaud(), 19200);
+}
+
+// With no loop to carry them out, the top bar's commands say so; nothing is
+// posted and no caption is left red.
+TEST_F(ClockWindow, CommandsWithoutALinkSaySo) {
+  struct Case {
+    const char* what;
+    std::function<void()> click;
+    const char* label;
+    QRgb colour;
+  };
+  const Case cases[] = {
+      {"sync clock", [&] { w.Image_SyncClockClick(); }, "Label_SyncClock", clGreen},
+      {"native to SunSpec", [&] { w.Image_TarvoSunClick(); }, "Label_InvProtocol", clGreen},
+      {"SunSpec to native", [&] { w.Image_SunTarvoClick(); }, "Label_InvProtocol", clGreen},
+      {"configuration dump", [&] { w.Image_SaveGridSetClick(); }, "Label_GridSetLog", clGreen},
+      {"settings upload", [&] { w.Image_OpenGridSetClick(); }, "Label_GridSetLog", clGreen},
+  };
+  for (bool closing : {false, true}) {
+    // No link opened, or Close clicked and the loop ending.
+    w.LinkOpen = closing;
+    w.PollStop = 1;
+    for (const Case& c : cases) {
+      t.dialogs.messages.clear();
+      w.Link.CmdCode = 0;
+      c.click();
+      EXPECT_EQ(t.dialogs.messages, QStringList{"Please Connect to Inverters first"}) << c.what;
+      EXPECT_EQ(w.Link.CmdCode, 0) << c.what;
+      EXPECT_EQ(w.Ctl<ValueLabel>(c.label)->fontColor(), c.colour) << c.what;
+    }
+  }
+  EXPECT_TRUE(t.dialogs.prompts.empty());  // no access code asked for
+}
+
+// "??" is for values: the captions that tell a command's progress keep their
+// text through the stale and restore passes and an inverter switch, while a
+// value label beside them is marked.
+TEST_F(ClockWindow, CaptionsNeverTurnQuestionMarks) {
+  List({{1, 1}});
+  w.AddTreeRoot();
+  w.BuildIdTree();
+  auto* value = w.Ctl<ValueLabel>("Label_InvProtocol");
+  const struct {
+    const char* what;
+    QRgb before;
+    std::function<void()> pass;
+  } passes[] = {
+      {"restore pass", clRed, [] { CurrentLinkUi().RestoreStaleViews(); }},
+      {"stale pass", clBlue, [] { CurrentLinkUi().MarkViewsStale(); }},
+      {"inverter list", clRed, [&] { w.ExeSelectInv(0); }},
+      {"inverter chosen", clBlue, [&] {
+         auto* tree = w.Ctl<QTreeWidget>("TreeView");
+         tree->setCurrentItem(w.TreeRoot->child(0));
+         w.TreeViewDblClick();
+       }},
+  };
+  for (const auto& p : passes) {
+    for (const char* caption : {"Label_SyncClock", "Label_GridSetLog"})
+      w.Ctl<ValueLabel>(caption)->setFontColor(p.before);
+    value->show("Tarvo", p.before);
+    p.pass();
+    EXPECT_EQ(w.Ctl<ValueLabel>("Label_SyncClock")->text(), "Sync Clock") << p.what;
+    EXPECT_EQ(w.Ctl<ValueLabel>("Label_GridSetLog")->text(), "Grid Set(Load/Save)") << p.what;
+    EXPECT_EQ(w.Ctl<ValueLabel>("Label_SyncClock")->fontColor(), p.before) << p.what;
+    EXPECT_EQ(value->text(), "??") << p.what;
+  }
 }
 
 TEST_F(ClockWindow, NothingSetIsNotReportedAsDone) {

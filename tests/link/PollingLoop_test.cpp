@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -9,8 +12,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
+#include "app/LogViews.h"
 #include "app/Myfunc.h"
 #include "link/Executor.h"
 #include "link/Modbus.h"
@@ -527,5 +533,73 @@ TEST_F(LinkOpening, ProfileChangeWhilePollingRestartsTheLoop) {
   EXPECT_EQ(w->Link.CrcErrors, 0);
   EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
   EXPECT_FALSE(w->Link.Port.IsOpen());
+  EXPECT_EQ(w->StatusText(4), "COM Close");
+}
+
+// ---------------------------------------------------------------------------
+// A port that fails says which and why: at the opening (the message) and when
+// it gives out while polling (the status panel and the traffic log).
+
+namespace {
+
+void ChoosePort(TForm_Main& w, const QString& path) {
+  auto* ports = w.Ctl<QComboBox>("Combo_COM");
+  ports->clear();
+  ports->addItem(path);
+  ports->setCurrentIndex(0);
+}
+
+}  // namespace
+
+TEST_F(LinkOpening, APortThatDoesNotOpenNamesItselfAndTheReason) {
+  SetUpHome({{1, 1}});
+  PickProfile("SuperUser");
+  const QString path = home.dir.path() + "/no-such-adapter";
+  ChoosePort(*w, path);
+  ClickOpen();
+  const QString why = path + ": " + QString::fromLocal8Bit(std::strerror(ENOENT));
+  EXPECT_EQ(dialogs.messages, QStringList{"COM Can't Open: " + why});
+  EXPECT_EQ(w->StatusText(4), "COM Close: " + why);
+  EXPECT_TRUE(w->EventLog()->toPlainText().contains("COM Close: " + why));
+  EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+  EXPECT_FALSE(w->LinkOpen);
+}
+
+TEST_F(LinkOpening, AnAdapterPulledOutWhilePollingNamesItselfAndTheReason) {
+  SetUpHome({{1, 1}});
+  PickProfile("SuperUser");
+  // A line of its own whose far side goes away, as an unplugged adapter does.
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const QString path = QString::fromLocal8Bit(ptsname(master));
+  ChoosePort(*w, path);
+  waits::Until(
+      w.get(), "the first request on the line",
+      [&] {
+        char buf[64];
+        if (!w->LinkOpen || ::read(master, buf, sizeof buf) <= 0) return false;
+        ::close(master);
+        master = -1;
+        return true;
+      },
+      [this] { w->ClosePortClick(); });
+  ::fcntl(master, F_SETFL, O_NONBLOCK);
+  ClickOpen();
+  if (master >= 0) ::close(master);
+  const QString status = w->StatusText(4);
+  EXPECT_TRUE(status.startsWith("COM Close: " + path + ": ")) << status.toStdString();
+  EXPECT_GT(status.size(), QString("COM Close: " + path + ": ").size());
+  EXPECT_TRUE(w->EventLog()->toPlainText().contains(status));
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+  EXPECT_FALSE(w->Link.Port.IsOpen());
+  EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+
+  // A close the user asks for afterwards says only that.
+  sim.AddSlave(1);
+  ChoosePort(*w, sim.PortPath());
+  AtFrame(1, [&] { w->ClosePortClick(); });
+  ClickOpen();
   EXPECT_EQ(w->StatusText(4), "COM Close");
 }

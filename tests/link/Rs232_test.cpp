@@ -1,7 +1,11 @@
 // The serial port over a pseudo-terminal, and the port list.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -113,21 +117,63 @@ TEST(Tcomm, ClosedPortIsNeverUsed) {
   EXPECT_EQ(sim.Frames().size(), 1u);  // only the byte written while open
 }
 
+// The message names the device and the system's reason; a device that
+// opens but takes no settings keeps its reason for the link's close.
 TEST(Tcomm, OpenFailures) {
   FakeDialogs dialogs;
   auto port = std::make_unique<Tcomm>();
   EXPECT_EQ(port->Open("/dev/no-such-serial-port"), 1);
+  EXPECT_EQ(port->Open("no-such-serial-port"), 1);  // taken below /dev
   EXPECT_EQ(port->Open(""), 1);
-  ASSERT_EQ(dialogs.messages.size(), 2);
-  EXPECT_EQ(dialogs.messages[0], "COM Can't Open");
+  const QString missing = QString::fromLocal8Bit(std::strerror(ENOENT));
+  EXPECT_EQ(dialogs.messages, (QStringList{"COM Can't Open: /dev/no-such-serial-port: " + missing,
+                                           "COM Can't Open: /dev/no-such-serial-port: " + missing,
+                                           "COM Can't Open: no port chosen"}));
 
   // A file that is no terminal opens but takes no settings.
   QTemporaryDir dir;
   QFile f(dir.filePath("plain"));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.close();
+  dialogs.messages.clear();
   EXPECT_EQ(port->Open(dir.filePath("plain")), 1);
   EXPECT_FALSE(port->IsOpen());
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+  EXPECT_EQ(port->TakeError(), dir.filePath("plain") + ": " + QString::fromLocal8Bit(std::strerror(ENOTTY)));
+  EXPECT_EQ(port->LastError(), "");
+
+  // A device nobody may open: the permission is the reason (root opens anything).
+  if (geteuid() != 0) {
+    QFile locked(dir.filePath("locked"));
+    ASSERT_TRUE(locked.open(QIODevice::WriteOnly));
+    locked.close();
+    ASSERT_TRUE(locked.setPermissions(QFileDevice::Permissions()));
+    EXPECT_EQ(port->Open(dir.filePath("locked")), 1);
+    EXPECT_EQ(dialogs.messages.last(),
+              "COM Can't Open: " + dir.filePath("locked") + ": " + QString::fromLocal8Bit(std::strerror(EACCES)));
+  }
+}
+
+// A device whose other side goes away while it is in use (an adapter pulled
+// out): the failed write or read names the device and the reason.
+TEST(Tcomm, HungUpDeviceNamesItsReason) {
+  FakeDialogs dialogs;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const QString path = QString::fromLocal8Bit(ptsname(master));
+  auto port = std::make_unique<Tcomm>();
+  ASSERT_EQ(port->Open(path), 0);
+  EXPECT_EQ(port->LastError(), "");
+  ::close(master);
+  EXPECT_EQ(port->Read(), 1);
+  EXPECT_TRUE(port->LastError().startsWith(path + ": ")) << port->LastError().toStdString();
+  port->TakeError();
+  port->TxBuf[0] = 0x01;
+  EXPECT_EQ(port->Write(1), 1);
+  EXPECT_EQ(port->TakeError(), path + ": " + QString::fromLocal8Bit(std::strerror(EIO)));
+  EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST(Tcomm, LongDevicePathsOpen) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <cerrno>
+#include <cstring>
 #include <QRadioButton>
 #include <memory>
 
@@ -112,7 +114,8 @@ TEST_F(TcpLinkTest, ABadCrcCountsOnceAsAnError) {
 TEST_F(TcpLinkTest, APeerThatNeverAnswersIsOneMissingReplyAndAFreshConnection) {
   bus.QueueFault(sim::ReplyFault::Silent());
   ASSERT_EQ(link->Request(1, 1, 3), 0);  // waits out the reply time-out
-  EXPECT_TRUE(ui.lines.contains("Error - Receive"));
+  EXPECT_TRUE(ui.lines.contains(QString("Error - Receive: 127.0.0.1:%1: no reply within 6000 ms").arg(port)))
+      << ui.lines.join('|').toStdString();
   EXPECT_EQ(link->RxLength, 0);
   EXPECT_EQ(link->NoReplyCount, 1);
   EXPECT_EQ(link->CrcErrors, 0);
@@ -151,7 +154,10 @@ TEST_F(TcpLinkTest, NobodyListeningIsAFailedSendNotAMissingReply) {
   }  // closed again: nothing listens there now
   qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
   ASSERT_EQ(link->Request(1, 1, 3), 0);
-  EXPECT_TRUE(ui.lines.contains("Error - Send"));
+  // The address and the system's reason, for the technician to act on.
+  EXPECT_TRUE(ui.lines.contains(QString("Error - Send: 127.0.0.1:%1: ").arg(port) +
+                                QString::fromLocal8Bit(std::strerror(ECONNREFUSED))))
+      << ui.lines.join('|').toStdString();
   EXPECT_EQ(link->NoConnectCount, 0);  // -1 after opening, +1
   EXPECT_EQ(link->NoReplyCount, 0);
   EXPECT_EQ(link->CrcErrors, 0);
@@ -163,7 +169,9 @@ TEST_F(TcpLinkTest, NobodyListeningIsAFailedSendNotAMissingReply) {
 TEST_F(TcpLinkTest, NoSocketFailsTheRequest) {
   qputenv("QORVANE_WIFI_ADDR", "127.0.0.1:no-such-service-name");
   EXPECT_EQ(link->Request(1, 1, 3), 1);
-  EXPECT_TRUE(ui.lines.contains("Error - Build Socket"));
+  ASSERT_FALSE(ui.lines.isEmpty());
+  EXPECT_TRUE(ui.lines.last().startsWith("Error - Build Socket: 127.0.0.1:no-such-service-name: "))
+      << ui.lines.last().toStdString();
   EXPECT_EQ(link->RxLength, 0);
   EXPECT_EQ(link->TxCount, 0);
 }
@@ -260,4 +268,28 @@ TEST(WifiLink, AModuleThatStaysSilentOnceIsWaitedOutAndPollingGoesOn) {
   EXPECT_EQ(t.w.Link.NoReplyCount, 1);
   EXPECT_EQ(t.w.Link.CrcErrors, 0);
   EXPECT_TRUE(t.w.EventLog()->toPlainText().contains("Error - Receive"));
+}
+
+// A module that turns the connection away: the traffic log names the address
+// and the refusal, pass after pass, and polling goes on until closed.
+TEST(WifiLink, ARefusedConnectionNamesTheAddressAndTheReason) {
+  WifiWindow t;
+  int port;
+  {
+    SimTcpServer gone([](const QByteArray&) { return QByteArray(); });
+    port = gone.Port();
+  }  // closed again: nothing listens there now
+  qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
+  const QString line =
+      QString("Error - Send: 127.0.0.1:%1: ").arg(port) + QString::fromLocal8Bit(std::strerror(ECONNREFUSED));
+  nettest::Every5ms(t.w, [&] {
+    if (t.w.EventLog()->toPlainText().count(line) < 2) return false;
+    t.w.ClosePortClick();
+    return true;
+  });
+  t.w.OpenPortClick();
+  EXPECT_GE(t.w.EventLog()->toPlainText().count(line), 2);
+  EXPECT_TRUE(t.dialogs.messages.isEmpty());
+  EXPECT_GE(t.w.Link.NoConnectCount, 1);
+  EXPECT_TRUE(t.w.Ctl<QPushButton>("OpenPort")->isEnabled());
 }

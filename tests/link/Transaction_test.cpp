@@ -8,6 +8,8 @@
 
 #include <QScrollArea>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -279,7 +281,8 @@ TEST_F(SerialExchange, ReopenUsesTheSpeedOfTheAddressedIdAndMayFail) {
   link().FailStreak = 39;
   link().PortName = "/dev/no-such-adapter";
   EXPECT_EQ(link().Request(1, 1, 3), 1);
-  EXPECT_EQ(dialogs.messages, QStringList{"COM Can't Open"});
+  EXPECT_EQ(dialogs.messages, QStringList{"COM Can't Open: /dev/no-such-adapter: " +
+                                          QString::fromLocal8Bit(std::strerror(ENOENT))});
   EXPECT_FALSE(link().Port.IsOpen());
 }
 

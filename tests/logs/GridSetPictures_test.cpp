@@ -10,6 +10,9 @@ using logtest::LogTest;
 TEST_F(LogTest, GridSetPicturesPostPastTheAccessCode) {
   auto& save = polltest::ControlAs<ImageBox>(w, "Image_SaveGridSet");
   auto& open = polltest::ControlAs<ImageBox>(w, "Image_OpenGridSet");
+  // A loop runs to carry the commands out.
+  w.LinkOpen = true;
+  w.PollStop = 0;
   w.AccessCode.clear();
   w.Link.CmdCode = 6;
   emit save.Click();  // the prompt cancelled

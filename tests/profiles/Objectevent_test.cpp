@@ -302,7 +302,7 @@ TEST_F(Design, ViewOptionItemsSwitchTheProfileOptionsAndTheCloseKeepsThem) {
     EXPECT_EQ(c.field(*w), c.value) << c.caption;
   }
   EXPECT_EQ(w->Panel("Group_UacProtection")->width(), 520);
-  EXPECT_EQ(w->Panel("Group_UacProtection")->TitleLabel()->width(), 519);
+  EXPECT_EQ(w->Panel("Group_UacProtection")->TitleLabel()->width(), 520);
   EXPECT_TRUE(w->Control("GroupBox39")->isHidden());
   EXPECT_FALSE(w->Control("Combo_LanguageSelect")->isHidden());
   EXPECT_FALSE(w->Control("Group_ConstVolt")->isHidden());
@@ -320,6 +320,29 @@ TEST_F(Design, ViewOptionItemsSwitchTheProfileOptionsAndTheCloseKeepsThem) {
   for (const Case& c : cases)
     if (std::string(c.caption) != "1. No Slope") EXPECT_EQ(c.field(*w), c.value) << c.caption;
   EXPECT_EQ(w->ShowActiveSlope, 1);
+}
+
+// The three voltage-protection layouts: the panel and its title bar take the
+// same width, as the profile change gives them.
+TEST_F(Design, UacProtectionItemsLayOutTheGroup) {
+  const struct {
+    const char* caption;
+    int set, width;
+    bool secondHighStage;
+    const char* lowOffCaption;
+  } cases[] = {
+      {"RULE 21", 2, 520, false, "LV3"},
+      {"Vac1 && Vac2", 1, 520, true, "U Low Off:"},
+      {"Vac1", 0, 255, true, "U Low Off:"},  // the box stays as it was, off the narrow panel
+  };
+  for (const auto& c : cases) {
+    Choose(c.caption, "Config Page > 2. Uac Protection");
+    EXPECT_EQ(w->VacProtectSet, c.set) << c.caption;
+    EXPECT_EQ(w->Panel("Group_UacProtection")->width(), c.width) << c.caption;
+    EXPECT_EQ(w->Panel("Group_UacProtection")->TitleLabel()->width(), c.width) << c.caption;
+    EXPECT_EQ(w->Control("GroupBox39")->isHidden(), !c.secondHighStage) << c.caption;
+    EXPECT_EQ(w->Ctl<QLabel>("Label94")->text(), c.lowOffCaption) << c.caption;
+  }
 }
 
 TEST_F(Design, ArrangeShowsTheJapanActivePowerPanelAloneOnTheFirstPage) {

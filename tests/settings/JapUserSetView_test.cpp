@@ -68,6 +68,15 @@ TEST_F(JapUserSet, GatesStopAndLinkFailure) {
       t, {{PollJapUserSet, "Group_JapUserSet"}, {PollJapUserSetOld, "Group_JapUserSet_Old"}});
 }
 
+// The register map is named before the block is read: a read that fails on
+// the link leaves it named all the same.
+TEST_F(JapUserSet, MapNamedBeforeTheRead) {
+  w.Ctl<ValueLabel>("Label_InvProtocol")->setText("SunSpec");
+  t.w.Link.Port.Close();
+  EXPECT_EQ(PollJapUserSet(&w.Link, 0), 1);
+  EXPECT_EQ(Text(w, "Label_InvProtocol"), "Tarvo");
+}
+
 // Captions as the inverter's documentation names the settings; values "??"
 // until read.
 TEST_F(JapUserSet, ControlsAsDeclared) {

@@ -121,6 +121,23 @@ TEST_F(JapanSet, StateFromRemoteAndStandAloneCoils) {
   }
 }
 
+// The state byte of a coil reply as it came: 2 is SA for the stand-alone
+// coil ("anything but 0") and OFF for every other switch ("1 only").
+TEST_F(JapanSet, CoilReplyByteTwo) {
+  const char* checkedFor2[] = {"Radio_StartOFF",     "Radio_24577SA",       "Radio_RCMU1OFF",
+                               "Radio_RCMU2OFF",     "Radio_ParllModeOFF",  "Radio_ThermalDisOFF",
+                               "Radio_DefaultOFF",   "Radio_RepairOFFJapan", "Radio_GfOFFJapan"};
+  for (int row = 0; row < 9; ++row) {
+    for (int c : kCoils) t.sim.SetCoil(1, c, row != 1);  // the other way round first
+    ASSERT_EQ(PollJapanSet(&w.Link, 0), 0);
+    for (int k = 0; k < row; ++k) t.sim.QueueFault(sim::ReplyFault{});
+    t.sim.QueueFault(sim::ReplyFault::Garbage(sim::WithCrc(sim::Bytes({1, 1, 1, 2}))));
+    ASSERT_EQ(PollJapanSet(&w.Link, 0), 0);
+    EXPECT_TRUE(Checked(w, checkedFor2[row])) << checkedFor2[row];
+    t.sim.ClearFaults();
+  }
+}
+
 // A missed reply is no "Stop": the state is told only from usable replies,
 // and the step's other controls keep what they show.
 TEST_F(JapanSet, UnusableStateReplyShowsUnknown) {

@@ -96,6 +96,8 @@ TEST_F(ServiceCommands, EveryEditorWritesItsRegister) {
       {"Edit_FanDuty", "50", 807, 0x8032, "Label_FanDuty"},
       {"Edit_FanDuty", "0", 807, 0x8000, "Label_FanDuty"},
       {"Edit_FanDuty", "100", 807, 0x8064, "Label_FanDuty"},
+      {"Edit_FanDuty", "101", 807, 0x8065, "Label_FanDuty"},
+      {"Edit_FanDuty", "255", 807, 0x80FF, "Label_FanDuty"},
   });
 }
 
@@ -136,18 +138,18 @@ TEST_F(ServiceCommands, ResetsIgnoreBroadcast) {
   EXPECT_EQ(t.Frames(), (std::vector<QString>{WriteCoil(24628, 0xFF00), WriteCoil(24629, 0xFF00)}));
 }
 
-// A duty is a percentage: 300 would set bit 8 and a negative value would
-// clear the duty flag, so both are refused.
-TEST_F(ServiceCommands, FanDutyOutsidePercentRefused) {
+// A duty is a byte: 256 would set bit 8 and a negative value would clear
+// the duty flag, so both are refused.
+TEST_F(ServiceCommands, FanDutyOutsideTheByteRefused) {
   settingstest::ExpectRefused(t, {
       {"Edit_FanDuty", "300", "Label_FanDuty"},
-      {"Edit_FanDuty", "101", "Label_FanDuty"},
+      {"Edit_FanDuty", "256", "Label_FanDuty"},
       {"Edit_FanDuty", "-1", "Label_FanDuty"},
       {"Edit_FanDuty", "", "Label_FanDuty"},
       {"Edit_FanDuty", "5O", "Label_FanDuty"},
   });
   EXPECT_EQ(t.dialogs.messages.back(), "'5O' is not a valid integer value");
-  EXPECT_TRUE(t.dialogs.messages.contains("Fan duty: enter 0 to 100"));
+  EXPECT_EQ(t.dialogs.messages.count("Fan duty: enter 0 to 255"), 3);
   EXPECT_TRUE(t.Frames().empty());
 }
 
