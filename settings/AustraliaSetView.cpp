@@ -2,14 +2,14 @@
 
 #include "app/ControlTable.h"
 #include "settings/SettingEditors.h"
+#include "settings/SettingRows.h"
 
 namespace {
 
 // Caption, value label ("???" until read) and edit, one row of 34 inside a box.
-#define AU_ROW(top, caption, text, label, edit)            \
-  {Kind::Label, caption, 8, top + 2, 116, 18, text, 1},    \
-      {Kind::Label, label, 126, top + 2, 64, 18, "???"},   \
-      {Kind::Edit, edit, 192, top, 50, 22}
+constexpr RowColumns kColumns{8, 116, 126, 64, 192, 50};
+#define AU_ROW(top, caption, text, label, edit) \
+  SETTING_ROW(kColumns, top, caption, text, label, "???", Kind::Edit, edit, "")
 
 constexpr ControlDecl kAustraliaRows[] = {
     {Kind::Label, "Label492", 16, 36, 116, 18, "DRM", 1},

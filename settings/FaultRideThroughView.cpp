@@ -2,6 +2,7 @@
 
 #include "app/ControlTable.h"
 #include "link/Modbus.h"
+#include "settings/SettingRows.h"
 
 namespace {
 
@@ -11,10 +12,9 @@ namespace {
 // of 34 of caption, value label ("???" until read) and edit; a mode row has
 // its combo on the row below.
 
-#define FRT_ROW(top, caption, text, label, edit)               \
-  {Kind::Label, caption, 8, top + 2, 118, 18, text, 1},        \
-      {Kind::Label, label, 128, top + 2, 72, 18, "???"},       \
-      {Kind::Edit, edit, 202, top, 46, 22}
+constexpr RowColumns kColumns{8, 118, 128, 72, 202, 46};
+#define FRT_ROW(top, caption, text, label, edit) \
+  SETTING_ROW(kColumns, top, caption, text, label, "???", Kind::Edit, edit, "")
 
 constexpr ControlDecl kLVFRRows[] = {
     {Kind::Frame, "GroupBox48", 4, 32, 254, 256},

@@ -9,6 +9,7 @@
 #include "monitor/PollFrame.h"
 #include "settings/JapanViews.h"
 #include "settings/SettingEditors.h"
+#include "settings/SettingRows.h"
 
 namespace {
 
@@ -22,18 +23,17 @@ constexpr int kFirstRow = 32;
 constexpr int kPitch = 31;
 constexpr int Row(int k) { return kFirstRow + kPitch * k; }
 
-#define JAP_CAPTION(k, caption, text) {Kind::Label, caption, 8, Row(k) + 2, 250, 18, text, 1}
-#define JAP_COMBO_ROW(k, caption, text, label, combo, items)                        \
-  JAP_CAPTION(k, caption, text), {Kind::Label, label, 262, Row(k) + 2, 104, 18, "??"}, \
-      {Kind::Combo, combo, 372, Row(k), 140, 22, items}
+constexpr RowColumns kColumns{8, 250, 262, 104, 372, 140};
+#define JAP_COMBO_ROW(k, caption, text, label, combo, items) \
+  SETTING_ROW(kColumns, Row(k), caption, text, label, "??", Kind::Combo, combo, items)
 // A caption of two lines, centred on the row; no one-line cell of the
 // language table can name it, so it is not translated.
-#define JAP_TALL_COMBO_ROW(k, caption, text, label, combo, items)                    \
-  {Kind::Label, caption, 8, Row(k) - 4, 250, 30, text, 0},                           \
-      {Kind::Label, label, 262, Row(k) + 2, 104, 18, "??"}, {Kind::Combo, combo, 372, Row(k), 140, 22, items}
-#define JAP_EDIT_ROW(k, caption, text, label, edit)                                 \
-  JAP_CAPTION(k, caption, text), {Kind::Label, label, 262, Row(k) + 2, 104, 18, "??"}, \
-      {Kind::Edit, edit, 372, Row(k), 140, 22}
+#define JAP_TALL_COMBO_ROW(k, caption, text, label, combo, items)                               \
+  {Kind::Label, caption, kColumns.captionX, Row(k) - 4, kColumns.captionWidth, 30, text, 0},    \
+      {Kind::Label, label, kColumns.labelX, Row(k) + 2, kColumns.labelWidth, 18, "??"},         \
+      {Kind::Combo, combo, kColumns.editorX, Row(k), kColumns.editorWidth, 22, items}
+#define JAP_EDIT_ROW(k, caption, text, label, edit) \
+  SETTING_ROW(kColumns, Row(k), caption, text, label, "??", Kind::Edit, edit, "")
 
 constexpr char kOVRItems[] = "110\n111\n112\n113\n114\n115\n116\n117\n118\n119\n120";  // 11
 constexpr char kUVRItems[] = "80\n81\n82\n83\n84\n85\n86\n87\n88\n89\n90\n91\n92";  // 13
@@ -115,7 +115,6 @@ constexpr ControlDecl kJapUserSetOldRows[] = {
     {Kind::Button, "Btn_ReturnToDefault", 372, Row(21), 100, 26, "Run"},
 };
 
-#undef JAP_CAPTION
 #undef JAP_COMBO_ROW
 #undef JAP_TALL_COMBO_ROW
 #undef JAP_EDIT_ROW

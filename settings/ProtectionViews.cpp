@@ -9,6 +9,7 @@
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
 #include "settings/SettingEditors.h"
+#include "settings/SettingRows.h"
 
 namespace {
 
@@ -18,10 +19,9 @@ namespace {
 constexpr int kFirstRow = 32;
 constexpr int kRowPitch = 34;
 constexpr int kSecondColumn = 262;
+constexpr RowColumns kColumns{4, 144, 150, 66, 218, 34};
 #define PROTECTION_ROW_AT(left, top, caption, text, label, edit) \
-  {Kind::Label, caption, left + 4, top + 2, 144, 18, text, 1},   \
-      {Kind::Label, label, left + 150, top + 2, 66, 18, "???"},  \
-      {Kind::Edit, edit, left + 218, top, 34, 22}
+  SETTING_ROW(kColumns.At(left), top, caption, text, label, "???", Kind::Edit, edit, "")
 #define PROTECTION_ROW(row, caption, text, label, edit) \
   PROTECTION_ROW_AT(0, kFirstRow + kRowPitch * (row), caption, text, label, edit)
 

@@ -11,6 +11,7 @@
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "settings/RelayViews.h"
+#include "settings/SettingRows.h"
 
 // Multi-function relays: mode, three event codes, power production, the
 // external-load values, the fan temperature and the event classes of the
@@ -19,10 +20,9 @@
 namespace {
 
 // Caption, value label ("??") and editor, one row of 34 px.
-#define RELAY_ROW(row, caption, text, label, editKind, editor, items)              \
-  {Kind::Label, caption, 8, 32 + 34 * (row) + 2, 160, 18, text, 1},               \
-      {Kind::Label, label, 172, 32 + 34 * (row) + 2, 150, 18, "??"},             \
-      {editKind, editor, 330, 32 + 34 * (row), 180, 22, items}
+constexpr RowColumns kColumns{8, 160, 172, 150, 330, 180};
+#define RELAY_ROW(row, caption, text, label, editKind, editor, items) \
+  SETTING_ROW(kColumns, 32 + 34 * (row), caption, text, label, "??", editKind, editor, items)
 
 constexpr ControlDecl kRows[] = {
     {Kind::Combo, "Combo_SelectRelay", 8, 32, 120, 22, "Relay 1\nRelay 2"},
