@@ -86,6 +86,23 @@ TEST(DataLogGroups, AllGroupsShownGiveEqualColumns) {
   EXPECT_EQ(titles[sc1 - 1], "string2");
   s.texts["Label_StringCurr1"] = "4.25 A";
   EXPECT_EQ(DataLogRowLine(s, QTime(0, 0, 0)).trimmed().split(',')[sc1], "4.25");
+  // Each reading lands under its own title, not a neighbour's.
+  const std::pair<const char*, const char*> titled[] = {
+      {"Vdc1", "Label_Vdc1"},      {"Idc1", "Label_Idc1"}, {"Pdc1", "Label_Pdc1"},
+      {"Vac1", "Label_VacR_Grid"}, {"Iac1", "Label_IacR"}, {"Pac1", "Label_PacR"}, {"Fac1", "Label_FacR"},
+      {"Vac2", "Label_VacS_Grid"}, {"Iac2", "Label_IacS"}, {"Pac2", "Label_PacS"}, {"Fac2", "Label_FacS"},
+      {"Vac3", "Label_VacT_Grid"}, {"Iac3", "Label_IacT"}, {"Pac3", "Label_PacT"}, {"Fac3", "Label_FacT"},
+      {"Pbus", "Label_PBus"},      {"Nbus", "Label_NBus"},
+  };
+  int n = 0;
+  for (const auto& [title, label] : titled) s.texts[label] = QString::number(++n) + " V";
+  const QList<QByteArray> cells = DataLogRowLine(s, QTime(0, 0, 0)).trimmed().split(',');
+  n = 0;
+  for (const auto& [title, label] : titled) {
+    const int k = titles.indexOf(title);
+    ASSERT_GT(k, 0) << title;
+    EXPECT_EQ(cells[k], QByteArray::number(++n)) << title;
+  }
 }
 
 TEST(DataLogCells, RulesCutCaptionsAsTheLogNeedsThem) {

@@ -72,6 +72,16 @@ TEST_F(SettingsUpload, DoneOnlyWhenEveryLineWasWorkedThrough) {
   EXPECT_EQ(Run(421), 0);
   EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
 
+  // The last register is 65536 (0xFFFF on the wire); a number past it or
+  // below 1 names no register and its line is passed over.
+  t.dialogs.messages.clear();
+  for (int id : {1, 2}) t.sim.SetHolding(id, 65536, 7);
+  Choose("Zero,0,1\r\nLast,65536,7\r\nPast,65537,1\r\n");
+  t.sim.ClearFrames();
+  EXPECT_EQ(Run(421), 0);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Read(1, 3, 65536, 1), Read(2, 3, 65536, 1)}));
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
+
   // A read answered by an exception is no value to compare: reported, no
   // write, the upload ends there.
   t.dialogs.messages.clear();
