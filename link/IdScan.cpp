@@ -6,6 +6,7 @@
 #include "link/EnergyHistory.h"
 #include "link/EventHook.h"
 #include "link/Executor.h"
+#include "link/LineClock.h"
 #include "logs/OnSiteRepair.h"
 
 #include <QComboBox>
@@ -109,7 +110,7 @@ int Modbus::ProbeSlave(int id, int speedIndex) {
   if (Port.Write(8)) return 1;
   ++TxCount;
   ui.SetStatus(3, CFormat("%d", TxCount));
-  DelayMs(200);
+  DelayLineMs(200);
   if (Port.Read()) return 1;
 
   // Only a whole answer names a product: FF FF, the ID, 5, 0, then four bytes.

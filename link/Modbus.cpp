@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/Myfunc.h"
+#include "link/LineClock.h"
 #include "link/LinkUi.h"
 #include "platform/CFormat.h"
 
@@ -258,19 +259,23 @@ int Modbus::TransactSerial() {
   const auto replyBound = [this] {
     return std::min(ExpectedReplyLength(Port.RxBuf, Port.RxCount), Tcomm::kRxLimit - 1);
   };
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(50 * attempts);
+  // The time-out runs on the line's clock (see link/LineClock.h).
+  const auto deadline = LineNow() + std::chrono::milliseconds(50 * attempts);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) break;
-    Port.AwaitInput(static_cast<int>(left));
-    if (serial != exchangeSerial_) {
-      interrupted_ = true;
-      ClearReply();
-      return 0;
+    const long long left = LineMsLeft(deadline);
+    if (left > 0) {
+      Port.AwaitInput(static_cast<int>(left));
+      if (serial != exchangeSerial_) {
+        interrupted_ = true;
+        ClearReply();
+        return 0;
+      }
     }
+    // Read once more when the time is up: bytes that came before it belong
+    // to the reply even when this thread was slow to look.
     if (Port.ReadMore(replyBound())) return 1;
     if (Port.RxCount > 0 && Port.RxCount >= replyBound()) break;
+    if (left <= 0) break;
   }
 
   TraceRx();

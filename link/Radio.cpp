@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/Myfunc.h"
+#include "link/LineClock.h"
 #include "link/LinkUi.h"
 #include "link/Modbus.h"
 #include "platform/CFormat.h"
@@ -66,7 +67,7 @@ int Modbus::SendRadioFrequency(int hz) {
   QByteArray cmd = QByteArrayLiteral("rf set_freq ") + QByteArray::number(hz);
   cmd.truncate(21);  // the dongle takes the command as 21 bytes
   WriteCommand(Port, cmd);
-  DelayMs(100);
+  DelayLineMs(100);
   Port.Read();
   TraceRxText();
   if (ReceivedText(Port).contains("Ok")) {
@@ -83,7 +84,7 @@ int Modbus::SetupRadio() {
   for (const char* text : kSetup) {
     WriteCommand(Port, QByteArray(text));
     CurrentLinkUi().Trace(QString::fromLatin1(text));
-    DelayMs(100);
+    DelayLineMs(100);
     Port.Read();
     TraceRxText();
   }
@@ -96,7 +97,7 @@ int Modbus::TransactRadio() {
   interrupted_ = false;
   // A wait that let a nested exchange run leaves this one without a reply.
   const auto wait = [&](int ms) {
-    DelayMs(ms);
+    DelayLineMs(ms);
     if (serial == exchangeSerial_) return true;
     interrupted_ = true;
     ClearReply();

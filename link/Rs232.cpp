@@ -165,10 +165,24 @@ int Tcomm::WriteText() {
   return WriteBytes(reinterpret_cast<const uint8_t*>(text.constData()), static_cast<int>(text.size()));
 }
 
+namespace {
+
+// Looks at the port before its queue is counted: on a pseudo-terminal that
+// hands over bytes the other side has written but the terminal layer has not
+// queued yet, so the count has everything that came. Returns poll's revents.
+short LookAtInput(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0 ? p.revents : 0;
+}
+
+}  // namespace
+
 int Tcomm::InQueue() const {
   const int fd = Fd();
+  if (fd < 0) return 0;
+  LookAtInput(fd);
   int queued = 0;
-  if (fd < 0 || ::ioctl(fd, FIONREAD, &queued) != 0) return 0;
+  if (::ioctl(fd, FIONREAD, &queued) != 0) return 0;
   return queued;
 }
 
@@ -201,13 +215,13 @@ int Tcomm::ReadMore(int upTo) {
   const int fd = Fd();
   if (fd < 0) return 1;
   RxCount = std::clamp(RxCount, 0, kRxLimit - 1);
+  const short looked = LookAtInput(fd);
   int queued = 0;
   if (::ioctl(fd, FIONREAD, &queued) != 0) return Failed(errno);
   if (queued < 0) return Fail(QStringLiteral("bad receive queue count"));
   if (queued == 0) {
     // A hung-up device reports nothing queued; only a read tells.
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN))
+    if ((looked & (POLLHUP | POLLERR | POLLNVAL)) && !(looked & POLLIN))
       return Fail(QStringLiteral("the device hung up"));
     return 0;
   }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "link/LineClock.h"
 #include "upgrade/BootFrame.h"
 #include "upgrade/Upgrade.h"
 #include "upgrade/UpgradeViews.h"
@@ -135,8 +136,8 @@ int upgradeTool::ProgramBlocks(int variant) {
     if (sent != 0) return 1;
 
     // Paced by the block's time on the line; the window keeps working.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait);
-    while (std::chrono::steady_clock::now() < until) {
+    const auto until = LineNow() + std::chrono::milliseconds(wait);
+    while (LineMsLeft(until) > 0) {
       ProcessEvents();
       std::this_thread::yield();
     }

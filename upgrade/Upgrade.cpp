@@ -2,7 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QThread>
+
+#include "link/LineClock.h"
 
 #include "upgrade/UpgradeViews.h"
 
@@ -14,7 +15,7 @@ void upgradeTool::Pause(int ms) {
     LongPause(ms);
     return;
   }
-  QThread::msleep(static_cast<unsigned long>(ms));
+  SleepLineMs(ms);  // the waits for a device's answer among them
 }
 
 void upgradeTool::ProcessEvents() {

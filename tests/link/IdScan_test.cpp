@@ -72,6 +72,19 @@ TEST_F(ScanTest, ProbeFrameAndProductIdFromTheAnswer) {
   EXPECT_EQ(link.IdPresent[8], 0);
 }
 
+// The probe's wait runs on the line's time: a device thread held up past it,
+// as on a busy machine, is still found.
+TEST_F(ScanTest, ADeviceHeldUpPastTheWaitIsStillFound) {
+  FakeLinkUi ui;
+  bus.AddSlave(7);
+  bus.SetProductId(7, 0x0201);
+  bus.QueueFault(sim::ReplyFault::Stall(600));
+  OpenSerial();
+  w->Link.SetBaudIndex(1);
+  EXPECT_EQ(w->Link.ProbeSlave(7, 1), 0);
+  EXPECT_EQ(w->Link.IdProductId[7], 513);
+}
+
 TEST_F(ScanTest, OnlyAWholeMatchingAnswerMarksTheIdPresent) {
   bus.AddSlave(7);
   OpenSerial();

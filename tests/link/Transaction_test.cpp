@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "app/GroupPanel.h"
 #include "app/LogViews.h"
 #include "app/main.h"
+#include "link/LineClock.h"
 #include "link/Modbus.h"
 #include "platform/ValueLabel.h"
 #include "sim/SimInverter.h"
@@ -189,6 +191,35 @@ TEST_F(SerialExchange, SplitRepliesAreCollected) {
   EXPECT_EQ(link().RxLength, 3);
   EXPECT_EQ(link().ReplyValid, 0);
   EXPECT_EQ(link().CrcErrors, 1);
+}
+
+// A device thread held up far beyond the time-out, as on a busy machine, is
+// not a device that stays silent: the line's time stands still meanwhile.
+TEST_F(SerialExchange, ASlowDeviceThreadDoesNotMakeTheReplyLate) {
+  sim.QueueFault(ReplyFault::Stall(700));
+  ASSERT_EQ(link().Request(1, 1, 3), 0);
+  EXPECT_EQ(link().ReplyValid, 1);
+  EXPECT_EQ(ReplyHex(link()), sim::HexText(sim::WithCrc(sim::Hex("01 03 02 00 2A"))));
+  EXPECT_EQ(link().NoReplyCount, 0);
+}
+
+// A reply that is in before the time-out is taken even when the exchange
+// gets to look only after it, as on a busy machine.
+TEST_F(SerialExchange, AReplyInBeforeTheTimeOutIsTakenWhenTheLookComesLate) {
+  const LineTimePoint start = LineNow();
+  int looks = 0;
+  SetLineClock([&] {
+    if (++looks == 1) return start;  // the exchange takes its time-out from here
+    // Every later look comes when the whole reply is in and the time is long up.
+    for (int i = 0; i < 5000 && sim.AnswersSent() < 1; ++i) usleep(1000);
+    return start + std::chrono::seconds(1);
+  });
+  const int result = link().Request(1, 1, 3);
+  SetLineClock(&sim::LineNow);
+  ASSERT_EQ(result, 0);
+  EXPECT_EQ(ReplyHex(link()), sim::HexText(sim::WithCrc(sim::Hex("01 03 02 00 2A"))));
+  EXPECT_EQ(link().ReplyValid, 1);
+  EXPECT_EQ(link().NoReplyCount, 0);
 }
 
 TEST_F(SerialExchange, ExceptionReplyPassesButIsNoReadReply) {

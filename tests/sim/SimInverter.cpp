@@ -185,6 +185,7 @@ SimInverter::SimInverter() {
   if (pipe2(wake_, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   protocols_.push_back(std::make_unique<RtuProtocol>());
   lines_.push_back({Line::Kind::Pty, master_, {}});
+  lineTime_ = std::make_unique<LineMember>(master_);
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -196,6 +197,7 @@ SimInverter::~SimInverter() {
   const char c = 'x';
   (void)!write(wake_[1], &c, 1);
   thread_.join();
+  lineTime_.reset();
   for (const Line& l : lines_)
     if (l.kind != Line::Kind::Pty) close(l.fd);
   for (int fd : newListeners_) close(fd);
@@ -416,12 +418,14 @@ void SimInverter::Deliver(int fd, QByteArray reply) {
     }
   }
   using K = ReplyFault::Kind;
-  auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  // On the line's time, so that a late thread cannot stretch a gap the test set.
+  auto sleep = [this](int ms) { lineTime_->WaitLineMs(ms); };
   switch (f.kind) {
     case K::Silent: return;
     case K::BadCrc: reply[reply.size() - 1] = static_cast<char>(At(reply, static_cast<int>(reply.size()) - 1) ^ 0x5A); break;
     case K::Garbage: reply = f.bytes; break;
     case K::Delay: sleep(f.ms); break;
+    case K::Stall: std::this_thread::sleep_for(std::chrono::milliseconds(f.ms)); break;
     case K::Short:
       if (reply.size() >= 7 && (At(reply, 1) == 3 || At(reply, 1) == 4)) {
         reply.chop(4);  // last data word and CRC
@@ -558,12 +562,17 @@ void SimInverter::Run() {
         continue;
       }
       if (ev & POLLIN) {
+        // A request on the pty is in hand from before it is read until it is answered.
+        const bool pty = l.kind == Line::Kind::Pty;
+        if (pty) lineTime_->Handling(true);
         uint8_t chunk[4096];
         const ssize_t n = read(l.fd, chunk, sizeof chunk);
         if (n > 0) {
           l.buf.insert(l.buf.end(), chunk, chunk + n);
           Process(l, false);
-        } else if (n == 0 && l.kind == Line::Kind::Tcp) {
+        }
+        if (pty) lineTime_->Handling(false);
+        if (n == 0 && l.kind == Line::Kind::Tcp) {
           close(l.fd);  // the tool closed the connection
           l.fd = -1;
         }

@@ -25,6 +25,8 @@
 #include <thread>
 #include <vector>
 
+#include "sim/SimLineTime.h"
+
 namespace sim {
 
 // Modbus RTU helpers shared by the protocols and the tests.
@@ -36,9 +38,9 @@ QString HexText(const QByteArray& bytes);  // bytes -> "01 03 00 00"
 
 // What the device does with a reply instead of sending it whole at once.
 struct ReplyFault {
-  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception };
+  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception, Stall };
   Kind kind = Kind::None;
-  int ms = 0;               // Delay: before the reply; Split: gap between pieces
+  int ms = 0;               // Delay, Stall: before the reply; Split: gap between pieces
   std::vector<int> pieces;  // Split: sizes of the leading pieces; the rest goes last
   QByteArray bytes;         // Garbage: sent instead of the reply
   uint8_t code = 2;         // Exception: the exception code
@@ -52,6 +54,9 @@ struct ReplyFault {
     return f;
   }
   static ReplyFault Delay(int ms) { return {Kind::Delay, ms}; }
+  // The device's thread is held up ms of real time before it answers, as on
+  // a busy machine; the line's time stands still meanwhile.
+  static ReplyFault Stall(int ms) { return {Kind::Stall, ms}; }
   // A register read answered one data word short (consistent count and CRC).
   static ReplyFault Short() { return {Kind::Short}; }
   static ReplyFault Exception(uint8_t c) { ReplyFault f{Kind::Exception}; f.code = c; return f; }
@@ -209,6 +214,7 @@ class SimInverter {
 
   int master_ = -1;
   int slave_ = -1;  // kept open so the line lives while the tool reopens it
+  std::unique_ptr<LineMember> lineTime_;  // the pty's part in the line's time
   int wake_[2] = {-1, -1};
   QString path_;
 

@@ -42,6 +42,7 @@ SimRadioDongle::SimRadioDongle(Handler handler) : handler_(std::move(handler)) {
   ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
   path_ = QString::fromLocal8Bit(name);
   if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe");
+  lineTime_ = std::make_unique<sim::LineMember>(master_);
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -50,6 +51,7 @@ SimRadioDongle::~SimRadioDongle() {
   const char c = 1;
   (void)!::write(wakePipe_[1], &c, 1);
   if (thread_.joinable()) thread_.join();
+  lineTime_.reset();
   ::close(master_);
   ::close(slave_);
   ::close(wakePipe_[0]);
@@ -140,20 +142,26 @@ void SimRadioDongle::Handle(const QByteArray& command) {
 
 void SimRadioDongle::Run() {
   QByteArray buf;
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point deliverAt{};
+  // The reply goes out on the line's time, which does not pass it meanwhile.
+  LineTimePoint deliverAt{};
   bool wasReceiving = false;
   while (!stop_) {
     int timeout = 200;
     if (receiving_ && !pending_.isEmpty()) {
       // Well inside the tool's receive window (50 ms to 950 ms after "rf rx_con on").
-      if (!wasReceiving) deliverAt = Clock::now() + std::chrono::milliseconds(400);
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deliverAt - Clock::now()).count();
+      if (!wasReceiving) {
+        deliverAt = sim::LineNow() + std::chrono::milliseconds(400);
+        lineTime_->AnswerAt(deliverAt);
+      }
+      const long long left = std::chrono::duration_cast<std::chrono::milliseconds>(deliverAt - sim::LineNow()).count();
       if (left <= 0) {
+        lineTime_->Handling(true);
         Answer(pending_);
         pending_.clear();
+        lineTime_->AnswerAt(std::nullopt);
+        lineTime_->Handling(false);
       } else {
-        timeout = int(left);
+        timeout = int(std::min(left, 5LL));  // the line's time may stand still
       }
     }
     wasReceiving = receiving_ && !pending_.isEmpty();
@@ -161,29 +169,37 @@ void SimRadioDongle::Run() {
     if (::poll(fds, 2, timeout) < 0 && errno != EINTR) break;
     if (stop_) break;
     if (!(fds[1].revents & POLLIN)) continue;
-    char chunk[512];
-    const ssize_t r = ::read(master_, chunk, sizeof chunk);
-    if (r <= 0) continue;
-    buf.append(chunk, int(r));
-    // Take every whole command off the front; skip a byte that starts none.
-    for (;;) {
-      bool matched = false, waiting = false;
-      for (const Known& k : kCommands) {
-        const QByteArray text(k.text);
-        const int common = int(std::min<qsizetype>(buf.size(), text.size()));
-        if (buf.left(common) != text.left(common)) continue;
-        if (buf.size() < k.length) {
-          waiting = true;
-          continue;
-        }
-        Handle(buf.left(k.length));
-        buf.remove(0, k.length);
-        matched = true;
-        break;
+    lineTime_->Handling(true);
+    HandleInput(buf);
+    lineTime_->Handling(false);
+    if (pending_.isEmpty()) lineTime_->AnswerAt(std::nullopt);  // a reply the window missed is lost
+  }
+}
+
+// Reads what came and handles every whole command in it.
+void SimRadioDongle::HandleInput(QByteArray& buf) {
+  char chunk[512];
+  const ssize_t r = ::read(master_, chunk, sizeof chunk);
+  if (r <= 0) return;
+  buf.append(chunk, int(r));
+  // Take every whole command off the front; skip a byte that starts none.
+  for (;;) {
+    bool matched = false, waiting = false;
+    for (const Known& k : kCommands) {
+      const QByteArray text(k.text);
+      const int common = int(std::min<qsizetype>(buf.size(), text.size()));
+      if (buf.left(common) != text.left(common)) continue;
+      if (buf.size() < k.length) {
+        waiting = true;
+        continue;
       }
-      if (matched) continue;
-      if (waiting || buf.isEmpty()) break;
-      buf.remove(0, 1);
+      Handle(buf.left(k.length));
+      buf.remove(0, k.length);
+      matched = true;
+      break;
     }
+    if (matched) continue;
+    if (waiting || buf.isEmpty()) break;
+    buf.remove(0, 1);
   }
 }

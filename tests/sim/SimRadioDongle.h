@@ -3,9 +3,12 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "sim/SimLineTime.h"
 
 // The sub-GHz radio dongle with the inverters behind it, on a pty: the tool
 // opens PortPath() as its serial port and drives it with the dongle's text
@@ -48,11 +51,13 @@ class SimRadioDongle {
 
  private:
   void Run();
+  void HandleInput(QByteArray& buf);
   void Handle(const QByteArray& command);
   void Answer(const QByteArray& text);
 
   Handler handler_;
   int master_ = -1, slave_ = -1;
+  std::unique_ptr<sim::LineMember> lineTime_;  // the pty's part in the line's time
   int wakePipe_[2] = {-1, -1};
   QString path_;
   std::thread thread_;

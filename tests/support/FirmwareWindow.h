@@ -45,12 +45,11 @@ struct FirmwareWindow {
     w.Link.SetBaudIndex(1);
     w.Ctl<QPushButton>("OpenPort")->setEnabled(false);  // as opening the link leaves it
     w.Ctl<QLineEdit>("Edit_EndID")->setText("1");
-    // A long pause is not slept. On the bus it still lets the answer to a
-    // request sent before it arrive, as the pause would; over TCP every
-    // exchange waits for its own reply.
-    tool.LongPause = [this](int) {
-      if (window->Link.LinkMode == LinkSerial && tool.Port.WaitInput(300)) QThread::msleep(20);
-    };
+    // A long pause is not slept: it passes at once on the line's time, once
+    // the devices on the bus have answered what they had in hand, so the
+    // answer to a request sent before it is in; over TCP every exchange
+    // waits for its own reply.
+    tool.LongPause = [](int ms) { sim::PassLineTime(ms); };
   }
   ~FirmwareWindow() {
     Form_Message = nullptr;  // goes with the window

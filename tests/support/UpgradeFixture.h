@@ -101,11 +101,12 @@ struct SerialBench {
     tool.Link = &link;
     tool.Port = link.Port;
     tool.Views = &views;
-    // A step reads right after its long wait (2 s for a bank): keep each
-    // long pause recorded but let a short real one pass, so the reply is in.
+    // A step reads right after its long wait (2 s for a bank): each long
+    // pause is recorded and passes at once on the line's time, once the
+    // devices have answered what they had in hand, so the reply is in.
     tool.LongPause = [this](int ms) {
       longPauses.push_back(ms);
-      QThread::msleep(100);
+      sim::PassLineTime(ms);
     };
   }
 

@@ -64,7 +64,7 @@ struct SerialPlacement : ::testing::Test {
     tool = &bench->tool;
     tool->LongPause = [b = bench.get()](int ms) {
       b->longPauses.push_back(ms);
-      b->tool.Port.WaitInput(300);
+      sim::PassLineTime(ms);
     };
     int row = 0;
     tool->DevGrid.SetRowCount(static_cast<int>(ids.size()) + 1);

@@ -32,7 +32,7 @@ struct Procedure : ::testing::Test {
     // request sent before it arrive, as the pause would.
     tool->LongPause = [b = bench.get()](int ms) {
       b->longPauses.push_back(ms);
-      b->tool.Port.WaitInput(300);
+      sim::PassLineTime(ms);
     };
   }
   void Load(int delay = 0) {
