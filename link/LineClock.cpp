@@ -12,9 +12,16 @@ LineClock& Installed() {
   return clock;
 }
 
+std::function<void(int)>& InstalledSleep() {
+  static std::function<void(int)> sleep;
+  return sleep;
+}
+
 }  // namespace
 
 void SetLineClock(LineClock clock) { Installed() = std::move(clock); }
+
+void SetLineSleep(std::function<void(int ms)> sleep) { InstalledSleep() = std::move(sleep); }
 
 LineTimePoint LineNow() {
   const LineClock& clock = Installed();
@@ -26,14 +33,19 @@ long long LineMsLeft(LineTimePoint until) {
 }
 
 void SleepLineMs(int ms) {
+  if (ms <= 0) return;
+  if (const auto& sleep = InstalledSleep()) {
+    sleep(ms);
+    return;
+  }
   const auto until = LineNow() + std::chrono::milliseconds(ms);
   // In short steps, so that a clock that stood still is looked at again.
-  for (long long left = LineMsLeft(until); left > 0; left = LineMsLeft(until))
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 5LL)));
+  for (auto now = LineNow(); now < until; now = LineNow())
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now, std::chrono::milliseconds(5)));
 }
 
 int DelayLineMs(int ms) {
   const auto until = LineNow() + std::chrono::milliseconds(ms);
-  while (LineMsLeft(until) > 0) DelayMs(10);
+  while (LineNow() < until) DelayMs(10);
   return 0;
 }

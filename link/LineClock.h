@@ -15,6 +15,10 @@ LineTimePoint LineNow();
 
 // Waits ms on the line's clock with no event processing.
 void SleepLineMs(int ms);
+// How SleepLineMs lets its time pass when not by sleeping: a simulated line
+// lets it pass at once, once its devices have answered what they had in
+// hand. An empty one puts sleeping back.
+void SetLineSleep(std::function<void(int ms)> sleep);
 // Waits ms on the line's clock while the window goes on handling its events,
 // in the 10 ms ticks of DelayMs.
 int DelayLineMs(int ms);

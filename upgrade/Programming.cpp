@@ -137,7 +137,7 @@ int upgradeTool::ProgramBlocks(int variant) {
 
     // Paced by the block's time on the line; the window keeps working.
     const auto until = LineNow() + std::chrono::milliseconds(wait);
-    while (LineMsLeft(until) > 0) {
+    while (LineNow() < until) {
       ProcessEvents();
       std::this_thread::yield();
     }

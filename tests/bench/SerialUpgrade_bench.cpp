@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "link/LineClock.h"
 #include "support/FirmwareImage.h"
 #include "support/UpgradeFixture.h"
 
@@ -32,7 +33,10 @@ int main(int argc, char** argv) {
   const QByteArray text = fw::DataLines(0, img, 16) + fw::HexLine(1, 0, {}) + "\r\n";
 
   upgtest::SerialBench bench({1}, 3);
-  bench.tool.LongPause = nullptr;  // every pause real
+  // Every pause real, on the machine's clock.
+  bench.tool.LongPause = nullptr;
+  SetLineSleep({});
+  SetLineClock({});
   upgradeTool& tool = bench.tool;
   if (tool.LoadHexData(text) != 0) {
     std::fprintf(stderr, "image did not load\n");

@@ -124,9 +124,13 @@ LineMember::LineMember(int masterFd) : fd_(masterFd) {
   }
   s.members.push_back({masterFd});
   // Installed once and left: with no device taking part it is the steady
-  // clock, and the tool never sees its clock swapped under it.
+  // clock, and the tool never sees its clock swapped under it. The tool's
+  // plain waits pass at once.
   static std::once_flag installed;
-  std::call_once(installed, [] { SetLineClock(&LineNow); });
+  std::call_once(installed, [] {
+    SetLineClock(&LineNow);
+    SetLineSleep(&PassLineTime);
+  });
 }
 
 LineMember::~LineMember() {

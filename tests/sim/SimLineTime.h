@@ -9,6 +9,8 @@
 //   Split fault, the radio's receive window) until the device has sent it;
 // - otherwise it runs with the machine's steady clock.
 // A device stuck for longer than 10 s lets it run again, so waits still end.
+// The tool's plain waits on the line (SleepLineMs) pass at once, as
+// PassLineTime.
 #include <optional>
 
 #include "link/LineClock.h"
