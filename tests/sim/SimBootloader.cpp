@@ -7,8 +7,6 @@ namespace sim {
 
 namespace {
 
-uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]); }
-
 uint32_t Le32(const QByteArray& b, int i) {
   return uint32_t(At(b, i)) | uint32_t(At(b, i + 1)) << 8 | uint32_t(At(b, i + 2)) << 16 | uint32_t(At(b, i + 3)) << 24;
 }

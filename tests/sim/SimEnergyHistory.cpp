@@ -6,7 +6,6 @@ namespace {
 constexpr int kDayWindow = 2048, kDayWindowSize = 64, kDayWindowReg = 809;
 constexpr int kMonthWindow = 2112, kMonthWindowSize = 48, kMonthWindowReg = 810;
 
-uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]); }
 int WordAt(const QByteArray& b, int i) { return (At(b, i) << 8) | At(b, i + 1); }
 }  // namespace
 

@@ -54,7 +54,6 @@ QString HexText(const QByteArray& bytes) {
 
 namespace {
 
-uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]); }
 int Word(const QByteArray& b, int i) { return (At(b, i) << 8) | At(b, i + 1); }
 
 QByteArray ExceptionReply(const QByteArray& request, uint8_t code) {

@@ -35,6 +35,8 @@ QByteArray WithCrc(QByteArray frame);  // appends the CRC, low byte first
 QByteArray Bytes(std::initializer_list<int> bytes);
 QByteArray Hex(const QString& text);  // "01 03 00 00" -> bytes
 QString HexText(const QByteArray& bytes);  // bytes -> "01 03 00 00"
+// Byte i of a frame, unsigned.
+inline uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]); }
 
 // What the device does with a reply instead of sending it whole at once.
 struct ReplyFault {

@@ -9,16 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
-uint16_t Crc16(const uint8_t* p, int n) {
-  uint16_t crc = 0xFFFF;
-  for (int i = 0; i < n; ++i) {
-    crc ^= p[i];
-    for (int b = 0; b < 8; ++b) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-  }
-  return crc;
-}
+#include "sim/SimInverter.h"
 
+namespace {
 // The dongle's fixed-length commands; "rf set_freq " and "rf tx " carry 9
 // digits and 26 hexadecimal digits. Commands come without a line end.
 struct Known {
@@ -122,11 +115,11 @@ void SimRadioDongle::Handle(const QByteArray& command) {
     Answer("Ok\r\n");
     const auto* p = reinterpret_cast<const uint8_t*>(payload.constData());
     if (payload.size() != 13) return;
-    const uint16_t crc = Crc16(p, 11);
+    const uint16_t crc = sim::Crc16(p, 11);
     if (p[11] != (crc & 0xFF) || p[12] != (crc >> 8)) return;
     if (dongleHz_ != inverterHz_) return;  // nobody listens on this frequency
     QByteArray request = payload.left(6);
-    const uint16_t rc = Crc16(p, 6);
+    const uint16_t rc = sim::Crc16(p, 6);
     request.append(char(rc & 0xFF)).append(char(rc >> 8));
     QByteArray reply = handler_ ? handler_(request) : QByteArray();
     inverterHz_ = int(uint32_t(p[6]) << 24 | uint32_t(p[7]) << 16 | uint32_t(p[8]) << 8 | p[9]);

@@ -10,19 +10,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-uint16_t Crc16(const uint8_t* p, int n) {
-  uint16_t crc = 0xFFFF;
-  for (int i = 0; i < n; ++i) {
-    crc ^= p[i];
-    for (int b = 0; b < 8; ++b) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-  }
-  return crc;
-}
+#include "sim/SimInverter.h"
 
+namespace {
 bool RtuCrcOk(const QByteArray& b, int n) {
   const auto* p = reinterpret_cast<const uint8_t*>(b.constData());
-  const uint16_t crc = Crc16(p, n - 2);
+  const uint16_t crc = sim::Crc16(p, n - 2);
   return p[n - 2] == (crc & 0xFF) && p[n - 1] == (crc >> 8);
 }
 
