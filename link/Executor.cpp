@@ -9,6 +9,7 @@
 
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "logs/ConfigDump.h"
 #include "logs/OnSiteRepair.h"
@@ -22,10 +23,6 @@ std::string PostedSerialNumber;
 
 namespace {
 
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
-constexpr uint8_t kWriteCoil = 5;
-constexpr uint8_t kWriteRegister = 6;
 constexpr int16_t kCoilOn = static_cast<int16_t>(0xFF00);
 
 std::function<void(int)> g_sleep;

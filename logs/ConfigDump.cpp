@@ -7,6 +7,7 @@
 #include "app/FormWait.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "logs/CsvText.h"
 #include "monitor/PollFrame.h"
@@ -16,8 +17,6 @@
 #include "platform/ValueLabel.h"
 
 namespace {
-
-constexpr uint8_t kReadHolding = 3;
 
 QString Field(const QStringList& fields, int k, int width) {
   return k < fields.size() ? fields[k].left(width) : QString();

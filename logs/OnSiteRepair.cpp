@@ -8,6 +8,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/Executor.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "logs/CsvText.h"
 #include "monitor/PollFrame.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr uint8_t kReadInput = 4;
 constexpr int kInstallDateReg = 1168;
 
 constexpr ControlDecl kOnSiteRepairRows[] = {

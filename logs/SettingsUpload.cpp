@@ -7,6 +7,7 @@
 
 #include "app/FormWait.h"
 #include "app/Myfunc.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "logs/CsvText.h"
 #include "monitor/EventView.h"
@@ -14,9 +15,6 @@
 #include "platform/Dialogs.h"
 
 namespace {
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kWriteRegister = 6;
 
 enum class Step { Held, NotHeld, Unreadable, LinkFailed };
 

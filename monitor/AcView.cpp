@@ -3,6 +3,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/MeasureTexts.h"
 #include "monitor/PollFrame.h"
@@ -103,10 +104,6 @@ constexpr ControlDecl kLnStRows[] = {
     {Kind::Label, "Label_Out_STCaption", 8, 90, 80, 18, "Vst", 1},
     {Kind::Label, "Label_Out_ST", 96, 90, 150, 18, "??", 0, kBlue},
 };
-
-constexpr uint8_t kReadCoils = 1;
-constexpr uint8_t kWriteRegister = 6;
-constexpr uint8_t kReadInput = 4;
 
 constexpr int kPageSelector = 800;
 constexpr int kPageWindow = 1056;

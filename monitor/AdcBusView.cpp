@@ -5,6 +5,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/CFormat.h"
@@ -146,8 +147,6 @@ constexpr uint16_t kMeasurePageSelector = 800;
 constexpr uint16_t kAdcWindow = 1068;
 constexpr uint16_t kBusWindow = 1056;
 constexpr uint16_t kOutputEnergyBlock = 1072;
-constexpr uint8_t kReadInput = 4;
-constexpr uint8_t kWriteOne = 6;
 
 // One page of the converter counts: the words read and the label of each
 // word (nullptr: read, not shown).
@@ -178,7 +177,7 @@ constexpr AdcPage kAdcPages[] = {
 // reply answers the read and, when echoed is set, its word 0 names the page
 // in its low byte.
 int ReadPage(Modbus* link, int page, uint16_t window, int words, bool echoed, bool& usable) {
-  if (link->Request(kMeasurePageSelector, static_cast<int16_t>(page), kWriteOne)) return 1;
+  if (link->Request(kMeasurePageSelector, static_cast<int16_t>(page), kWriteRegister)) return 1;
   if (link->Request(window, static_cast<int16_t>(words), kReadInput)) return 1;
   usable = ReplyUsable(link, kReadInput) && (!echoed || (ReplyWord(link, 0) & 0xFF) == page);
   return 0;

@@ -6,6 +6,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -114,8 +115,6 @@ constexpr ControlDecl kTestValueRows[] = {
     {Kind::Label, "Label_TestVal11", 60, 318, 150, 18, "??", 0, kBlue},
     {Kind::Label, "Label_TestValN11", 220, 318, 150, 18, "??", 0, kBlue},
 };
-
-constexpr uint8_t kReadInput = 4;
 
 int PollBTModule(Modbus* link, uint8_t stop, const char* panel, const char* status, uint16_t reg, const QString& prefix) {
   int result;

@@ -3,6 +3,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -45,8 +46,6 @@ constexpr ControlDecl kDailyEnergyRows[] = {
     {Kind::Label, "Label_EnergyDay31", 262, 362, 250, 18, "??", 0, kBlue},
 };
 
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 constexpr int kDaySeconds = 86400;
 
 // The date of `day` days before the device clock. The clock sync sets the

@@ -3,6 +3,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/MeasureTexts.h"
 #include "monitor/PollFrame.h"
@@ -122,7 +123,6 @@ constexpr ControlDecl kStringCurrRows[] = {
     {Kind::Label, "Label_StringCurr24", 308, 274, 180, 18, "??", 0, kBlue},
 };
 
-constexpr uint8_t kReadInput = 4;
 constexpr int kInputs = 6;
 constexpr int kStrings = 24;
 

@@ -6,6 +6,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -79,8 +80,6 @@ constexpr ControlDecl kFanFailRows[] = {
     {Kind::Label, "Label_FanExt14", 128, 248, 40, 18, "F14", 0, kSilver},
     {Kind::Label, "Label_FanExt15", 184, 248, 40, 18, "F15", 0, kSilver},
 };
-
-constexpr uint8_t kReadInput = 4;
 
 // A lit cause or failed fan is painted a red that differs from the stale
 // display's red, and a clear one the button face: the stale and restore

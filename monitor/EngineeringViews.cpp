@@ -6,6 +6,7 @@
 #include "app/GroupPanel.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -117,10 +118,6 @@ constexpr ControlDecl kVIPGainRows[] = {
     {Kind::Edit, "Edit_VoltRedCaliLow", 454, 450, 48, 22, "", 0, kHidden},
 };
 #undef GAIN_ROW
-
-constexpr uint8_t kReadCoils = 1;
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 
 void SetBlue(const char* name, const QString& text) {
   if (ValueLabel* l = ViewLabel(name)) l->show(text, clBlue);

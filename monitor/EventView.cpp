@@ -4,6 +4,7 @@
 #include "app/Myfunc.h"
 #include "app/SharedTables.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -209,8 +210,6 @@ constexpr uint16_t kEventPageSelector = 801;
 constexpr uint16_t kEventCodeWindow = 1088;
 constexpr uint16_t kEventTimeWindow = 1184;
 constexpr uint16_t kErrorCodeValues = 1152;
-constexpr uint8_t kReadInput = 4;
-constexpr uint8_t kWriteOne = 6;
 
 QString Numbered(const char* stem, int n) { return QLatin1String(stem) + QString::number(n); }
 
@@ -231,7 +230,7 @@ int PollErrorEvent(Modbus* link, uint8_t stop) {
   int result;
   if (!PollPrologue(link, stop, "Group_ErrorEvent", QStringLiteral("Event..."), result)) return result;
   for (int p = 0; p < 3; ++p) {
-    if (link->Request(kEventPageSelector, static_cast<int16_t>(p), kWriteOne)) return 1;
+    if (link->Request(kEventPageSelector, static_cast<int16_t>(p), kWriteRegister)) return 1;
     if (link->Request(kEventCodeWindow, 11, kReadInput)) return 1;
     // A page that does not name itself is skipped whole, times included.
     if (!ReplyUsable(link, kReadInput) || (ReplyWord(link, 0) & 0xFF) != p) continue;

@@ -1,6 +1,7 @@
 #include "monitor/InvTimeView.h"
 
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -18,8 +19,6 @@ constexpr ControlDecl kInvTimeRows[] = {
     {Kind::Label, "Label_InvRTCCaption", 8, 150, 100, 16, "RTC", 1, kHidden},
     {Kind::Label, "Label_InvRTC", 24, 170, 200, 18, "??", 0, kBlue | kHidden},
 };
-
-constexpr uint8_t kReadInput = 4;
 
 // Tens then units, so 7 gives "07" and a larger word all its digits.
 QString TwoDigit(uint16_t w) { return QString::number(w / 10) + QString::number(w % 10); }

@@ -3,6 +3,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -128,10 +129,6 @@ constexpr ControlDecl kBTInfoRows[] = {
     {Kind::Label, "Label_BT_MDCLCaption", 8, 304, 110, 16, "BT MDCL", 1},
     {Kind::Label, "Label_BT_MDCL", 130, 304, 110, 16, "??", 0, kBlue},
 };
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
-constexpr uint8_t kWriteRegister = 6;
 
 void SetBlue(const char* name) {
   if (ValueLabel* l = ViewLabel(name)) l->setFontColor(clBlue);

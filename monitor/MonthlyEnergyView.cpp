@@ -3,6 +3,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -36,8 +37,6 @@ constexpr ControlDecl kMonthlyEnergyRows[] = {
     {Kind::Label, "Label_EnergyMonth22", 262, 312, 250, 18, "??", 0, kBlue},
     {Kind::Label, "Label_EnergyMonth23", 262, 340, 250, 18, "??", 0, kBlue},
 };
-
-constexpr uint8_t kReadInput = 4;
 
 }  // namespace
 

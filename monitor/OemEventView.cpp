@@ -5,6 +5,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -43,8 +44,6 @@ std::span<const ControlDecl> EventRows(int area) {
   }
   return g.Rows();
 }
-
-constexpr uint8_t kReadInput = 4;
 
 // One record area: records of three words (start time low word, high word,
 // occurrence seconds); sixteen are read and shown.

@@ -6,6 +6,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/CFormat.h"
@@ -115,9 +116,6 @@ constexpr ControlDecl kAccumulatedRows[] = {
     {Kind::Label, "Label_BRK_TimeAccRow", 52, 20, 192, 18, "發電時間"},
     {Kind::Label, "Label_BRK_TimeAcc", 148, 20, 96, 18, "??", 0, kBlue},
 };
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 
 // Two words, low word first, as one signed 32-bit value.
 int32_t LowFirst32(const Modbus* link, int k) {

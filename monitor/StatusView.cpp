@@ -7,6 +7,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -38,10 +39,6 @@ constexpr ControlDecl kConstVoltRows[] = {
     {Kind::Label, "Label_ConstVolt", 92, 28, 70, 18, "??", 0, kBlue},
     {Kind::Edit, "Edit_ConstVolt", 170, 24, 66, 22},
 };
-
-constexpr uint8_t kReadCoils = 1;
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 
 // State texts by code, in two variants chosen by the profile.
 constexpr const char* kStateTexts0[] = {"Stand by", "Countdown", "On Grid", "No Dc", "Alarm",

@@ -5,6 +5,7 @@
 #include "app/ControlTable.h"
 #include "app/Myfunc.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -113,8 +114,6 @@ constexpr ControlDecl kMaxOutputRows[] = {
     {Kind::Label, "Label_MaxFac3Caption", 8, 285, 50, 18, "Fac3:", 1},
     {Kind::Label, "Label_MaxFac3", 60, 285, 180, 18, "??", 0, kBlue},
 };
-
-constexpr uint8_t kReadInput = 4;
 
 // One member of the temperature family: its registers and labels.
 struct TemperSet {

@@ -4,6 +4,7 @@
 
 #include "app/ControlTable.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -37,9 +38,6 @@ constexpr ControlDecl kVersionTopRows[] = {
     {Kind::Image, "Image_TarvoSun", 620, 30, 40, 40, "Tarvo to SunSpec"},
     {Kind::Image, "Image_SunTarvo", 620, 30, 40, 40, "SunSpec to Tarvo", 0, kHidden},
 };
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 
 // Serial number: the 14 bytes of words 12 to 18, keeping only '0' to 'Z'.
 QString SerialNumberText(const Modbus* link) {

@@ -1,5 +1,6 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -18,8 +19,6 @@ constexpr ControlDecl kRows[] = {
     VALUE_ROW(0, 100, "Caption_RampUp", "Ramp Up Power(%) ", "Label_RampUp", "???", "Edit_RampUp"),
     VALUE_ROW(0, 206, "Caption_ActiveSlope", "Active Power Slope", "Label_ActiveSlope", "???", "Edit_ActiveSlope"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 constexpr WordRead kLimitWords[] = {
     SwitchWord(0, "Label_PowerManageMode"),

@@ -1,6 +1,7 @@
 #include "settings/AustraliaSetView.h"
 
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/SettingEditors.h"
 #include "settings/SettingRows.h"
 
@@ -28,9 +29,6 @@ constexpr ControlDecl kGroupBox31Rows[] = {
 };
 
 #undef AU_ROW
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 
 // The DRM state is shown as read and never coloured.
 constexpr WordRead kDrmWords[] = {Word(0, "Label_DRM", Show::Decimal).NoPaint()};

@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -16,8 +17,6 @@ constexpr ControlDecl kRows[] = {
     VALUE_ROW(0, 168, "Caption_CosLockInVolt", "V Lock in", "Label_CosLockInVolt", "??", "Edit_CosLockInVolt"),
     VALUE_ROW(0, 202, "Caption_CosLockOutVolt", "V Lock out", "Label_CosLockOutVolt", "??", "Edit_CosLockOutVolt"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 // The coarse cos φ words fill their labels at "1%" only, but the four labels
 // turn blue with this reply whatever the resolution; the fine words paint

@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -22,8 +23,6 @@ constexpr ControlDecl kRows[] = {
     VALUE_ROW(0, 270, "Caption_CosphiOfU_Lockout", "Lock-out Power", "Label_CosphiOfU_Lockout", "??",
               "Edit_CosphiOfU_Lockout"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 constexpr WordRead kWords[] = {
     HookWord(0, "Label_CosphiOfU_UpperLimit", CosThousandthsWord),

@@ -8,6 +8,7 @@
 #include "app/SharedTables.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "settings/SettingEditors.h"
 
@@ -37,8 +38,6 @@ constexpr ControlDecl kCountryRows[] = {
     {Kind::Label, "Label_Baudrate", 114, 170, 64, 18, "???"},
     {Kind::Combo, "Combo_Baudrate", 180, 168, 68, 22, "9600\n19200\n38400"},
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 constexpr CodeText kLanguages[] = {{0, "English"}, {1, "German"},  {2, "French"},
                                    {3, "Italian"}, {4, "Spanish"}, {5, "Nederlands"}};

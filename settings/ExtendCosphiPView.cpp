@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -40,8 +41,6 @@ constexpr ControlDecl kRows[] = {
     VALUE_ROW(0, 372, "Caption_CosLockOutVolt_Ext", "V Lock out", "Label_CosLockOutVolt_Ext", "??",
               "Edit_CosLockOutVolt_Ext"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 // The point count, then each point's power and cos φ.
 constexpr WordRead kCurveWords[] = {

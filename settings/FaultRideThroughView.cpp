@@ -1,6 +1,7 @@
 #include "settings/FaultRideThroughView.h"
 
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "settings/SettingRows.h"
 
@@ -54,8 +55,6 @@ constexpr ControlDecl kGroupBox50Rows[] = {
 #undef FRT_ROW
 
 // ---- Read-back ------------------------------------------------------------
-
-constexpr uint8_t kReadHolding = 3;
 
 // A mode outside the list keeps its text but turns blue with the others.
 constexpr CodeText kLvrtModes[] = {{0, "Disable"}, {1, "Enable"}, {2, "Enable(Limit Grid Supprt)"}};

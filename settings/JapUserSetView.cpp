@@ -5,6 +5,7 @@
 #include "app/Myfunc.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "settings/JapanViews.h"
@@ -120,8 +121,6 @@ constexpr ControlDecl kJapUserSetOldRows[] = {
 #undef JAP_EDIT_ROW
 
 // ---- Read-back ------------------------------------------------------------
-
-constexpr uint8_t kReadHolding = 3;
 
 constexpr CodeText kOvrTexts[] = {{0, "110 V"}, {1, "111 V"}, {2, "112 V"}, {3, "113 V"}, {4, "114 V"}, {5, "115 V"},
                                   {6, "116 V"}, {7, "117 V"}, {8, "118 V"}, {9, "119 V"}, {10, "120 V"}};

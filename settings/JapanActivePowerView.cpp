@@ -5,6 +5,7 @@
 #include "app/Myfunc.h"
 #include "app/SharedTables.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "settings/JapanViews.h"
@@ -75,9 +76,6 @@ std::span<const ControlDecl> ErrorListRows() {
 }
 
 // ---- Read-back ------------------------------------------------------------
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 
 constexpr CodeText kPowerManage[] = {{0, "OFF"}, {1, "RATED"}};
 constexpr WordRead kActivePowerWords[] = {

@@ -4,6 +4,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "settings/JapanViews.h"
@@ -86,10 +87,6 @@ constexpr ControlDecl kClearRows[] = {
 
 // ---- Read-back ------------------------------------------------------------
 
-constexpr uint8_t kReadCoil = 1;
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
-
 // Reply bytes 3 to 15, one character each: the first 13 characters of the
 // model name or serial number. A zero byte ends the text, as the version
 // view shows these labels too.
@@ -169,22 +166,22 @@ int StateUnknown(Modbus*) {
 }
 
 constexpr ReadBlock kJapanSetBlocks[] = {
-    Read(kReadCoil, 24576, 1, kRemote),
-    Read(kReadCoil, 24577, 1, kStandAlone),
-    Read(kReadCoil, 24595, 1, kRCMU1),
-    Read(kReadCoil, 24642, 1, kRCMU2),
-    Read(kReadCoil, 24649, 1, kParllMode),
-    Read(kReadCoil, 24617, 1, kThermalDis),
-    Read(kReadCoil, 24626, 1, kDefault),
-    Read(kReadCoil, 24609, 1, kRepair),
-    Read(kReadCoil, 24641, 1, kGf),
+    Read(kReadCoils, 24576, 1, kRemote),
+    Read(kReadCoils, 24577, 1, kStandAlone),
+    Read(kReadCoils, 24595, 1, kRCMU1),
+    Read(kReadCoils, 24642, 1, kRCMU2),
+    Read(kReadCoils, 24649, 1, kParllMode),
+    Read(kReadCoils, 24617, 1, kThermalDis),
+    Read(kReadCoils, 24626, 1, kDefault),
+    Read(kReadCoils, 24609, 1, kRepair),
+    Read(kReadCoils, 24641, 1, kGf),
     Read(kReadHolding, 33597, 1, kRating),
     Read(kReadHolding, 44032, 8, kModelName),
     Read(kReadInput, 40975, 7, kSerial),
     Read(kReadInput, 1040, 6, kVersions),
     Read(kReadInput, 20840, 1, kDerating),
-    Read(kReadCoil, 24576, 1, {}).Then(KeepRemote).Otherwise(LoseRemote),
-    Read(kReadCoil, 24577, 1, {}).Then(ShowState).Otherwise(StateUnknown),
+    Read(kReadCoils, 24576, 1, {}).Then(KeepRemote).Otherwise(LoseRemote),
+    Read(kReadCoils, 24577, 1, {}).Then(ShowState).Otherwise(StateUnknown),
     Read(kReadInput, 1049, 1, kCountdown),
 };
 constexpr ReadView kJapanSetView{"Group_JapanSet", "Japan...", kJapanSetBlocks};

@@ -1,6 +1,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "settings/RelayViews.h"
 
 // The K4Q model: parallel mode, efficiency mode, the arc-fault detector
@@ -36,9 +37,6 @@ constexpr ControlDecl kShadowRows[] = {
     {Kind::Edit, "Edit_EUShadowInterval", 174, 58, 56, 22},
 };
 
-constexpr uint8_t kReadCoil = 1;
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
 constexpr int kParallelCoil = 24649;
 constexpr int kEfficiencyCoil = 24619;
 constexpr int kAfciCoil = 24652;
@@ -58,8 +56,8 @@ constexpr WordRead kShadowWords[] = {
 // The AFCI radios keep the user's last click: the arc-fault view reads
 // that coil.
 constexpr ReadBlock kBlocks[] = {
-    Read(kReadCoil, kParallelCoil, 1, kParallelWords),
-    Read(kReadCoil, kEfficiencyCoil, 1, kEffWords),
+    Read(kReadCoils, kParallelCoil, 1, kParallelWords),
+    Read(kReadCoils, kEfficiencyCoil, 1, kEffWords),
     WriteFirst(832, 58247),
     Read(kReadInput, 1128, 1, kAfciCountWords),
     Read(kReadInput, 1046, 1, kAfciRevWords),

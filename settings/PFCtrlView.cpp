@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/SettingRows.h"
 
@@ -46,7 +47,6 @@ constexpr ControlDecl kUnderRows[] = {
     {Kind::Edit, "Edit_PF_ReocveryTime_Under", 202, 160, 46, 22, "", 0, kHidden},
 };
 
-constexpr uint8_t kReadHolding = 3;
 constexpr auto C = Show::Centi;
 
 // From 48640; 48645 and 48648 are not used.

@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/SettingRows.h"
 
@@ -22,8 +23,6 @@ constexpr ControlDecl kRows[] = {
               "Edit_StopVoltage_Vac"),
     VALUE_ROW(0, 228, "Caption_PofU_Pend", "Pend", "Label_PofU_Pend", "???", "Edit_PofU_Pend"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 // Only exactly 1 is "Enable".
 constexpr CodeText kOn[] = {{1, "Enable"}};

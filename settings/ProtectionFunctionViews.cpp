@@ -5,6 +5,7 @@
 
 #include "app/ControlTable.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 
 namespace {
@@ -90,10 +91,6 @@ constexpr ControlDecl kARCTestRows[] = {
 
 // ---- Read-back ------------------------------------------------------------
 
-constexpr uint8_t kReadCoil = 1;
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kReadInput = 4;
-
 // Which insulation reading the inverter offers follows the profile.
 bool StringReadings(const TForm_Main& f) { return f.InverterState == 0; }
 bool SingleReading(const TForm_Main& f) { return f.InverterState == 1; }
@@ -111,7 +108,7 @@ constexpr WordRead kInsulatSingle[] = {
 };
 constexpr WordRead kInsulatLimit[] = {Word(0, "Label_RLimit", Show::Decimal)};
 constexpr ReadBlock kInsulationBlocks[] = {
-    Read(kReadCoil, 24641, 1, kInsulatCoil),
+    Read(kReadCoils, 24641, 1, kInsulatCoil),
     Read(kReadInput, 53288, 5, kInsulatStrings).When(StringReadings),
     // The single reading is taken on request: the write asks for it.
     WriteFirst(832, 9852).When(SingleReading),
@@ -125,7 +122,7 @@ constexpr WordRead kGroundCurrWords[] = {
     Word(1, "Label_GroundCurrTime", Show::Deci, " Sec"),
 };
 constexpr ReadBlock kGroundCurrBlocks[] = {
-    Read(kReadCoil, 24642, 1, kGroundCurrCoil),
+    Read(kReadCoils, 24642, 1, kGroundCurrCoil),
     Read(kReadHolding, 33593, 2, kGroundCurrWords).EndIfInvalid(),
 };
 
@@ -136,7 +133,7 @@ constexpr WordRead kDcInjWords[] = {
     Word(1, "Label_DcInjTime", Show::Deci, " Sec"),
 };
 constexpr ReadBlock kDcInjBlocks[] = {
-    Read(kReadCoil, 24640, 1, kDcInjCoil),
+    Read(kReadCoils, 24640, 1, kDcInjCoil),
     Read(kReadHolding, 33576, 2, kDcInjWords).EndIfInvalid(),
 };
 
@@ -171,7 +168,7 @@ constexpr WordRead kARCCoil[] = {RadioWord(0, "Radio_ARC_Disable", "Radio_ARC_En
 constexpr CodeText kArcStates[] = {{0, "Normal"}, {1, "Lock"}};
 constexpr WordRead kARCState[] = {Word(0, "Label_ARC_FaultStatus", Show::Text).Texts(kArcStates).NoPaint()};
 constexpr ReadBlock kARCTestBlocks[] = {
-    Read(kReadCoil, 24652, 1, kARCCoil),
+    Read(kReadCoils, 24652, 1, kARCCoil),
     Read(kReadHolding, 48384, 1, kARCState).EndIfInvalid(),
 };
 
@@ -185,7 +182,6 @@ constexpr ReadView kAntiIslandView{"Group_AntiIsland", "Anti-Islanding...", kAnt
 constexpr ReadView kARCTestView{"Group_ARCTest", "ARC...", kARCTestBlocks};
 
 // ---- Editors --------------------------------------------------------------
-
 
 // Item 0 is OFF; ON is the register's own code.
 constexpr int kIslandingCodes[] = {0, 0xFFFF};

@@ -5,6 +5,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "platform/ValueLabel.h"
@@ -75,9 +76,6 @@ constexpr ControlDecl kFreqRows[] = {
 
 #undef PROTECTION_ROW
 #undef PROTECTION_ROW_AT
-
-constexpr uint8_t kReadHolding = 3;
-constexpr uint8_t kWriteRegister = 6;
 
 constexpr auto V = Show::Deci;
 constexpr auto C = Show::Centi;

@@ -3,6 +3,7 @@
 
 #include "app/ControlTable.h"
 #include "app/main.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -33,7 +34,6 @@ constexpr ControlDecl kResponseDelayRows[] = {
      "0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\n20\n21\n22\n23\n24\n25\n26\n27\n28\n29\n30"},
 };
 
-constexpr uint8_t kReadHolding = 3;
 constexpr auto V = Show::Deci;
 
 constexpr WordRead kCurveWords[] = {

@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -29,8 +30,6 @@ constexpr ControlDecl kRows[] = {
     VALUE_ROW(262, 270, "Caption_QU_P_Lock_out", "Q(U)_P_Lock_out", "Label_QU_P_Lock_out", "??", "Edit_QU_P_Lock_out"),
     VALUE_ROW(262, 304, "Caption_QU_Hysteresis", "Q(U)_Hysteresis", "Label_QU_Hysteresis", "??", "Edit_QU_Hysteresis"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 // One word per register from 48798 on; the voltages carry their unit
 // without a blank.

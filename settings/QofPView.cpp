@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -32,8 +33,6 @@ constexpr ControlDecl kRows[] = {
     SIGNED_ROW(262, 338, "Caption_QofP_Q8", "Q8", "Label_QofP_Q8", "??", "List_QofP_RangeQ8", "Edit_QofP_Q8"),
     SIGNED_ROW(262, 372, "Caption_QofP_Q9", "Q9", "Label_QofP_Q9", "??", "List_QofP_RangeQ9", "Edit_QofP_Q9"),
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 constexpr CodeText kReference[] = {{0, "Rated"}};
 

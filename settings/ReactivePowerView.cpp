@@ -1,4 +1,5 @@
 #include "app/ControlTable.h"
+#include "link/FunctionCodes.h"
 #include "settings/GridSupportViews.h"
 #include "settings/ReactiveHooks.h"
 #include "settings/SettingRows.h"
@@ -38,8 +39,6 @@ constexpr CodeText kModes[] = {
     {13, "Fixed Kvar 24/7"},
     {14, "Q(U) 24/7"},
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 // At "1%" the mode and the cos φ come in one reply and turn blue together;
 // at "0.1%" the mode turns blue with the fine cos φ read after it.

@@ -8,6 +8,7 @@
 #include "app/Myfunc.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "monitor/PollFrame.h"
 #include "settings/RelayViews.h"
@@ -49,7 +50,6 @@ constexpr ControlDecl kRows[] = {
 };
 #undef RELAY_ROW
 
-constexpr uint8_t kReadHolding = 3;
 constexpr int kRelay1 = 52738;
 constexpr int kRelayPitch = 12;
 

@@ -1,6 +1,7 @@
 #include "app/ControlTable.h"
 #include "app/main.h"
 #include "link/CommandCodes.h"
+#include "link/FunctionCodes.h"
 #include "settings/RelayViews.h"
 
 // The two external trigger inputs wired to the RPR and OVGR relays. Their
@@ -51,7 +52,6 @@ RPR_PAIR(kRpr2ReconnectRows, 24, "Radio_RPR2ReconnectAuto", "\u30aa\u30fc\u30c8"
          "\u624b\u52d5");
 #undef RPR_PAIR
 
-constexpr uint8_t kReadHolding = 3;
 constexpr int kInput1Flags = 52672;
 constexpr int kInput2Flags = 52675;
 constexpr int kTripLock = 25411;

@@ -10,6 +10,7 @@
 #include "app/main.h"
 #include "link/CommandCodes.h"
 #include "link/Executor.h"
+#include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "platform/Dialogs.h"
 #include "settings/SettingEditors.h"
@@ -47,8 +48,6 @@ constexpr ControlDecl kNightModeRows[] = {
     {Kind::Radio, "Radio_NightModeON", 92, 34, 70, 20, "Enable"},
     {Kind::Radio, "Radio_NightModeOFF", 166, 34, 80, 20, "Disable"},
 };
-
-constexpr uint8_t kReadHolding = 3;
 
 constexpr CodeText kDryContactModes[] = {
     {0, "Disable"}, {1, "On Grid"}, {2, "Fan Fail"}, {3, "Insulation"},
