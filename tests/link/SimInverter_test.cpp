@@ -51,7 +51,7 @@ TEST(SimInverter, ServesTheSameDeviceOnLoopbackTcp) {
   EXPECT_EQ(sim::HexText(Exchange(b, sim::WithCrc(sim::Hex("FF 06 EC 62 55 AA")))),
             sim::HexText(sim::WithCrc(sim::Hex("FF 06 EC 62 55 AA"))));
   EXPECT_EQ(sim.Holding(255, 60515), 0x55AA);
-  EXPECT_EQ(sim.TcpConnections(), 2);
+  EXPECT_EQ(sim.TcpConnections(2), 2);
   const auto frames = sim.Frames();
   ASSERT_EQ(frames.size(), 2u);
   EXPECT_EQ(frames[0].line, "tcp");

@@ -78,7 +78,7 @@ TEST_F(TcpLinkTest, ExchangeSendsTheRtuFrameAndReusesTheConnection) {
   ASSERT_EQ(link->Request(2, 7, 6), 0);
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_EQ(bus.Holding(255, 2), 7);
-  EXPECT_EQ(bus.TcpConnections(), 1);
+  EXPECT_EQ(bus.TcpConnections(1), 1);
   EXPECT_EQ(link->NoReplyCount, 0);
   EXPECT_EQ(link->CrcErrors, 0);
 }
@@ -91,7 +91,7 @@ TEST_F(TcpLinkTest, TwoIdsKeepTwoConnections) {
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_TRUE(link->Client.HasSocket(255));
   EXPECT_TRUE(link->Client.HasSocket(3));
-  EXPECT_EQ(bus.TcpConnections(), 2);
+  EXPECT_EQ(bus.TcpConnections(2), 2);
 }
 
 TEST_F(TcpLinkTest, AReplyInPiecesIsGatheredWhole) {
@@ -124,7 +124,7 @@ TEST_F(TcpLinkTest, APeerThatNeverAnswersIsOneMissingReplyAndAFreshConnection) {
 
   ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 1);
-  EXPECT_EQ(bus.TcpConnections(), 2);
+  EXPECT_EQ(bus.TcpConnections(2), 2);
   EXPECT_EQ(Counters(), "NoCon/NoRx/Error:-1/1/0");
 }
 
@@ -248,7 +248,7 @@ TEST(WifiLink, PollsAddress255WithTheKeepAliveFirstInEveryPass) {
   EXPECT_EQ(t.w.Ctl<ValueLabel>("Label_InvProtocol")->text(), "SunSpec");
   // Every exchange on one connection, closed with the link; panel 4 is the
   // serial port's and stays as it was.
-  EXPECT_EQ(t.bus.TcpConnections(), 1);
+  EXPECT_EQ(t.bus.TcpConnections(1), 1);
   EXPECT_FALSE(t.w.Link.Client.HasSocket(255));
   EXPECT_EQ(t.w.StatusText(4), "");
   EXPECT_FALSE(t.w.LinkOpen);
@@ -264,7 +264,7 @@ TEST(WifiLink, AModuleThatStaysSilentOnceIsWaitedOutAndPollingGoesOn) {
   ASSERT_GE(frames.size(), 8u);
   EXPECT_EQ(frames[0], WifiPass()[0]);
   EXPECT_EQ(frames[1], WifiPass()[1]);  // the pass went on after the time-out
-  EXPECT_EQ(t.bus.TcpConnections(), 2);  // a fresh connection after it
+  EXPECT_EQ(t.bus.TcpConnections(2), 2);  // a fresh connection after it
   EXPECT_EQ(t.w.Link.NoReplyCount, 1);
   EXPECT_EQ(t.w.Link.CrcErrors, 0);
   EXPECT_TRUE(t.w.EventLog()->toPlainText().contains("Error - Receive"));

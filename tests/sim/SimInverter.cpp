@@ -375,8 +375,9 @@ int SimInverter::ListenTcp() {
   return ntohs(addr.sin_port);
 }
 
-int SimInverter::TcpConnections() const {
-  std::lock_guard lock(mu_);
+int SimInverter::TcpConnections(int expected) const {
+  std::unique_lock lock(mu_);
+  frameArrived_.wait_for(lock, std::chrono::seconds(5), [&] { return tcpConnections_ >= expected; });
   return tcpConnections_;
 }
 
@@ -557,6 +558,7 @@ void SimInverter::Run() {
           accepted.push_back({Line::Kind::Tcp, c, {}});
           std::lock_guard lock(mu_);
           ++tcpConnections_;
+          frameArrived_.notify_all();
         }
         continue;
       }

@@ -174,7 +174,10 @@ class SimInverter {
   // any header, one answer per request on the connection that asked).
   // Returns the port number on 127.0.0.1, 0 when it cannot listen.
   int ListenTcp();
-  int TcpConnections() const;
+  // Connections taken so far. The tool's connect can end before the
+  // device's thread has taken the connection, so a test that expects n
+  // first waits (up to 5 s) for that many.
+  int TcpConnections(int expected = 0) const;
 
   // --- more framings (tried in order; the first whose check passes wins) ---
   void AddProtocol(std::unique_ptr<SimProtocol> p, bool first = false);

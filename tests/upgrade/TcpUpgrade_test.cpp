@@ -98,7 +98,7 @@ TEST_F(TcpUpgrade, CompleteRunSendsEveryStepAndFinishes) {
   EXPECT_TRUE(views.Texts(Recorder::Kind::Red).isEmpty());
   EXPECT_EQ(views.Texts(Recorder::Kind::Traffic).last(), "Upgrade Finish");
   EXPECT_TRUE(views.events.isEmpty());
-  EXPECT_EQ(bench.sim.TcpConnections(), 1);
+  EXPECT_EQ(bench.sim.TcpConnections(1), 1);
 
   // Two polls in each wait: one pause after the 50 of each.
   EXPECT_EQ(bench.longPauses, std::vector<int>({2000, 5000, 1000, 1000}));
@@ -178,7 +178,7 @@ TEST(TcpUpgradeCases, BlockAcknowledgements) {
     EXPECT_EQ(BlockAddresses(b), c.blocks);
     EXPECT_EQ(b.views.Texts(Recorder::Kind::Red), QStringList(QVector<QString>(c.failedTries, "   ID1: Programming Error")));
     EXPECT_EQ(std::count(b.longPauses.begin(), b.longPauses.end(), 3000), c.failedTries);
-    EXPECT_EQ(b.sim.TcpConnections(), 1 + c.failedTries) << "a new connection after each failed try";
+    EXPECT_EQ(b.sim.TcpConnections(1 + c.failedTries), 1 + c.failedTries) << "a new connection after each failed try";
     EXPECT_EQ(b.views.Steps().last(), c.lastLine);
     const bool closed = b.Frames().contains(kClose);
     EXPECT_EQ(closed, c.result == 0) << "no bank close after failed programming";
@@ -266,7 +266,7 @@ TEST(TcpUpgradeCases, BankSelectWait) {
     int polls = 0;
     for (int i = bank + 1; i < frames.size() && frames[i] == kPoll; ++i) ++polls;
     EXPECT_EQ(polls, c.polls);
-    EXPECT_EQ(b.sim.TcpConnections(), 1 + c.failedPolls) << "a new connection after each failed poll";
+    EXPECT_EQ(b.sim.TcpConnections(1 + c.failedPolls), 1 + c.failedPolls) << "a new connection after each failed poll";
     if (c.result == 0) {
       EXPECT_EQ(b.views.Steps().last(), "Upgrade Finish");
     } else {
@@ -288,7 +288,7 @@ TEST_F(TcpUpgrade, ProgressReplyCutShortIsAFailedPoll) {
   EXPECT_EQ(views.progress.back(), 100);
   EXPECT_EQ(std::count(views.progress.begin(), views.progress.end(), 0), 0);
   EXPECT_FALSE(views.panels[8].contains("Processing... 0%"));
-  EXPECT_EQ(bench.sim.TcpConnections(), 2) << "a new connection after the failed poll";
+  EXPECT_EQ(bench.sim.TcpConnections(2), 2) << "a new connection after the failed poll";
   EXPECT_EQ(views.Steps().last(), "Upgrade Finish");
 }
 
