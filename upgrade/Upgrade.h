@@ -90,7 +90,8 @@ class upgradeTool {
 
   // --- pauses and window messages -------------------------------------------
   // Pauses of 1,000 ms or more go to LongPause when it is set (the tests make
-  // them instant and record them); shorter ones always really sleep.
+  // them instant and record them); shorter ones wait on the line's clock
+  // (link/LineClock.h): a sleep on a real port.
   std::function<void(int ms)> LongPause;
   void Pause(int ms);
   void ProcessEvents();
