@@ -28,10 +28,6 @@ LineTimePoint LineNow() {
   return clock ? clock() : std::chrono::steady_clock::now();
 }
 
-long long LineMsLeft(LineTimePoint until) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(until - LineNow()).count();
-}
-
 void SleepLineMs(int ms) {
   if (ms <= 0) return;
   if (const auto& sleep = InstalledSleep()) {

@@ -22,5 +22,3 @@ void SetLineSleep(std::function<void(int ms)> sleep);
 // Waits ms on the line's clock while the window goes on handling its events,
 // in the 10 ms ticks of DelayMs.
 int DelayLineMs(int ms);
-// Milliseconds from the line's now until `until` (negative once it passed).
-long long LineMsLeft(LineTimePoint until);

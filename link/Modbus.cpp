@@ -262,7 +262,7 @@ int Modbus::TransactSerial() {
   // The time-out runs on the line's clock (see link/LineClock.h).
   const auto deadline = LineNow() + std::chrono::milliseconds(50 * attempts);
   for (;;) {
-    const long long left = LineMsLeft(deadline);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - LineNow()).count();
     if (left > 0) {
       Port.AwaitInput(static_cast<int>(left));
       if (serial != exchangeSerial_) {

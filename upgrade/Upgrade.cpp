@@ -4,7 +4,6 @@
 #include <QFile>
 
 #include "link/LineClock.h"
-
 #include "upgrade/UpgradeViews.h"
 
 upgradeTool* Upgrader = nullptr;

@@ -62,10 +62,6 @@ struct SerialPlacement : ::testing::Test {
   void Bus(std::initializer_list<int> ids, int bootVersion, const Layout& l) {
     bench = std::make_unique<upgtest::SerialBench>(ids, 1);
     tool = &bench->tool;
-    tool->LongPause = [b = bench.get()](int ms) {
-      b->longPauses.push_back(ms);
-      sim::PassLineTime(ms);
-    };
     int row = 0;
     tool->DevGrid.SetRowCount(static_cast<int>(ids.size()) + 1);
     for (int id : ids) {

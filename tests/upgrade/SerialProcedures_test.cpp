@@ -28,12 +28,6 @@ struct Procedure : ::testing::Test {
   void Bus(std::initializer_list<int> ids) {
     bench = std::make_unique<upgtest::SerialBench>(ids, 1);
     tool = &bench->tool;
-    // A long pause is recorded, not slept; it still lets the answer to a
-    // request sent before it arrive, as the pause would.
-    tool->LongPause = [b = bench.get()](int ms) {
-      b->longPauses.push_back(ms);
-      sim::PassLineTime(ms);
-    };
   }
   void Load(int delay = 0) {
     const fw::Meta meta = ImageMeta(delay);
