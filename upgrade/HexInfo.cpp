@@ -79,8 +79,8 @@ QString ParseMetaBlock(HexInfo& info, int index, const std::vector<HexStruct>& r
   // the boot speed and size their frames by the program size.
   if (parsed.Processor >= kProcessorCount)
     return QStringLiteral("Meta Block Error: Processor %1 Out Of Range").arg(parsed.Processor);
-  if (parsed.BaudRate < kBootBaudMin || parsed.BaudRate > kBootBaudMax)
-    return QStringLiteral("Meta Block Error: Baud Rate %1 Out Of Range").arg(parsed.BaudRate);
+  if (std::find(kBootBauds.begin(), kBootBauds.end(), parsed.BaudRate) == kBootBauds.end())
+    return QStringLiteral("Meta Block Error: Baud Rate %1 Not Supported").arg(parsed.BaudRate);
   if (parsed.ProgramSize > kMaxProgramSize)
     return QStringLiteral("Meta Block Error: Program Size %1 Out Of Range").arg(parsed.ProgramSize);
   info = parsed;

@@ -51,8 +51,8 @@ inline constexpr int kMetaBlockSize = 27;
 
 // Limits the bootloader procedures rely on; a meta block outside them is refused.
 inline constexpr int kProcessorCount = 10;      // version tables hold processors 0 to 9
-inline constexpr int kBootBaudMin = 4800;
-inline constexpr int kBootBaudMax = 38400;
+// The boot speeds the link can be set to (baud indices 0 to 3).
+inline constexpr std::array<int, 4> kBootBauds = {4800, 9600, 19200, 38400};
 inline constexpr int kMaxProgramSize = 246;     // data bytes of one block frame
 
 // Index of the record that holds the first marker, or -1 when the two markers

@@ -30,6 +30,9 @@ std::uint8_t ByteAt(const char* p) { return static_cast<std::uint8_t>(HexDigitVa
 
 QString Hex4(std::uint32_t v) { return HexDigits(v & 0xFFFF, 4); }
 
+// An address as the refusal messages name it, after "0x".
+QString HexAddress(std::uint32_t address) { return QString::number(address, 16).toUpper(); }
+
 constexpr int kBinBlock = 128;
 constexpr std::uint32_t kBinBase = 0x80000000u;
 
@@ -119,20 +122,8 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
   }
   ShowMetaBlockInfo(Views, Info);
 
-  // Address range: from the start address to the last record below the stop.
   const std::uint32_t start = static_cast<std::uint32_t>(SafeStrToInt(Info.StartAddress));
-  const std::uint32_t metaStop = static_cast<std::uint32_t>(SafeStrToInt(Info.StopAddress));
-  bool any = false;
-  std::uint32_t stop = 0;
-  for (const HexStruct& rec : records)
-    if (rec.Address >= start && rec.Address < metaStop && (!any || rec.Address > stop)) {
-      stop = rec.Address;
-      any = true;
-    }
-  if (!any) {
-    Message(QStringLiteral("Address Error: No Data Between Start And Stop Address"));
-    return 1;
-  }
+  const std::uint32_t stop = static_cast<std::uint32_t>(SafeStrToInt(Info.StopAddress));
   const std::uint8_t fill = static_cast<std::uint8_t>(SafeStrToInt(Info.FillValue));
 
   // Devices whose bootloader did not report a version take 32-byte blocks.
@@ -146,19 +137,39 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
 
   // Bytes per address unit, from the first record that reaches its successor.
   std::uint32_t ratio = 0;
+  size_t decidingPair = 0;
   for (size_t i = 0; i + 1 < records.size(); ++i) {
     const std::uint32_t diff = records[i + 1].Address - records[i].Address;
     if (static_cast<std::uint32_t>(records[i].Length) < diff) continue;
     if (diff == 0) {
-      Message(QStringLiteral("Address Error: Two Records At Address 0x%1").arg(QString::number(records[i].Address, 16).toUpper()));
+      Message(QStringLiteral("Address Error: Two Records At Address 0x%1").arg(HexAddress(records[i].Address)));
       return 1;
     }
     ratio = static_cast<std::uint32_t>(records[i].Length) / diff;
+    decidingPair = i;
     break;
   }
   if (ratio == 0) {
     Message(QStringLiteral("Address Error: No Contiguous Records"));
     return 1;
+  }
+  // A first pair that overlaps when read as bytes reads as words that touch.
+  // When at least as many records follow each other exactly as bytes as
+  // touch as words, the file is a byte file that gives the addresses of that
+  // overlap two values.
+  if (ratio > 1) {
+    int asWords = 0, asBytes = 0;
+    for (size_t i = decidingPair; i + 1 < records.size(); ++i) {
+      const std::uint32_t diff = records[i + 1].Address - records[i].Address;
+      const auto length = static_cast<std::uint32_t>(records[i].Length);
+      if (length == 0) continue;
+      asWords += length == static_cast<std::uint64_t>(diff) * ratio;
+      asBytes += length == diff;
+    }
+    if (asBytes >= asWords) {
+      Message(QStringLiteral("Address Error: Records Overlap At Address 0x%1").arg(HexAddress(records[decidingPair + 1].Address)));
+      return 1;
+    }
   }
   // Each row is one block of the image from its own address on: the row step
   // is the block's span in addresses, whatever the records' sizes, so that
@@ -169,12 +180,19 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
   }
   const std::uint32_t rowStep = static_cast<std::uint32_t>(blockSize) / ratio;
 
+  // Byte positions (address × bytes per address). The image takes every
+  // byte of a record that begins below the stop address from the start
+  // address on, also of one that begins below the start address.
+  const std::uint64_t startPos = static_cast<std::uint64_t>(start) * ratio;
+  const auto firstPos = [ratio](const HexStruct& rec) { return static_cast<std::uint64_t>(rec.Address) * ratio; };
+  const auto endPos = [&](const HexStruct& rec) { return firstPos(rec) + static_cast<std::uint64_t>(rec.Length); };
+  const auto placed = [&](const HexStruct& rec) { return rec.Address < stop && endPos(rec) > startPos; };
+
   // Image buffer: every grid row from start to the row that holds the last
   // placed byte, filled, then the records.
   std::uint64_t imageEnd = 0;  // buffer offset after the last placed byte
   for (const HexStruct& rec : records)
-    if (rec.Address >= start && rec.Address <= stop)
-      imageEnd = std::max(imageEnd, static_cast<std::uint64_t>(rec.Address - start) * ratio + static_cast<std::uint64_t>(rec.Length));
+    if (placed(rec)) imageEnd = std::max(imageEnd, endPos(rec) - startPos);
   const std::uint64_t rows = (imageEnd + static_cast<std::uint64_t>(blockSize) - 1) / static_cast<std::uint64_t>(blockSize);
   if (rows == 0) {
     Message(QStringLiteral("Address Error: No Data Between Start And Stop Address"));
@@ -186,24 +204,35 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
     return 1;
   }
   // A row that would begin at or past the stop address has no place in the bank.
-  if (static_cast<std::uint64_t>(start) + (rows - 1) * rowStep >= metaStop) {
+  if (static_cast<std::uint64_t>(start) + (rows - 1) * rowStep >= stop) {
     for (const HexStruct& rec : records)
-      if (rec.Address >= start && rec.Address <= stop &&
-          static_cast<std::uint64_t>(rec.Address - start) * ratio + static_cast<std::uint64_t>(rec.Length) > (rows - 1) * blockSize) {
-        Message(QStringLiteral("Address Error: Record At 0x%1 Runs Past The Stop Address").arg(QString::number(rec.Address, 16).toUpper()));
+      if (placed(rec) && endPos(rec) - startPos > (rows - 1) * blockSize) {
+        Message(QStringLiteral("Address Error: Record At 0x%1 Runs Past The Stop Address").arg(HexAddress(rec.Address)));
         return 1;
       }
   }
+  // A file that gives one address two values cannot say which to program.
   std::vector<std::uint8_t> buffer(static_cast<size_t>(bufferSize), fill);
+  std::vector<bool> given(static_cast<size_t>(bufferSize), false);
   for (const HexStruct& rec : records) {
-    if (rec.Address < start || rec.Address > stop) continue;
-    const std::uint64_t offset = static_cast<std::uint64_t>(rec.Address - start) * ratio;
-    std::memcpy(buffer.data() + offset, rec.Data.data(), static_cast<size_t>(rec.Length));
+    if (!placed(rec)) continue;
+    const std::uint64_t from = std::max(firstPos(rec), startPos);
+    for (std::uint64_t p = from; p < endPos(rec); ++p) {
+      const size_t at = static_cast<size_t>(p - startPos);
+      const std::uint8_t byte = rec.Data[static_cast<size_t>(p - firstPos(rec))];
+      if (given[at] && buffer[at] != byte) {
+        Message(QStringLiteral("Address Error: Two Values At Address 0x%1").arg(HexAddress(static_cast<std::uint32_t>(p / ratio))));
+        return 1;
+      }
+      buffer[at] = byte;
+      given[at] = true;
+    }
   }
 
   // Rows whose erase unit (erase bytes from the row on) holds only FF get no
-  // number: one backward pass counts the FF bytes from each row start on.
-  const std::uint64_t erase = static_cast<std::uint64_t>(std::max(Info.EraseSize, 128));
+  // number: one backward pass counts the FF bytes from each row start on. A
+  // row is only left out when every byte it would program is FF too.
+  const std::uint64_t erase = static_cast<std::uint64_t>(std::max({Info.EraseSize, 128, blockSize}));
   std::vector<std::uint32_t> addresses(static_cast<size_t>(rows));
   std::vector<int> numbers(static_cast<size_t>(rows));
   std::uint64_t ffRun = 0;

@@ -3,6 +3,7 @@
 // (version 3 and on) and for a BIN image; and the done step that ends them.
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "link/Modbus.h"
@@ -20,15 +21,8 @@ std::uint32_t StartAddress(const HexInfo& info) { return static_cast<std::uint32
 }  // namespace
 
 void upgradeTool::SetBootSpeed() {
-  int index = -1;
-  switch (Info.BaudRate) {
-    case 4800: index = 0; break;
-    case 9600: index = 1; break;
-    case 19200: index = 2; break;
-    case 38400: index = 3; break;
-    default: break;
-  }
-  if (index >= 0 && Link) Link->SetBaudIndex(index);
+  const auto it = std::find(kBootBauds.begin(), kBootBauds.end(), Info.BaudRate);
+  if (it != kBootBauds.end() && Link) Link->SetBaudIndex(static_cast<int>(it - kBootBauds.begin()));
 }
 
 int upgradeTool::FindDoneAck(int id) {

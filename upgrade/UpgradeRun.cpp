@@ -100,10 +100,21 @@ int RunSerialUpgrade(upgradeTool& tool, const UpgradeSteps& steps) {
   for (int id = 1; id <= upgradeTool::kLastId; ++id)
     if (tool.Selected[id] == 1 && tool.Present(id)) chosen.push_back(id);
 
+  // The one-by-one procedures take bootloader version 2, the broadcast one 3
+  // and on: a device that reported another would be passed over by all of
+  // them while the run went on as if it had been programmed. Such a run
+  // sends nothing and fails.
+  bool unhandled = false;
+  for (int id : chosen)
+    if (tool.BootVersion[id] < 2) {
+      tool.LogRed(IdText(id) + QStringLiteral(": Bootloader Version %1 Not Supported").arg(tool.BootVersion[id]));
+      unhandled = true;
+    }
+
   int result = UpgradeFailed;
   // A failed boot attempt waits for the devices to fall back out of their
   // bootloaders before the next one; the one-by-one V02 retries at once.
-  if (Attempts(tool, steps.Boot, &upgradeTool::RunBootProcedure, 20000) == 0 &&
+  if (!unhandled && Attempts(tool, steps.Boot, &upgradeTool::RunBootProcedure, 20000) == 0 &&
       Attempts(tool, steps.V02, &upgradeTool::RunV02Procedure, 0) == 0) {
     bool programmed = false;
     for (int j = 0; j < 3; ++j) {

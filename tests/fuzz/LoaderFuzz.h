@@ -28,7 +28,7 @@ inline const char* BrokenLoadRule(const upgradeTool& tool, int result, const QSt
     return "";
   }
   if (g.ImageRows() <= 0 || g.RowCount() <= g.ImageRows()) return "grid size";
-  if (info.Processor >= kProcessorCount || info.BaudRate < kBootBaudMin || info.BaudRate > kBootBaudMax) return "meta limits";
+  if (info.Processor >= kProcessorCount || std::find(kBootBauds.begin(), kBootBauds.end(), info.BaudRate) == kBootBauds.end()) return "meta limits";
   // Rows follow each other by one step of addresses that a block fills whole
   // (a step of block / bytes per address): no row holds another's bytes.
   if (g.ImageRows() > 1) {

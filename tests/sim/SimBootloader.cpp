@@ -11,14 +11,6 @@ uint32_t Le32(const QByteArray& b, int i) {
   return uint32_t(At(b, i)) | uint32_t(At(b, i + 1)) << 8 | uint32_t(At(b, i + 2)) << 16 | uint32_t(At(b, i + 3)) << 24;
 }
 
-uint16_t CrcFrom(uint16_t reg, const QByteArray& data) {
-  for (char c : data) {
-    reg ^= static_cast<uint8_t>(c);
-    for (int k = 0; k < 8; ++k) reg = (reg & 1) ? static_cast<uint16_t>((reg >> 1) ^ 0xA001) : static_cast<uint16_t>(reg >> 1);
-  }
-  return reg;
-}
-
 QByteArray Frame(int b0, int b1, int b2, int b3, int command, const QByteArray& payload, int lengthByte) {
   QByteArray f = Bytes({b0, b1, b2, b3, lengthByte < 0 ? 1 + int(payload.size()) : lengthByte, command});
   f.append(payload);
@@ -46,21 +38,6 @@ QByteArray BootReply(int id, int command, const QByteArray& payload, int lengthB
 }
 
 QByteArray Le32Bytes(uint32_t v) { return Bytes({int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF), int(v >> 24)}); }
-
-uint16_t DeviceChecksum(const BootDevice& d) {
-  uint16_t crc = 0xFFFF;
-  for (const auto& [address, data] : d.programmed)
-    crc = d.sum == BootDevice::Sum::Plain ? CrcFrom(crc, data)
-                                          : CrcFrom(static_cast<uint16_t>((crc >> 8) | (crc << 8)), data);
-  return crc;
-}
-
-QByteArray MemoryBytes(const BootDevice& d, uint64_t from, int count, uint8_t erased) {
-  QByteArray out(count, static_cast<char>(erased));
-  for (auto it = d.memory.lower_bound(from); it != d.memory.end() && it->first < from + uint64_t(count); ++it)
-    out[static_cast<qsizetype>(it->first - from)] = static_cast<char>(it->second);
-  return out;
-}
 
 struct SimBootloader::State {
   std::mutex mu;
@@ -148,7 +125,7 @@ class BootProtocol : public SimProtocol {
         return BootReply(id, command, Bytes({At(payload, 0), it->second.minor & 0xFF, it->second.major & 0xFF}));
       }
       case 0x16:
-        if (d.bootVersion == 0) return std::nullopt;
+        if (d.bootVersion < 0) return std::nullopt;
         return BootReply(id, command, Bytes({d.bootVersion & 0xFF, 0, 0, 0, 0}));
       case 0x05:
         if (payload != Key(kBootMode1Key)) return Error(id, command, payload);
@@ -174,21 +151,12 @@ class BootProtocol : public SimProtocol {
         return BootReply(id, command, payload);
       case 0x12:
         if (payload.size() != 5 || At(payload, 0) != 0) return Error(id, command, payload);
-        d.bankStart = Le32(payload, 1);
-        d.bankSelected = true;
-        d.programmed.clear();  // the bank is erased
-        d.memory.clear();
-        d.blocks.clear();
+        SelectBank(d, Le32(payload, 1));
         return BootReply(id, command, Bytes({d.bank & 0xFF}) + Le32Bytes(d.bankStart));
       case 0x10:
       case 0x20: {
-        const int head = command == 0x10 ? 4 : 8;
-        if (!d.bankSelected || payload.size() <= head) return std::nullopt;
-        const uint32_t block = Le32(payload, 0);
-        d.programmed[block] = payload.mid(head);
-        d.blocks.push_back(block);
-        const uint64_t at = uint64_t(block) * uint64_t(std::max(d.bytesPerAddress, 1));
-        for (qsizetype i = head; i < payload.size(); ++i) d.memory[at + uint64_t(i - head)] = At(payload, int(i));
+        if (!TakeBlock(d, command, payload)) return std::nullopt;
+        const uint32_t block = d.blocks.back();
         const int count = static_cast<int>(d.blocks.size());
         if (d.linkLostAfterBlocks > 0 && count >= d.linkLostAfterBlocks) {
           d.linkLost = true;

@@ -336,9 +336,9 @@ TEST_F(BootSim, FaultsOfTheBootloaderAndOfTheLine) {
   boot.Configure(1, [](sim::BootDevice& d) {
     d.silent[0x11] = 1;
     d.errorReply[0x12] = 1;
-    d.bootVersion = 0;
+    d.bootVersion = -1;
   });
-  Send(BootRequest(1, 0x16));  // bootloader version 0: no answer
+  Send(BootRequest(1, 0x16));  // no bootloader version: no answer
   Send(BootRequest(1, 0x11, Bytes({2})));  // lost once
   EXPECT_EQ(Ask(BootRequest(1, 0x11, Bytes({2})), 9), Text(BootReply(1, 0x11, Bytes({2}))));
   EXPECT_EQ(Ask(BootRequest(1, 0x12, Bytes({0}) + Le32Bytes(0)), 8), Text(BootReply(1, 0x92)));

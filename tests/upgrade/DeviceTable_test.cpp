@@ -42,7 +42,7 @@ TEST(DeviceTable, QueryModesReadsBootVersionAndModbusMode) {
   bench.boot.Configure(1, [](sim::BootDevice& d) { d.bootVersion = 3; });
   // Device 2: no answer to 0x16 and its bootloader runs, so Modbus is silent.
   bench.boot.Configure(2, [](sim::BootDevice& d) {
-    d.bootVersion = 0;
+    d.bootVersion = -1;
     d.normalMode = false;
   });
   upgradeTool& tool = bench.tool;

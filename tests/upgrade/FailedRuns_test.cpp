@@ -265,6 +265,44 @@ TEST_P(FailedRun, EndsFailedAndSaysSoLastInRed) {
 
 INSTANTIATE_TEST_SUITE_P(AllWays, FailedRun, ::testing::ValuesIn(AllCases()), CaseName);
 
+// A device whose bootloader reports a version no procedure handles (0 or 1)
+// cannot be programmed: the run fails and says in red which device reported
+// which version, and no procedure frame goes out. Version 1 here is a device
+// left in its bootloader that already reports the image's software version,
+// which the version check alone would take as done.
+struct UnhandledBootloader : RunPage, ::testing::WithParamInterface<int> {};
+
+TEST_P(UnhandledBootloader, FailsTheRunWithoutAFrameToTheDevice) {
+  const int version = GetParam();
+  boot.Configure(1, [version](sim::BootDevice& d) {
+    d.bootVersion = version;
+    if (version == 1) {
+      d.normalMode = false;
+      d.sw[2] = {2, 23};
+    }
+  });
+  EnterFirmwareMode(Path::SerialHex);
+  LoadImage(Path::SerialHex);
+  ASSERT_TRUE(Start().isEnabled()) << dialogs.messages.join('|').toStdString();
+  ASSERT_EQ(tool.BootVersion[1], version);
+  ASSERT_EQ(tool.Selected[1], 1);
+  sim.ClearFrames();
+  dialogs.modals.clear();
+
+  Start().click();
+
+  const std::vector<LogLine> lines = ViewLines();
+  SCOPED_TRACE(Texts(lines).join('\n').toStdString());
+  const QString reason = QStringLiteral("   ID1: Bootloader Version %1 Not Supported").arg(version);
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const LogLine& l) { return l.red && l.text == reason; }));
+  EXPECT_EQ(dialogs.modals, QStringList{"Form_Message"});
+  EXPECT_EQ(Form_Message->Label1->text(), "Failed");
+  for (const sim::SimFrame& f : sim.Frames()) EXPECT_NE(f.protocol, "boot") << sim::HexText(f.bytes).toStdString();
+  EXPECT_FALSE(boot.Snapshot(1).mode1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, UnhandledBootloader, ::testing::Values(0, 1));
+
 // A HEX load selected inverter 2 (broadcast bootloader, older software);
 // the BIN image that follows is for bus ID 1 alone: its load drops that
 // selection and its run addresses no one but ID 1.

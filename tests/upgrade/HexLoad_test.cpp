@@ -342,6 +342,12 @@ std::vector<BadImage> BadImages() {
       {"not hexadecimal", false, ":10000000ZZ" + QByteArray(32, '0') + eol + good, {"Record Error: Line 1: Not Hexadecimal"}, {}},
       {"wrong checksum", false, badSum + eol + good, {"CheckSUM Error: 0040"}, {}},
       {"address difference 0", false, duplicate, {}, {"Address Error: Two Records At Address 0x0"}},
+      // 16 bytes at 0, then 16 other bytes at 8: read as words they touch,
+      // but the records after them follow each other as bytes.
+      {"first pair overlaps as bytes", false,
+       fw::HexLine(0, 0, {example.begin(), example.begin() + 16}) + eol + fw::HexLine(0, 8, std::vector<std::uint8_t>(16, 0xAA)) + eol +
+           fw::DataLines(0x10, {example.begin() + 0x10, example.begin() + 0x200}, 16) + fw::HexLine(1, 0, {}),
+       {}, {"Address Error: Records Overlap At Address 0x8"}},
       {"no two records touch", false, gapped + fw::HexLine(1, 0, {}), {}, {"Address Error: No Contiguous Records"}},
       {"record runs past the stop address", false, fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)),
        {}, {"Address Error: Record At 0x1F8 Runs Past The Stop Address"}},
@@ -368,9 +374,12 @@ std::vector<BadImage> BadImages() {
          return fw::DataLines(0, s, 64);
        }(), {}, {"Meta Block Error: Second Marker Missing"}},
       {"processor 10", false, WithMeta([](Meta& m) { m.processor = 10; }), {}, {"Meta Block Error: Processor 10 Out Of Range"}},
-      {"boot speed 0", false, WithMeta([](Meta& m) { m.baudRate = 0; }), {}, {"Meta Block Error: Baud Rate 0 Out Of Range"}},
-      {"boot speed below 4800", false, WithMeta([](Meta& m) { m.baudRate = 4799; }), {}, {"Meta Block Error: Baud Rate 4799 Out Of Range"}},
-      {"boot speed above 38400", false, WithMeta([](Meta& m) { m.baudRate = 57600; }), {}, {"Meta Block Error: Baud Rate 57600 Out Of Range"}},
+      {"boot speed 0", false, WithMeta([](Meta& m) { m.baudRate = 0; }), {}, {"Meta Block Error: Baud Rate 0 Not Supported"}},
+      {"boot speed below 4800", false, WithMeta([](Meta& m) { m.baudRate = 4799; }), {}, {"Meta Block Error: Baud Rate 4799 Not Supported"}},
+      {"boot speed above 38400", false, WithMeta([](Meta& m) { m.baudRate = 57600; }), {}, {"Meta Block Error: Baud Rate 57600 Not Supported"}},
+      // Within the range but no speed the link can be set to.
+      {"boot speed 14400", false, WithMeta([](Meta& m) { m.baudRate = 14400; }), {}, {"Meta Block Error: Baud Rate 14400 Not Supported"}},
+      {"boot speed 9601", false, WithMeta([](Meta& m) { m.baudRate = 9601; }), {}, {"Meta Block Error: Baud Rate 9601 Not Supported"}},
       {"program size 247", false, WithMeta([](Meta& m) { m.programSize = 247; }), {}, {"Meta Block Error: Program Size 247 Out Of Range"}},
       {"BIN with a partial block", true, Bin(Stream(1000, 228)), {}, {"BIN File Length Is Not A Multiple Of 128 Bytes"}},
       {"BIN shorter than a block", true, Bin(Stream(100, 10)), {}, {"BIN File Length Is Not A Multiple Of 128 Bytes"}},

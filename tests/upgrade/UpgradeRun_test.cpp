@@ -61,6 +61,7 @@ struct RunTest : ::testing::Test {
       tool.DeviceId[id] = static_cast<std::uint8_t>(id);
       tool.Selected[id] = 1;
       tool.StepOk[id] = 1;
+      tool.BootVersion[id] = 3;
     }
     // The done step deselects what it programmed, as the procedures do.
     auto done = [this](Script& s) {
