@@ -42,6 +42,14 @@ class ImageGrid : public QAbstractTableModel {
   }
   // The first row after `row` that has a number, 0 when none does.
   int NextNumberedRow(int row) const { return HasAddress(row) ? nextNumbered_[static_cast<size_t>(row - 1)] : 0; }
+  // Where a stream that leaves out the rows without a number begins: the
+  // first row with one, or the row after the last when none has one (an
+  // image the bank's erasing already holds).
+  int FirstNumberedRow() const {
+    if (!HasAddress(1) || Number(1)) return 1;
+    const int next = NextNumberedRow(1);
+    return next ? next : ImageRows() + 1;
+  }
   const std::uint8_t* RowData(int row) const {
     return HasAddress(row) ? bytes_.data() + static_cast<size_t>(row - 1) * static_cast<size_t>(blockSize_) : nullptr;
   }

@@ -99,7 +99,8 @@ int upgradeTool::ProgramBlocks(int variant) {
     return ServeRetryRequest(variant);
   };
 
-  int row = 1;
+  // The streaming variant leaves out the rows without a number from the first on.
+  int row = variant == 0 ? Grid.FirstNumberedRow() : 1;
   int k = 0;
   ProgramBlock block;
   for (;;) {

@@ -212,7 +212,7 @@ int upgradeTool::TcpProgramBlocks(int id) {
   const int n = Grid.BlockSize();
   if (rows <= 0 || n <= 0 || n > static_cast<int>(ProgramBlock{}.Data.size())) return 1;
   ProgramBlock block;
-  int row = 1;
+  int row = Grid.FirstNumberedRow();
   // An empty address cell, or the row after the last, ends the image.
   while (ReadProgramBlock(row, block, Grid, n, Info.StopAddress) == 0) {
     for (int attempt = 1;; ++attempt) {

@@ -14,13 +14,13 @@ uint16_t CrcFrom(uint16_t reg, const QByteArray& data) {
   return reg;
 }
 
+}  // namespace
+
 uint32_t Le32At(const QByteArray& b, int i) {
   uint32_t v = 0;
   for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<uint8_t>(b[i + k]);
   return v;
 }
-
-}  // namespace
 
 uint16_t DeviceChecksum(const BootDevice& d) {
   uint16_t crc = 0xFFFF;

@@ -88,6 +88,9 @@ uint16_t DeviceChecksum(const BootDevice& d);
 // never written reads as `erased`.
 QByteArray MemoryBytes(const BootDevice& d, uint64_t from, int count, uint8_t erased = 0xFF);
 
+// The little-endian 32-bit value of b's four bytes from i.
+uint32_t Le32At(const QByteArray& b, int i);
+
 // A bank select from start: the bank is erased.
 void SelectBank(BootDevice& d, uint32_t start);
 // A program block request's payload (0x10: block address, data; 0x20: block

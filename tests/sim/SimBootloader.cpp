@@ -7,10 +7,6 @@ namespace sim {
 
 namespace {
 
-uint32_t Le32(const QByteArray& b, int i) {
-  return uint32_t(At(b, i)) | uint32_t(At(b, i + 1)) << 8 | uint32_t(At(b, i + 2)) << 16 | uint32_t(At(b, i + 3)) << 24;
-}
-
 QByteArray Frame(int b0, int b1, int b2, int b3, int command, const QByteArray& payload, int lengthByte) {
   QByteArray f = Bytes({b0, b1, b2, b3, lengthByte < 0 ? 1 + int(payload.size()) : lengthByte, command});
   f.append(payload);
@@ -151,7 +147,7 @@ class BootProtocol : public SimProtocol {
         return BootReply(id, command, payload);
       case 0x12:
         if (payload.size() != 5 || At(payload, 0) != 0) return Error(id, command, payload);
-        SelectBank(d, Le32(payload, 1));
+        SelectBank(d, Le32At(payload, 1));
         return BootReply(id, command, Bytes({d.bank & 0xFF}) + Le32Bytes(d.bankStart));
       case 0x10:
       case 0x20: {
@@ -178,7 +174,7 @@ class BootProtocol : public SimProtocol {
       }
       case 0x13: {
         if (payload.size() != 5 || At(payload, 0) != 0) return Error(id, command, payload);
-        d.closedCount = Le32(payload, 1);
+        d.closedCount = Le32At(payload, 1);
         ++d.bankCloses;
         const auto sum = static_cast<uint16_t>(DeviceChecksum(d) + d.checksumDelta);
         return BootReply(id, command, Bytes({0, sum & 0xFF, sum >> 8}));

@@ -30,10 +30,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <set>
-#include <vector>
 
 #include "sim/SimBootDevice.h"
 #include "sim/SimInverter.h"

@@ -119,9 +119,10 @@ inline std::string Mismatch(const FileImage& f, const sim::BootDevice& d) {
   std::uint64_t last = start;  // past the file's last byte from start to stop
   for (std::uint64_t p = start; p < std::min<std::uint64_t>(stop, f.bytes.size()); ++p)
     if (fileByte(p) >= 0) last = p + 1;
+  auto it = d.memory.lower_bound(start);
   for (std::uint64_t p = start; p < stop; ++p) {
-    const auto it = d.memory.find(p);
-    const int held = it == d.memory.end() ? -1 : it->second;  // -1: erased, never written
+    int held = -1;  // erased, never written
+    if (it != d.memory.end() && it->first == p) held = (it++)->second;
     const int given = fileByte(p);
     const int expected = given >= 0 ? given : f.meta.fill;
     // Past the file's last byte the device may be left erased.

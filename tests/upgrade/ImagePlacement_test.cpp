@@ -53,6 +53,9 @@ const Layout kLayouts[] = {
     {.name = "StartInsideFirstRecord", .programSize = 64, .start = 0x8},
     {.name = "WordsStartInsideFirstRecord", .programSize = 64, .ratio = 2, .start = 0x4},
     {.name = "StartBeforeFirstRecord", .programSize = 64, .data = {{0x20, 0x3F0}}},
+    // The first rows are a whole erase unit of fill: the streams that leave
+    // such rows out must leave them out from the first row on.
+    {.name = "StartInAStretchOfFill", .programSize = 64, .start = 0x100, .data = {{0, 0x100}, {0x200, 0x3F0}}},
     {.name = "FillAtRowStart", .programSize = 64, .data = {{0, 0x100}, {0x120, 0x3F0}}},
     {.name = "FillInRowMiddle", .programSize = 64, .data = {{0, 0x110}, {0x130, 0x3F0}}},
     {.name = "FillAtRowEnd", .programSize = 64, .data = {{0, 0x120}, {0x140, 0x3F0}}},
