@@ -2,7 +2,6 @@
 // request the input chooses: the length the exchange gathers up to, judged
 // from the first bytes, and the CRC and shape checks.
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "FuzzRule.h"
@@ -21,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::vector<std::uint8_t> head(rx.begin(), rx.begin() + std::ptrdiff_t(k));
     if (link.ExpectedReplyLength(head.data(), int(k)) < 1) RequireRules("no length to gather to");
   }
-  std::memcpy(link.Reply, rx.data(), rx.size());
+  std::copy(rx.begin(), rx.end(), link.Reply);
   link.RxLength = int(rx.size());
   link.ReplyValid = link.ValidateReply() ? 1 : 0;
   RequireRules(fuzz::BrokenReplyCheck(link));

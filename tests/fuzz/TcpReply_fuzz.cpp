@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -96,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
   RequireRules(fuzz::BrokenReplyCheck(link));
   const size_t n = size_t(link.RxLength);
-  if (n > answer.size() || std::memcmp(link.Reply, answer.data(), n) != 0)
+  if (n > answer.size() || !std::equal(link.Reply, link.Reply + n, answer.begin()))
     RequireRules("the reply holds bytes queued before the request");
   return 0;
 }
