@@ -417,3 +417,13 @@ int Modbus::TraceRadioRx() {
   ui.Trace(line);
   return 0;
 }
+
+void Modbus::TraceDiscarded(const QByteArray& bytes) {
+  if (bytes.isEmpty()) return;
+  LinkUi& ui = CurrentLinkUi();
+  if (!ui.TraceEnabled()) return;
+  const int n = static_cast<int>(bytes.size());
+  QString line = CFormat("Discarded:%d:", n);
+  AppendHexBytes(line, reinterpret_cast<const uint8_t*>(bytes.constData()), std::min(n, QorClient::kRxSize - 1));
+  ui.Trace(line);
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -125,6 +126,9 @@ class Modbus {
   int TraceRx();
   int TraceRxText();
   int TraceRadioRx();
+  // Bytes that came in but answer no request: "Discarded:<count>:" and the
+  // bytes (at most a receive buffer's worth of them).
+  void TraceDiscarded(const QByteArray& bytes);
 
   // Empties Reply, RxLength and ReplyValid, so nobody decodes an earlier
   // reply as the answer to a new request.

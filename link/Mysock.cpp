@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -193,6 +194,25 @@ int QorClient::Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength) 
   return result;
 }
 
+QByteArray QorClient::TakeQueued(int id) {
+  QByteArray taken;
+  if (!HasSocket(id)) return taken;
+  const int s = Sockets[id];
+  // Only what is there now: a peer that keeps sending cannot hold us here.
+  int queued = 0;
+  if (::ioctl(s, FIONREAD, &queued) != 0 || queued <= 0) return taken;
+  taken.resize(queued);
+  int got = 0;
+  while (got < queued) {
+    const ssize_t r = ::recv(s, taken.data() + got, size_t(queued - got), 0);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += int(r);
+  }
+  taken.resize(got);
+  return taken;
+}
+
 WifiAddress WifiModuleAddress() {
   const QString env = qEnvironmentVariable("QORVANE_WIFI_ADDR").trimmed();
   if (!env.isEmpty()) {
@@ -235,6 +255,9 @@ int Modbus::TransactTcp() {
   }
 
   ClearReply();
+  // A late or repeated reply still queued answers nothing we ask now, like
+  // the bytes the serial exchange discards before it sends.
+  TraceDiscarded(Client.TakeQueued(id));
   ++TxCount;
   if (Client.Send(id, Port.TxBuf, std::clamp(TxLength, 0, Tcomm::kTxSize))) {
     ui.Trace(QStringLiteral("Error - Send: ") + Client.LastError());
@@ -246,7 +269,12 @@ int Modbus::TransactTcp() {
     if (Client.Receive(id, kTcpReplyTimeoutMs, replyLength)) {
       ui.Trace(QStringLiteral("Error - Receive: ") + Client.LastError());
     } else {
-      const int n = std::max(Client.RxLen, 0);
+      const int received = std::max(Client.RxLen, 0);
+      // Bytes past the reply's own length came in the same piece but are no
+      // part of it (a repeated frame, say).
+      const int whole = ExpectedReplyLength(Client.RxBuf, received);
+      const int n = whole > 0 ? std::min(received, whole) : received;
+      TraceDiscarded(QByteArray(reinterpret_cast<const char*>(Client.RxBuf) + n, received - n));
       Port.RxCount = n;
       std::memcpy(Port.RxBuf, Client.RxBuf, size_t(n));
       Port.RxBuf[n] = 0;

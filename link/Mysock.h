@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -45,6 +46,10 @@ class QorClient {
   int Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength = {});
   // 0 = readable, 1 = time-out, -1 = the wait failed.
   static int WaitReadable(int sock, int timeoutMs);
+  // Takes what is queued on the ID's socket now, without waiting: bytes that
+  // came after the last receive ended (a late or repeated reply). Empty when
+  // nothing waits or the ID has no socket.
+  QByteArray TakeQueued(int id);
 
   // Why the last Connect, Send or Receive failed, as "<host>:<port>: <the
   // system's reason>"; empty when it did not.

@@ -34,6 +34,9 @@ QByteArray KeyName(const QByteArray& text) {
 IniFile::IniFile(const QString& path) : path_(path) {
   QFile f(path_);
   if (f.open(QIODevice::ReadOnly)) data_ = f.readAll();
+  // Judged once: what this object writes keeps the file in the encoding it
+  // was read with, even where the new bytes would pass for the other one.
+  encoding_ = DetectFileEncoding(data_);
   Parse();
 }
 
@@ -44,7 +47,6 @@ bool IniFile::Exists() const {
 
 void IniFile::Parse() {
   lines_.clear();
-  encoding_ = DetectFileEncoding(data_);
   const int n = data_.size();
   int pos = 0;
   while (pos < n) {

@@ -20,7 +20,8 @@
 // The file is text in the Windows program's code page (Windows-1252) unless
 // it holds valid UTF-8; what is written goes in the encoding the file was
 // read with, so that both programs read back the same text. A file of plain
-// ASCII takes the code page.
+// ASCII takes the code page. The encoding is judged once, when the object
+// reads the file: its own writes never change it.
 class IniFile {
  public:
   explicit IniFile(const QString& path);

@@ -1,8 +1,7 @@
 // Binary image loader over arbitrary bytes.
 #include <QByteArray>
-#include <cstdio>
-#include <cstdlib>
 
+#include "FuzzRule.h"
 #include "LoaderFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
@@ -13,9 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const char* broken = BrokenLoadRule(tool, result, QStringLiteral("0xF0000000"));
   if (!*broken && result == 0 && (tool.Info.Length20 != static_cast<long long>(size) || tool.Grid.BlockSize() != 128))
     broken = "BIN length or block size";
-  if (*broken) {
-    std::fprintf(stderr, "broken rule: %s\n", broken);
-    std::abort();
-  }
+  RequireRules(broken);
   return 0;
 }

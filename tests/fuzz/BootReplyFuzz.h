@@ -1,8 +1,7 @@
 #pragma once
 // Rules every bootloader reply search keeps, whatever the bytes: a position it
 // returns holds a whole frame within the received bytes, with the header,
-// ID, length and command the search asked for and a valid CRC. Shared by the
-// fuzz target and the test that replays its seeds.
+// ID, length and command the search asked for and a valid CRC.
 #include <cstdint>
 #include <vector>
 

@@ -1,8 +1,7 @@
 // Intel HEX loader over arbitrary text.
 #include <QByteArray>
-#include <cstdio>
-#include <cstdlib>
 
+#include "FuzzRule.h"
 #include "LoaderFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
@@ -17,9 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const char* broken = BrokenLoadRule(tool, result, tool.Info.StopAddress);
   if (!*broken && result == 0 && tool.Info.Length10 != static_cast<long long>(tool.Grid.ImageRows()) * tool.Grid.BlockSize())
     broken = "Length10 disagrees with the rows";
-  if (*broken) {
-    std::fprintf(stderr, "broken rule: %s\n", broken);
-    std::abort();
-  }
+  RequireRules(broken);
   return 0;
 }

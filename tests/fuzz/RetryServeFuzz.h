@@ -2,8 +2,7 @@
 // Rules the programming stream's reply handling keeps, whatever was received:
 // the retry-request service (whose device ID and address come from the wire
 // and index the device tables and the image) answers a row inside the grid,
-// 0 or -1, and the bank-close search answers found or not. Shared by the
-// fuzz target and the test that replays its seeds and crashers.
+// 0 or -1, and the bank-close search answers found or not.
 #include <algorithm>
 #include <cstring>
 #include <vector>

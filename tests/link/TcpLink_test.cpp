@@ -7,6 +7,7 @@
 #include <cstring>
 #include <QRadioButton>
 #include <memory>
+#include <utility>
 
 #include "app/LogViews.h"
 #include "app/main.h"
@@ -99,6 +100,32 @@ TEST_F(TcpLinkTest, AReplyInPiecesIsGatheredWhole) {
   ASSERT_EQ(link->Request(1, 1, 3), 0);
   EXPECT_EQ(link->ReplyValid, 1);
   EXPECT_EQ(link->RxLength, 7);
+}
+
+// A frame the module sends twice: the copy waiting on the connection is no
+// answer to the next request. It goes to the traffic log, and every later
+// request gets its own reply.
+TEST_F(TcpLinkTest, ARepeatedReplyAnswersNoLaterRequest) {
+  bus.SetHolding(255, 2, 0x5678);
+  bus.SetHolding(255, 3, 0x9ABC);
+  bus.QueueFault(sim::ReplyFault::Repeat(50));
+  ASSERT_EQ(link->Request(1, 1, 3), 0);
+  EXPECT_EQ(link->ReplyValid, 1);
+  // The copy is waiting before the next request goes out.
+  ASSERT_TRUE(link->Client.HasSocket(255));
+  ASSERT_EQ(QorClient::WaitReadable(link->Client.Sockets[255], 5000), 0);
+
+  const QString first = sim::HexText(sim::WithCrc(sim::Hex("FF 03 02 12 34")));
+  for (const auto& [reg, reply] : {std::pair{2, "FF 03 02 56 78"}, std::pair{3, "FF 03 02 9A BC"}}) {
+    ASSERT_EQ(link->Request(uint16_t(reg), 1, 3), 0);
+    EXPECT_EQ(link->ReplyValid, 1) << reg;
+    EXPECT_EQ(sim::HexText(QByteArray(reinterpret_cast<const char*>(link->Reply), link->RxLength)),
+              sim::HexText(sim::WithCrc(sim::Hex(reply))))
+        << reg;
+  }
+  EXPECT_TRUE(ui.lines.contains("Discarded:7: " + first)) << ui.lines.join('|').toStdString();
+  EXPECT_EQ(link->CrcErrors, 0);
+  EXPECT_EQ(bus.TcpConnections(1), 1);
 }
 
 TEST_F(TcpLinkTest, ABadCrcCountsOnceAsAnError) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+
 #include "logs/LogFixture.h"
 #include "logs/SettingsUpload.h"
 
@@ -102,4 +104,35 @@ TEST_F(SettingsUpload, DoneOnlyWhenEveryLineWasWorkedThrough) {
   EXPECT_EQ(Run(421), 0);
   EXPECT_TRUE(t.Frames().empty());
   EXPECT_TRUE(t.dialogs.messages.isEmpty());
+}
+
+// Over the Wi-Fi link, a read reply the device sends twice answers no later
+// read: each register is judged by its own value, and the one that differs
+// is written.
+TEST_F(SettingsUpload, OverWifiARepeatedReplyAnswersNoLaterRead) {
+  const QByteArray savedAddr = qgetenv("QORVANE_WIFI_ADDR");
+  const auto restore = qScopeGuard([&] {
+    w.Link.Client.CloseAll();
+    if (savedAddr.isNull())
+      qunsetenv("QORVANE_WIFI_ADDR");
+    else
+      qputenv("QORVANE_WIFI_ADDR", savedAddr);
+  });
+  const int port = t.sim.ListenTcp();
+  ASSERT_GT(port, 0);
+  qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(port));
+  w.Link.LinkMode = LinkTcp;
+  w.Link.Client.CloseAll();
+  ListInverters({1});
+  t.sim.SetHolding(1, 1024, 5000);
+  t.sim.SetHolding(1, 1025, 3000);
+  t.sim.SetHolding(1, 1026, 7);
+  t.sim.QueueFault(sim::ReplyFault::Repeat(0));
+  Choose("Pac_Limit,1024,5000\r\nFreq,1025,5000\r\nLast,1026,7\r\n");
+  EXPECT_EQ(Run(421), 0);
+
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Read(1, 3, 1024, 1), Read(1, 3, 1025, 1), Write(1, 1025, 5000),
+                                              Read(1, 3, 1025, 1), Read(1, 3, 1026, 1)}));
+  EXPECT_EQ(t.sim.Holding(1, 1025), 5000);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
 }

@@ -189,6 +189,38 @@ TEST_F(IniFileTest, UnicodeFilesStayUtf8AndAsciiFilesTakeTheCodePage) {
   }
 }
 
+// The encoding is judged once, when the file is read: a write never turns a
+// code-page file into one that reads as UTF-8. "Ma\xDF\xB2" (Maß² in the code
+// page) happens to be valid UTF-8, for U+07F2.
+TEST_F(IniFileTest, AWriteKeepsTheEncodingTheFileWasReadWith) {
+  struct Case {
+    const char* what;
+    QByteArray before;
+    const char* key;    // written first
+    const char* value;  // UTF-8
+  };
+  const Case cases[] = {
+      {"plain ASCII, then code-page bytes that form valid UTF-8", "[T]\r\nLabel1=x\r\nLabel2=y\r\n", "Label1",
+       "Ma\u00DF\u00B2"},
+      {"the only line that is not UTF-8 rewritten", "[T]\r\nLabel1=Ma\xDF\xB2\r\nLabel2=Caf\xE9\r\n", "Label2",
+       "Cafe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteAll(path, c.before);
+    IniFile ini(path);
+    ASSERT_EQ(ini.Encoding(), FileEncoding::Windows1252);
+    ASSERT_TRUE(ini.WriteString("T", c.key, QString::fromUtf8(c.value)));
+    EXPECT_EQ(ini.Encoding(), FileEncoding::Windows1252);
+    EXPECT_EQ(ini.ReadString("T", "Label1"), QString::fromUtf8("Ma\u00DF\u00B2"));
+    // Later writes go in the code page as well.
+    ASSERT_TRUE(ini.WriteString("T", "Unit", QString::fromUtf8("\u00B0C")));
+    EXPECT_TRUE(ReadAll(path).startsWith("[T]\r\nLabel1=Ma\xDF\xB2\r\n")) << ReadAll(path).toStdString();
+    EXPECT_TRUE(ReadAll(path).endsWith("\r\nUnit=\xB0" "C\r\n")) << ReadAll(path).toStdString();
+    EXPECT_EQ(ini.ReadString("T", "Unit"), QString::fromUtf8("\u00B0C"));
+  }
+}
+
 TEST_F(IniFileTest, MissingFileIsNeverCreated) {
   const QString missing = dir.filePath("PreviousSet.KXL");
   IniFile ini(missing);

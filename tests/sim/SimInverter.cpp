@@ -434,6 +434,14 @@ void SimInverter::Deliver(int fd, QByteArray reply) {
       }
       break;
     case K::Exception: reply = WithCrc(Bytes({At(reply, 0), At(reply, 1) | 0x80, f.code})); break;
+    case K::Repeat:
+      if (f.ms > 0) {
+        WriteAll(fd, reply);
+        sleep(f.ms);
+      } else {
+        reply += reply;
+      }
+      break;
     case K::Split: {
       int at = 0;
       for (int size : f.pieces) {

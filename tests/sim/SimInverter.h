@@ -40,9 +40,9 @@ inline uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]
 
 // What the device does with a reply instead of sending it whole at once.
 struct ReplyFault {
-  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception, Stall };
+  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception, Stall, Repeat };
   Kind kind = Kind::None;
-  int ms = 0;               // Delay, Stall: before the reply; Split: gap between pieces
+  int ms = 0;               // Delay, Stall: before the reply; Split: gap between pieces; Repeat: before the copy
   std::vector<int> pieces;  // Split: sizes of the leading pieces; the rest goes last
   QByteArray bytes;         // Garbage: sent instead of the reply
   uint8_t code = 2;         // Exception: the exception code
@@ -62,6 +62,10 @@ struct ReplyFault {
   // A register read answered one data word short (consistent count and CRC).
   static ReplyFault Short() { return {Kind::Short}; }
   static ReplyFault Exception(uint8_t c) { ReplyFault f{Kind::Exception}; f.code = c; return f; }
+  // The reply goes out twice, as from a module that repeats a frame: the
+  // copy follows gapMs later, or with 0 in the same write. Either way it is
+  // a late reply waiting for whatever the tool asks next.
+  static ReplyFault Repeat(int gapMs) { return {Kind::Repeat, gapMs}; }
 };
 
 // One request as the device received it.
