@@ -2,7 +2,7 @@
 #include <QComboBox>
 
 // The serial port list: a drop-down list that refreshes its entries each time
-// it is entered (the main window's Combo_COMEnter).
+// it is entered from another control (the main window's Combo_COMEnter).
 class PortListCombo : public QComboBox {
   Q_OBJECT
  public:

@@ -131,7 +131,11 @@ QScrollArea* TForm_Main::ScrollPage(int index) const {
 }
 
 void TForm_Main::SetStatus(int panel, const QString& text) {
-  if (panel >= 0 && panel < 11) status_[panel]->setText(text);
+  if (panel < 0 || panel >= 11) return;
+  QLabel* p = status_[panel];
+  p->setText(text);
+  // The panels keep their widths: a text cut there is read whole on hover.
+  p->setToolTip(p->fontMetrics().horizontalAdvance(text) > p->contentsRect().width() ? text : QString());
 }
 
 QString TForm_Main::StatusText(int panel) const {

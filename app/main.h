@@ -46,7 +46,8 @@ class TForm_Main : public QMainWindow {
   void FormShow();
   void FormClose();
 
-  // Entering the port list: refills Combo_COM with the serial ports (link/).
+  // Entering the port list: refills Combo_COM with the serial ports, keeping
+  // the chosen one while it is still there (link/).
   void Combo_COMEnter();
 
   // Link opening and the polling loop (link/PollingLoop.cpp).

@@ -13,6 +13,7 @@
 #include "app/ControlTable.h"
 #include "app/LogViews.h"
 #include "app/main.h"
+#include "link/LinkUi.h"
 #include "link/Modbus.h"
 #include "link/Radio.h"
 #include "logs/DataLogActive.h"
@@ -384,12 +385,16 @@ int TForm_Main::CloseLink() {
     Link.Client.Cleanup();
   } else {
     // A port that failed (an adapter pulled out, a device that would not
-    // open) says which and why, in the panel and in the traffic log.
+    // open) says which and why, in the panel and in the traffic log, and
+    // what was read over it no longer looks live, as after a silent line.
     const QString why = Link.Port.TakeError();
     Link.Port.Close();
     const QString text = why.isEmpty() ? QStringLiteral("COM Close") : QStringLiteral("COM Close: ") + why;
     SetStatus(4, text);
-    if (!why.isEmpty()) AppendTrafficLog(EventLog(), text);
+    if (!why.isEmpty()) {
+      AppendTrafficLog(EventLog(), text);
+      CurrentLinkUi().MarkViewsStale();
+    }
   }
   // No loop runs any more: whoever asks whether a link is open is told no.
   LinkOpen = false;

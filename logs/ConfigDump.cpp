@@ -45,13 +45,15 @@ QList<ConfigArch> ParseConfigModel(const QStringList& lines) {
   return rows;
 }
 
+QString ConfigModelPath() { return ProgramPath(QStringLiteral("profile/ConfigModel.csv")); }
+
 QString ConfigLogFileName(int id) {
   QDir(ProgramFolder()).mkdir(QStringLiteral("ConfigLog"));
   return ProgramPath(QStringLiteral("ConfigLog/Config_ID") + QString::number(id) + QStringLiteral(".csv"));
 }
 
 ConfigLogResult WriteConfigLog(const QString& fileName, Modbus& link) {
-  const TextLines model = ReadTextLines(ProgramPath(QStringLiteral("profile/ConfigModel.csv")));
+  const TextLines model = ReadTextLines(ConfigModelPath());
   if (!model.opened) return ConfigLogResult::NoModel;
   const QList<ConfigArch> rows = ParseConfigModel(model.lines);
 
@@ -93,9 +95,10 @@ void RunConfigDump(TForm_Main& f) {
     const ConfigLogResult r = WriteConfigLog(name, link);
     if (r == ConfigLogResult::Written) continue;
     allWritten = false;
-    // Without a model no inverter can be dumped: say so once.
+    // Without a model no inverter can be dumped: say so once, with the file
+    // that was looked for.
     if (r == ConfigLogResult::NoModel) {
-      ShowMessage(QStringLiteral("Error-No Config Model"));
+      ShowMessage(QStringLiteral("Error-No Config Model: ") + ConfigModelPath());
       break;
     }
     ShowMessage(QStringLiteral("Error - ID") + QString::number(id));

@@ -19,6 +19,9 @@ struct ConfigArch {
 // The model rows of a file's lines in file order; blank lines give no row.
 QList<ConfigArch> ParseConfigModel(const QStringList& lines);
 
+// The model file: profile/ConfigModel.csv in the program folder.
+QString ConfigModelPath();
+
 // Makes sure ConfigLog/ exists and gives ConfigLog/Config_ID<id>.csv.
 QString ConfigLogFileName(int id);
 

@@ -565,27 +565,44 @@ TEST_F(LinkOpening, APortThatDoesNotOpenNamesItselfAndTheReason) {
   EXPECT_FALSE(w->LinkOpen);
 }
 
-TEST_F(LinkOpening, AnAdapterPulledOutWhilePollingNamesItselfAndTheReason) {
+TEST_F(LinkOpening, AnAdapterPulledOutWhilePollingNamesItselfAndTheReasonAndItsValuesGoStale) {
   SetUpHome({{1, 1}});
   PickProfile("SuperUser");
-  // A line of its own whose far side goes away, as an unplugged adapter does.
+  // A line of its own whose far side answers the first request and then goes
+  // away, as an unplugged adapter does.
   int master = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
+  ::fcntl(master, F_SETFL, O_NONBLOCK);
   const QString path = QString::fromLocal8Bit(ptsname(master));
   ChoosePort(*w, path);
+  auto* value = w->Ctl<ValueLabel>("Label_DSP_Rev");
+  ASSERT_NE(value, nullptr);
+  bool answered = false;
   waits::Until(
-      w.get(), "the first request on the line",
+      w.get(), "two requests on the line",
       [&] {
-        char buf[64];
-        if (!w->LinkOpen || ::read(master, buf, sizeof buf) <= 0) return false;
+        uint8_t buf[64];
+        if (!w->LinkOpen) return false;
+        const ssize_t n = ::read(master, buf, sizeof buf);
+        if (n < 8) return false;
+        if (!answered) {
+          // Every register asked for reads 0.
+          answered = true;
+          QByteArray reply = sim::Bytes({buf[0], buf[1], 2 * buf[5]});
+          reply.append(2 * buf[5], '\0');
+          reply = sim::WithCrc(reply);
+          EXPECT_EQ(::write(master, reply.constData(), reply.size()), reply.size());
+          return false;
+        }
+        EXPECT_EQ(value->fontColor(), clBlue) << "the first answer is shown as read";
+        EXPECT_NE(value->text(), "??");
         ::close(master);
         master = -1;
         return true;
       },
       [this] { w->ClosePortClick(); });
-  ::fcntl(master, F_SETFL, O_NONBLOCK);
   ClickOpen();
   if (master >= 0) ::close(master);
   const QString status = w->StatusText(4);
@@ -595,6 +612,14 @@ TEST_F(LinkOpening, AnAdapterPulledOutWhilePollingNamesItselfAndTheReason) {
   EXPECT_TRUE(dialogs.messages.isEmpty());
   EXPECT_FALSE(w->Link.Port.IsOpen());
   EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
+  // What was read before no longer looks live, and the panel keeps its width
+  // but tells the whole reason when the mouse rests on it.
+  EXPECT_EQ(value->text(), "??");
+  EXPECT_EQ(value->fontColor(), clRed);
+  auto* panel = w->findChild<QLabel*>("StatusPanel4");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->width(), 100);
+  EXPECT_EQ(panel->toolTip(), status);
 
   // A close the user asks for afterwards says only that.
   sim.AddSlave(1);
@@ -602,4 +627,5 @@ TEST_F(LinkOpening, AnAdapterPulledOutWhilePollingNamesItselfAndTheReason) {
   AtFrame(1, [&] { w->ClosePortClick(); });
   ClickOpen();
   EXPECT_EQ(w->StatusText(4), "COM Close");
+  EXPECT_EQ(panel->toolTip(), "") << "a text that fits needs no tip";
 }

@@ -7,11 +7,15 @@
 
 #include <cerrno>
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFocusEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstring>
 #include <memory>
 
@@ -21,6 +25,7 @@
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeLinkUi.h"
+#include "support/QtPrinters.h"
 
 namespace {
 
@@ -284,4 +289,110 @@ TEST(PortList, ExtraPortsFirstThenTheMachinesDevices) {
   EXPECT_EQ(combo->currentIndex(), 0);
   EXPECT_FALSE(combo->isEditable());
   qunsetenv("QORVANE_EXTRA_PORTS");
+}
+
+// ---------------------------------------------------------------------------
+// The port box as the user works it: a click on the box opens its list and a
+// click on a port chooses it; the keyboard does the same. Entering the box
+// from another control refreshes the list and keeps the port chosen before.
+
+namespace {
+
+struct PortBox : ::testing::Test {
+  const QString a = "/tmp/qorvane-port-a", b = "/tmp/qorvane-port-b", c = "/tmp/qorvane-port-c";
+  FakeDialogs dialogs;
+  std::unique_ptr<TForm_Main> form;
+  QComboBox* box = nullptr;
+  QLineEdit* elsewhere = nullptr;  // another control of the window
+
+  void SetUp() override {
+    SetPorts({a, b, c});
+    form = std::make_unique<TForm_Main>();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    box = form->Ctl<QComboBox>("Combo_COM");
+    elsewhere = form->Ctl<QLineEdit>("Edit_StartID");
+    ASSERT_TRUE(box && elsewhere);
+    // The user works in another control first.
+    QTest::mouseClick(elsewhere, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return elsewhere->hasFocus(); }));
+  }
+  void TearDown() override { qunsetenv("QORVANE_EXTRA_PORTS"); }
+  static void SetPorts(const QStringList& paths) { qputenv("QORVANE_EXTRA_PORTS", paths.join(':').toLocal8Bit()); }
+
+  QAbstractItemView* OpenList() {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QAbstractItemView* list = box->view();
+    EXPECT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); })) << "the list did not open";
+    return list;
+  }
+  void ClickItem(QAbstractItemView* list, const QString& text) {
+    const QModelIndex item = list->model()->index(box->findText(text), 0);
+    ASSERT_TRUE(item.isValid()) << qPrintable(text);
+    const QPoint at = list->visualRect(item).center();
+    QTest::mouseMove(list->viewport(), at);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(QTest::qWaitFor([list] { return !list->isVisible(); })) << "the list stayed open";
+    QCoreApplication::processEvents();
+  }
+  // Tab from control to control until the box has the focus.
+  void TabToBox() {
+    for (int i = 0; i < 200 && !box->hasFocus(); ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(box->hasFocus());
+  }
+  // Leaves the box for another control and tabs back to it.
+  void LeaveAndEnter() {
+    QTest::mouseClick(elsewhere, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return elsewhere->hasFocus(); }));
+    TabToBox();
+  }
+};
+
+}  // namespace
+
+TEST_F(PortBox, APortClickedInTheOpenListStaysChosen) {
+  QAbstractItemView* list = OpenList();
+  EXPECT_EQ(box->itemText(0), a) << "entering the box lists the ports";
+  ClickItem(list, b);
+  EXPECT_EQ(box->currentText(), b);
+  // Clicked again, the list opens on the port chosen and a second pick holds too.
+  list = OpenList();
+  ClickItem(list, c);
+  EXPECT_EQ(box->currentText(), c);
+}
+
+TEST_F(PortBox, APortChosenWithTheKeyboardStaysChosen) {
+  TabToBox();
+  ASSERT_EQ(box->itemText(0), a) << "entering the box lists the ports";
+  // Alt+Down opens the list; Down twice and Enter take the third port.
+  QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+  QAbstractItemView* list = box->view();
+  ASSERT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); }));
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([list] { return !list->isVisible(); }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(box->currentText(), c);
+  // Up on the closed box steps back one port.
+  QTest::keyClick(box, Qt::Key_Up);
+  EXPECT_EQ(box->currentText(), b);
+}
+
+TEST_F(PortBox, EnteringTheBoxAgainRefreshesTheListAndKeepsTheChosenPort) {
+  ClickItem(OpenList(), b);
+  ASSERT_EQ(box->currentText(), b);
+
+  // A new adapter is plugged in: the list shows it when the box is entered.
+  SetPorts({a, "/tmp/qorvane-port-new", b, c});
+  LeaveAndEnter();
+  EXPECT_EQ(box->findText("/tmp/qorvane-port-new"), 1);
+  EXPECT_EQ(box->currentText(), b);
+
+  // The chosen adapter is pulled out: the box falls back to the first port.
+  SetPorts({a, c});
+  LeaveAndEnter();
+  EXPECT_EQ(box->findText(b), -1);
+  EXPECT_EQ(box->currentText(), a);
 }

@@ -2,9 +2,18 @@
 
 #include <QFile>
 
+#include <set>
+
+#include "app/Myfunc.h"
 #include "logs/ConfigDump.h"
 #include "logs/LogFixture.h"
 #include "platform/ValueLabel.h"
+#include "profiles/StarterFolder.h"
+#include "settings/GainEditors.h"
+#include "settings/ServiceCommands.h"
+#include "settings/SettingEditors.h"
+#include "monitor/UserPollView.h"
+#include "support/QtPrinters.h"
 
 using logtest::LogTest;
 
@@ -71,7 +80,7 @@ TEST_F(ConfigDump, FailuresAreShownInsteadOfDone) {
   ListInverters({1, 2});
   // No model: said once, nothing written, no "Done".
   EXPECT_EQ(Run(420), 0);
-  EXPECT_EQ(t.dialogs.messages, QStringList{"Error-No Config Model"});
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Error-No Config Model: " + Home() + "/profile/ConfigModel.csv"});
   EXPECT_FALSE(QFile::exists(Home() + "/ConfigLog/Config_ID1.csv"));
   EXPECT_TRUE(t.sim.Frames().empty());
 
@@ -93,4 +102,55 @@ TEST_F(ConfigDump, AFullDiskIsReported) {
   ASSERT_TRUE(QFile::link("/dev/full", name));
   EXPECT_EQ(Run(420), 0);
   EXPECT_EQ(t.dialogs.messages, (QStringList{"Error - ID1", "Write Error - " + name}));
+}
+
+// A fresh program folder has a model of every setting the pages edit, one
+// row per register, named so the model and upload files keep the name whole:
+// its dump holds a value for each, and uploads again as it stands.
+TEST_F(ConfigDump, AFreshProgramFolderDumpsEverySettingAndTheDumpUploadsAgain) {
+  ASSERT_FALSE(FillEmptyProgramFolder().isEmpty());
+  const QList<ConfigArch> model = ParseConfigModel(QString::fromLatin1(Get("profile/ConfigModel.csv")).split("\r\n"));
+  // Value settings: not the calibration gains, the service commands or the
+  // user's own poll lists, and no button (a command, not a setting).
+  std::set<int> edited;
+  for (std::span<const EditorDecl> table : AllEditorTables()) {
+    if (table.data() == GainEditors().data() || table.data() == ServiceCommandEditors().data() ||
+        table.data() == UserPollEditors().data())
+      continue;
+    for (const EditorDecl& row : table) {
+      const int reg = row.where ? row.where(w).reg : row.reg;
+      if (row.kind != EditorKind::Button && row.code == 6 && reg > 0) edited.insert(reg);
+    }
+  }
+  std::set<int> listed;
+  std::set<QString> names;
+  for (const ConfigArch& row : model) {
+    if (SafeStrToInt(row.Address) == 0) continue;  // the heading
+    EXPECT_TRUE(listed.insert(SafeStrToInt(row.Address)).second) << "listed twice: " << row.Address.toStdString();
+    EXPECT_TRUE(names.insert(row.Name).second) << "named twice: " << row.Name.toStdString();
+    EXPECT_FALSE(row.Name.contains(' ') || row.Name.contains(',') || row.Name.isEmpty()) << row.Name.toStdString();
+  }
+  EXPECT_EQ(listed, edited);
+
+  // Each register holds a value of its own, so every line is told apart.
+  for (int reg : listed) t.sim.SetHolding(1, reg, reg & 0x7FFF);
+  ListInverters({1});
+  EXPECT_EQ(Run(420), 0);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
+  const QStringList dump = QString::fromLatin1(Get("ConfigLog/Config_ID1.csv")).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(dump.size(), model.size());
+  for (int i = 0; i < model.size(); ++i) {
+    const int reg = SafeStrToInt(model[i].Address);
+    if (reg == 0) continue;
+    EXPECT_EQ(dump[i], model[i].Name + u',' + model[i].Address + u',' + QString::number(reg & 0x7FFF));
+  }
+
+  // Settings changed on the inverter since are put back from the dump.
+  const std::vector<int> changed(listed.begin(), std::next(listed.begin(), 3));
+  for (int reg : changed) t.sim.SetHolding(1, reg, 1);
+  t.dialogs.messages.clear();
+  t.dialogs.files.push_back(Home() + "/ConfigLog/Config_ID1.csv");
+  EXPECT_EQ(Run(421), 0);
+  EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
+  for (int reg : listed) EXPECT_EQ(t.sim.Holding(1, reg), reg & 0x7FFF) << reg;
 }

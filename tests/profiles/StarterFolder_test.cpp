@@ -95,6 +95,7 @@ TEST(StarterFolder, TheSourceTreeHoldsEveryProfileAndLayoutTheProgramLooksFor) {
   const auto files = Files(SourceHome());
   QStringList expected = kLayoutFiles;
   expected << "profile/PreviousSet.KXL"
+           << "profile/ConfigModel.csv"
            << "SuperUser/MonitorSet.KXL"
            << "SuperUser-Init/MonitorSet.KXL"
            << "Service/MonitorSet.KXL";
