@@ -253,6 +253,9 @@ EditorInput CurrentInput(TForm_Main& f, const EditorDecl& row);
 // gives it its hint. Rows must live in static tables.
 void BindEditors(TForm_Main& f, std::span<const EditorDecl> rows);
 
+// Every settings group's editor table, as the window binds them.
+std::span<const std::span<const EditorDecl>> SettingsEditorTables();
+
 // ---- Read-back views ------------------------------------------------------
 
 // A code and its text, for words that select a text.

@@ -14,9 +14,8 @@
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 
-// Every settings group's editor table, bound by one routine.
-void TForm_Main::BindSettingsHandlers() {
-  const std::span<const EditorDecl> tables[] = {
+std::span<const std::span<const EditorDecl>> SettingsEditorTables() {
+  static const std::span<const EditorDecl> tables[] = {
       ProtectionEditors(),
       ProtectionFunctionEditors(),
       FaultRideThroughEditors(),
@@ -44,6 +43,11 @@ void TForm_Main::BindSettingsHandlers() {
       GainEditors(),
       ServiceCommandEditors(),
   };
-  for (std::span<const EditorDecl> rows : tables) BindEditors(*this, rows);
+  return tables;
+}
+
+// Every settings group's editor table, bound by one routine.
+void TForm_Main::BindSettingsHandlers() {
+  for (std::span<const EditorDecl> rows : SettingsEditorTables()) BindEditors(*this, rows);
   SelectFirstRelay(*this);
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -43,6 +44,25 @@ bool PressF11(QWidget* w) {
   QCoreApplication::sendEvent(w, &e);
   QCoreApplication::processEvents();
   return e.isAccepted();
+}
+
+// The box of the dark pixels that the header shows of the label's caption.
+QRect ShownGlyph(QWidget* header, QLabel* label) {
+  const QImage shot = header->grab().toImage();
+  const QRect area = label->geometry() & shot.rect();
+  QRect ink;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (qGray(shot.pixel(x, y)) < 128) ink |= QRect(x, y, 1, 1);
+  return ink;
+}
+
+// The caption's glyph shows whole: as large as the font draws it.
+void ExpectWholeGlyph(QWidget* header, QLabel* label) {
+  const QSize drawn = label->fontMetrics().tightBoundingRect(label->text()).size();
+  const QSize shown = ShownGlyph(header, label).size();
+  EXPECT_NEAR(shown.width(), drawn.width(), 1) << label->text().toStdString();
+  EXPECT_NEAR(shown.height(), drawn.height(), 1) << label->text().toStdString() << " cut off by the header";
 }
 
 // Every pixel of the picture's 47 x 48 area against a table.
@@ -136,13 +156,14 @@ TEST_F(Furniture, F11TwiceCollapsesAndRestoresTheHeader) {
   EXPECT_EQ(label->text(), "_");
   EXPECT_EQ(label->font().pointSize(), 18);
   EXPECT_EQ(label->y(), -20);
+  ExpectWholeGlyph(top, label);
 
   EXPECT_FALSE(PressF11(&w)) << "the key is not marked as handled";
   EXPECT_EQ(top->maximumHeight(), 14);
   EXPECT_EQ(top->minimumHeight(), 14);
   EXPECT_EQ(label->text(), "+");
   EXPECT_EQ(label->font().pointSize(), 14);
-  EXPECT_EQ(label->y(), -6);
+  ExpectWholeGlyph(top, label);
   EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(w.isMaximized());
   EXPECT_TRUE(w.isVisible());
@@ -155,6 +176,7 @@ TEST_F(Furniture, F11TwiceCollapsesAndRestoresTheHeader) {
   EXPECT_EQ(label->text(), "_");
   EXPECT_EQ(label->font().pointSize(), 18);
   EXPECT_EQ(label->y(), -20);
+  ExpectWholeGlyph(top, label);
   EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint) << "the border comes back on the restore";
   EXPECT_TRUE(w.isMaximized());
   EXPECT_TRUE(w.isVisible());
