@@ -32,6 +32,7 @@ constexpr int kLeftNarrow = 5;
 constexpr int kHeaderPictureWidth = 3000;
 constexpr int kFlagWidth = 20;
 constexpr int kFlagHeight = 14;
+constexpr int kRetractHeight = 45;  // Label_TopRetract while the header is open
 
 // The header's own controls. Image_TopRight comes first so that it lies
 // under everything else in the header.
@@ -48,7 +49,7 @@ constexpr ControlDecl kHeaderRows[] = {
     {Kind::Label, "Label_GridSetLog", 790, 54, 130, 18, "Grid Set(Load/Save)", 0, kGreen | kCaption},
     {Kind::Image, "Image_Firmware", 898, 4, kIconColumns, kIconRows},
     {Kind::Button, "Btn_Help", 1034, 44, 60, 24, "Help"},
-    {Kind::Label, "Label_TopRetract", 1041, -20, 20, 45, "_"},
+    {Kind::Label, "Label_TopRetract", 1041, -20, 20, kRetractHeight, "_"},
     {Kind::Label, "Label_LeftDownRetract", 1066, 2, 30, 20, "<<"},
     {Kind::Grid, "Grid_MultiLang", 0, 0, 10, 10},
 };
@@ -76,6 +77,18 @@ void SetFontSize(QWidget* w, int points) {
   QFont f = w->font();
   f.setPointSize(points);
   w->setFont(f);
+}
+
+// Collapsed, the header shows its top `strip` pixels only. A label as tall
+// as the open header centres its caption on the line of text, below what the
+// strip shows; the "+" instead goes where its glyph itself lies whole and
+// centred inside the strip.
+void FitCaptionIntoStrip(QLabel* label, int strip) {
+  const QFontMetrics fm(label->font());
+  const QRect glyph = fm.tightBoundingRect(label->text());
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->resize(label->width(), fm.height());
+  label->move(label->x(), (strip - glyph.height()) / 2 - (fm.ascent() + glyph.top()));
 }
 
 // Sets the picture's pixels from a table, within both the picture and the
@@ -209,10 +222,10 @@ void TForm_Main::Label_TopRetractClick() {
   auto* label = Ctl<QLabel>("Label_TopRetract");
   if (!top || !label) return;
   if (top->maximumHeight() == kHeaderHigh) {
-    label->move(label->x(), -6);
     top->setFixedHeight(kHeaderLow);
     label->setText("+");
     SetFontSize(label, 14);
+    FitCaptionIntoStrip(label, kHeaderLow);
     // Borderless and filling the screen: the window comes back maximised
     // without its frame.
     setWindowFlag(Qt::FramelessWindowHint, true);
@@ -222,7 +235,8 @@ void TForm_Main::Label_TopRetractClick() {
     showMaximized();
     QCoreApplication::processEvents();
   } else {
-    label->move(label->x(), -20);
+    label->setGeometry(label->x(), -20, label->width(), kRetractHeight);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     top->setFixedHeight(kHeaderHigh);
     label->setText("_");
     SetFontSize(label, 18);

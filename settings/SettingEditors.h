@@ -31,8 +31,8 @@ void OnEnterKey(QLineEdit* edit, std::function<void()> fn);
 // given the checked state before the press toggles it. A view that sets the
 // state (setChecked) or a keyboard toggle commits nothing.
 void OnMouseDown(QAbstractButton* button, std::function<void(bool checkedBefore)> fn);
-// The user chose an item of a combo box (never a setCurrentIndex of a view).
-// Typed text of an editable combo that names no item commits nothing.
+// The user chose an item of a combo box (a click in its open list or a key on the focused box; never a
+// setCurrentIndex of a view, never the wheel, which is left to the page). Typed text naming no item commits nothing.
 void OnUserChoice(QComboBox* combo, std::function<void(int index)> fn);
 // A button's click.
 void OnClick(QAbstractButton* button, std::function<void()> fn);

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QFile>
 #include <QLocalSocket>
@@ -345,6 +346,11 @@ TEST_F(Language, FlagClickedWhilePollingEndsThisProgram) {
       [&] {
         if (t.sim.Frames().empty()) return false;
         QTest::mouseClick(w.Ctl<ImageBox>("Image_Country_Genman"), Qt::LeftButton, {}, QPoint(5, 5));
+        // The requests still due in the pass wait for their replies in event
+        // loops of their own, as every serial wait does.
+        QEventLoop wait;
+        QTimer::singleShot(20, &wait, &QEventLoop::quit);
+        wait.exec();
         return true;
       },
       [&w] { w.ClosePortClick(); });

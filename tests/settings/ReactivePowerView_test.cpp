@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <vector>
@@ -223,11 +224,12 @@ TEST_F(ReactivePower, WrittenThenReadBackBlue) {
 
 // The columns that the text of the chooser's top row inks (darker than mid
 // grey on the light list), as the screen shows them.
-int InkWidth(QListWidget* box) {
+int InkWidth(QListWidget* box, const QRect& row) {
   const QImage shot = box->viewport()->grab().toImage();
+  const QRect area = row & shot.rect();
   int left = shot.width(), right = -1;
-  for (int y = 0; y < shot.height(); ++y)
-    for (int x = 0; x < shot.width(); ++x)
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
       if (qGray(shot.pixel(x, y)) < 128) {
         left = std::min(left, x);
         right = std::max(right, x);
@@ -243,7 +245,7 @@ TEST_F(ReactivePower, EverySignChooserShowsItsChoiceWhole) {
     if (box->count() != 2 || box->item(0)->text() != "Ind") continue;
     ++choosers;
     for (QWidget* p = box->parentWidget(); p && p != w.ScrollPage(0)->widget(); p = p->parentWidget()) p->show();
-    QCoreApplication::processEvents();
+    BringPageToFront(box);
     const std::string name = box->objectName().toStdString();
     QScrollBar* arrows = box->verticalScrollBar();
     ASSERT_TRUE(arrows->isVisible()) << name;
@@ -255,8 +257,11 @@ TEST_F(ReactivePower, EverySignChooserShowsItsChoiceWhole) {
     for (const auto& c : clicks) {
       QTest::mouseClick(arrows, Qt::LeftButton, {}, QPoint(arrows->width() / 2, c.y));
       ASSERT_EQ(ChooserChoice(w, box->objectName().toLatin1().constData()), c.choice) << name;
+      QListWidgetItem* top = box->itemAt(1, 1);
+      ASSERT_NE(top, nullptr) << name;
+      EXPECT_EQ(top->text(), c.text) << name;
       const int text = box->fontMetrics().tightBoundingRect(c.text).width();
-      EXPECT_NEAR(InkWidth(box), text, 2) << name << " shows " << c.text << " cut off";
+      EXPECT_NEAR(InkWidth(box, box->visualItemRect(top)), text, 2) << name << " shows " << c.text << " cut off";
     }
   }
   EXPECT_GT(choosers, 0);
