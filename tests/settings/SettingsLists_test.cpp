@@ -36,7 +36,8 @@ GroupPanel* PanelOf(QWidget* c) {
 void ChooseInOpenList(QComboBox* combo, const QString& text) {
   QTest::mouseClick(combo, Qt::LeftButton);
   QAbstractItemView* view = combo->view();
-  ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); })) << "the list did not open";
+  ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }))
+      << "the list did not open; items " << combo->count() << (combo->isEnabled() ? "" : ", disabled");
   const int k = combo->findText(text, Qt::MatchExactly);
   ASSERT_GE(k, 0) << text.toStdString();
   for (int step = 0; step < combo->count() && view->currentIndex().row() != k; ++step)
@@ -67,6 +68,8 @@ struct SettingsLists : polltest::ViewTest {
   void SetUp() override {
     w.show();
     ASSERT_TRUE(input::Activate(&w));
+    w.LoadedCountryNames[0] = "NONE";  // no profile country list: the built-in one
+    w.CountryListInit();
     page = w.ScrollPage(0);
     std::set<GroupPanel*> placed;
     int top = 0;
