@@ -1,7 +1,7 @@
 // The main window's furniture: the header with its painted background and
 // right-hand controls, the collapsing header and left panel, the toolbar
 // pictures' hover looks and the help button.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QThread>
+#include <QWindow>
 #include <algorithm>
 #include <functional>
 
@@ -243,6 +244,12 @@ void TForm_Main::Label_TopRetractClick() {
     setWindowFlag(Qt::FramelessWindowHint, false);
     showMaximized();
   }
+  // Changing the frame hides the window and shows it anew. The window system
+  // gives the activation back to a window that Qt still counts as its focus
+  // window, so Qt never tells the widgets: no control would take the focus
+  // (nor run its exit check) until the window was minimised and raised.
+  if (isVisible() && QApplication::activeWindow() != this && windowHandle() && windowHandle()->isActive())
+    QApplication::setActiveWindow(this);
   // The header picture follows the header even when the window's size did
   // not change.
   FormResize();

@@ -404,15 +404,16 @@ TEST_F(IdRangeByHand, LeavingAFieldChecksItOnce) {
   }
 }
 
-// Focus that leaves the window (another window or a dialog takes it) is no
-// leaving of the field; back in the window, the field is checked when the
-// user moves on to another control.
+// Focus that leaves the window (another window or a dialog takes it, F11
+// collapses and restores the header) is no leaving of the field; back in the
+// window, the field is checked when the user moves on to another control.
 TEST_F(IdRangeByHand, LeavingTheWindowChecksNothingAndTheCheckStillRunsAfter) {
   TypeOver(start, "300");
   QWidget other;
   other.show();
   ASSERT_TRUE(input::Activate(&other));
   ASSERT_TRUE(input::Activate(&w));
+  for (int press = 0; press < 2; ++press) QTest::keyClick(start, Qt::Key_F11);
   EXPECT_EQ(dialogs.messages, QStringList{});
   EXPECT_EQ(start->text(), "300");
 
