@@ -79,7 +79,8 @@ void OnMouseDown(QAbstractButton* button, std::function<void(bool)> fn) {
 
 void OnUserChoice(QComboBox* combo, std::function<void(int)> fn) {
   if (!combo) return;
-  // Neither does the wheel take the focus: keys go on to where the user put them.
+  // The wheel goes on to the page and takes no focus on its way: keys keep
+  // going where the user put them.
   combo->setFocusPolicy(Qt::StrongFocus);
   combo->installEventFilter(new WheelToPage(combo));
   QObject::connect(combo, &QComboBox::activated, combo, [combo, fn = std::move(fn)](int index) {
