@@ -70,6 +70,9 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       if (!caption.isEmpty()) w->addItems(caption.split(QLatin1Char('\n')));
       w->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
       w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      // A one-row list shows its top item: under a larger font what does not
+      // fit is cut at the edge rather than all of it replaced by an ellipsis.
+      w->setTextElideMode(Qt::ElideNone);
       return w;
     }
   }

@@ -1,7 +1,7 @@
 // The main window's furniture: the header with its painted background and
 // right-hand controls, the collapsing header and left panel, the toolbar
 // pictures' hover looks and the help button.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QThread>
+#include <QWindow>
 #include <algorithm>
 #include <functional>
 
@@ -32,6 +33,7 @@ constexpr int kLeftNarrow = 5;
 constexpr int kHeaderPictureWidth = 3000;
 constexpr int kFlagWidth = 20;
 constexpr int kFlagHeight = 14;
+constexpr int kRetractHeight = 45;  // Label_TopRetract while the header is open
 
 // The header's own controls. Image_TopRight comes first so that it lies
 // under everything else in the header.
@@ -48,7 +50,7 @@ constexpr ControlDecl kHeaderRows[] = {
     {Kind::Label, "Label_GridSetLog", 790, 54, 130, 18, "Grid Set(Load/Save)", 0, kGreen | kCaption},
     {Kind::Image, "Image_Firmware", 898, 4, kIconColumns, kIconRows},
     {Kind::Button, "Btn_Help", 1034, 44, 60, 24, "Help"},
-    {Kind::Label, "Label_TopRetract", 1041, -20, 20, 45, "_"},
+    {Kind::Label, "Label_TopRetract", 1041, -20, 20, kRetractHeight, "_"},
     {Kind::Label, "Label_LeftDownRetract", 1066, 2, 30, 20, "<<"},
     {Kind::Grid, "Grid_MultiLang", 0, 0, 10, 10},
 };
@@ -76,6 +78,18 @@ void SetFontSize(QWidget* w, int points) {
   QFont f = w->font();
   f.setPointSize(points);
   w->setFont(f);
+}
+
+// Collapsed, the header shows its top `strip` pixels only. A label as tall
+// as the open header centres its caption on the line of text, below what the
+// strip shows; the "+" instead goes where its glyph itself lies whole and
+// centred inside the strip.
+void FitCaptionIntoStrip(QLabel* label, int strip) {
+  const QFontMetrics fm(label->font());
+  const QRect glyph = fm.tightBoundingRect(label->text());
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->resize(label->width(), fm.height());
+  label->move(label->x(), (strip - glyph.height()) / 2 - (fm.ascent() + glyph.top()));
 }
 
 // Sets the picture's pixels from a table, within both the picture and the
@@ -209,10 +223,10 @@ void TForm_Main::Label_TopRetractClick() {
   auto* label = Ctl<QLabel>("Label_TopRetract");
   if (!top || !label) return;
   if (top->maximumHeight() == kHeaderHigh) {
-    label->move(label->x(), -6);
     top->setFixedHeight(kHeaderLow);
     label->setText("+");
     SetFontSize(label, 14);
+    FitCaptionIntoStrip(label, kHeaderLow);
     // Borderless and filling the screen: the window comes back maximised
     // without its frame.
     setWindowFlag(Qt::FramelessWindowHint, true);
@@ -222,13 +236,20 @@ void TForm_Main::Label_TopRetractClick() {
     showMaximized();
     QCoreApplication::processEvents();
   } else {
-    label->move(label->x(), -20);
+    label->setGeometry(label->x(), -20, label->width(), kRetractHeight);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     top->setFixedHeight(kHeaderHigh);
     label->setText("_");
     SetFontSize(label, 18);
     setWindowFlag(Qt::FramelessWindowHint, false);
     showMaximized();
   }
+  // Changing the frame hides the window and shows it anew. The window system
+  // gives the activation back to a window that Qt still counts as its focus
+  // window, so Qt never tells the widgets: no control would take the focus
+  // (nor run its exit check) until the window was minimised and raised.
+  if (isVisible() && QApplication::activeWindow() != this && windowHandle() && windowHandle()->isActive())
+    QApplication::setActiveWindow(this);
   // The header picture follows the header even when the window's size did
   // not change.
   FormResize();

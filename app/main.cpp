@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QThread>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -169,6 +170,12 @@ void TForm_Main::showEvent(QShowEvent* e) {
 void TForm_Main::closeEvent(QCloseEvent* e) {
   FormClose();
   e->accept();
+  // Closing the main window ends the program, here and not by Qt's quit on
+  // the last window: that quit is a posted event, and every serial wait runs
+  // an event loop of its own that discards such an event when it starts, so
+  // with the link open the program would run on without a window. Only a
+  // running event loop is ended (a window closed before any runs ends none).
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 void TForm_Main::resizeEvent(QResizeEvent* e) {

@@ -1,24 +1,12 @@
 #include "link/EventHook.h"
 
-#include <QObject>
+#include <QApplication>
+#include <QWidget>
 
-namespace {
-class EventHook : public QObject {
- public:
-  EventHook(QObject* parent, QEvent::Type type, std::function<void()> fn)
-      : QObject(parent), type_(type), fn_(std::move(fn)) {}
-  bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == type_) fn_();
-    return QObject::eventFilter(watched, e);
-  }
-
- private:
-  QEvent::Type type_;
-  std::function<void()> fn_;
-};
-}  // namespace
-
-void OnEvent(QObject* obj, QEvent::Type type, std::function<void()> fn) {
-  if (!obj) return;
-  obj->installEventFilter(new EventHook(obj, type, std::move(fn)));
+void OnExit(QWidget* control, std::function<void()> fn) {
+  if (!control) return;
+  QObject::connect(qApp, &QApplication::focusChanged, control,
+                   [control, fn = std::move(fn)](QWidget* old, QWidget* now) {
+                     if (old == control && now && now->window() == control->window()) fn();
+                   });
 }

@@ -1,10 +1,11 @@
 #pragma once
-#include <QEvent>
 #include <functional>
 
-class QObject;
+class QWidget;
 
-// Runs fn whenever obj receives an event of the given type (focus out for a
-// control's exit, mouse press for a picture's click, enter and leave for its
-// hover). The event goes on to obj as usual.
-void OnEvent(QObject* obj, QEvent::Type type, std::function<void()> fn);
+// Runs fn when the user leaves the control for another control of its
+// window (a control's exit), once per leaving. Focus that goes to another
+// window (a message box, a dialog, another program) or that the window loses
+// as a whole (deactivated, minimised, shown anew) is no leaving: the control
+// is left when the focus, back in the window, moves on from it.
+void OnExit(QWidget* control, std::function<void()> fn);

@@ -298,13 +298,15 @@ void TForm_Main::BindNetHandlers() {
   if (auto* b = Ctl<QPushButton>(QStringLiteral("Btn_ScanID")))
     connect(b, &QPushButton::clicked, this, [this] { Btn_ScanIDClick(); });
   // Both range edits take digits only; their exit checks keep them in range.
+  // A check runs when the user moves on to another control, not when a
+  // message box (one check's own included) or another window takes the focus.
   const QRegularExpression digits(QStringLiteral("[0-9]*"));
   if (auto* e = Ctl<QLineEdit>(QStringLiteral("Edit_StartID"))) {
     e->setValidator(new QRegularExpressionValidator(digits, e));
-    OnEvent(e, QEvent::FocusOut, [this] { Edit_StartIDExit(); });
+    OnExit(e, [this] { Edit_StartIDExit(); });
   }
   if (auto* e = Ctl<QLineEdit>(QStringLiteral("Edit_EndID"))) {
     e->setValidator(new QRegularExpressionValidator(digits, e));
-    OnEvent(e, QEvent::FocusOut, [this] { Edit_EndIDExit(); });
+    OnExit(e, [this] { Edit_EndIDExit(); });
   }
 }

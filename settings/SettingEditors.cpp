@@ -52,6 +52,19 @@ class MouseDownFilter : public QObject {
   std::function<void(bool)> fn_;
 };
 
+// Settings lists lie on scrolling pages. A wheel notch over one goes on to
+// the page, which scrolls; Qt would otherwise step the list and report the
+// step as the user's choice, a write to the inverter nobody chose.
+class WheelToPage : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::Wheel) return false;
+    e->ignore();  // not taken: the parents get it in turn
+    return true;
+  }
+};
+
 constexpr int64_t kLow16 = 0xFFFF;
 
 }  // namespace
@@ -66,6 +79,10 @@ void OnMouseDown(QAbstractButton* button, std::function<void(bool)> fn) {
 
 void OnUserChoice(QComboBox* combo, std::function<void(int)> fn) {
   if (!combo) return;
+  // The wheel goes on to the page and takes no focus on its way: keys keep
+  // going where the user put them.
+  combo->setFocusPolicy(Qt::StrongFocus);
+  combo->installEventFilter(new WheelToPage(combo));
   QObject::connect(combo, &QComboBox::activated, combo, [combo, fn = std::move(fn)](int index) {
     // Typed text that names no item is no choice.
     if (index < 0 || (combo->isEditable() && combo->currentText() != combo->itemText(index))) return;

@@ -31,8 +31,8 @@ void OnEnterKey(QLineEdit* edit, std::function<void()> fn);
 // given the checked state before the press toggles it. A view that sets the
 // state (setChecked) or a keyboard toggle commits nothing.
 void OnMouseDown(QAbstractButton* button, std::function<void(bool checkedBefore)> fn);
-// The user chose an item of a combo box (never a setCurrentIndex of a view).
-// Typed text of an editable combo that names no item commits nothing.
+// The user chose an item of a combo box (a click in its open list or a key on the focused box; never a
+// setCurrentIndex of a view, never the wheel, which is left to the page). Typed text naming no item commits nothing.
 void OnUserChoice(QComboBox* combo, std::function<void(int index)> fn);
 // A button's click.
 void OnClick(QAbstractButton* button, std::function<void()> fn);
@@ -253,8 +253,8 @@ EditorInput CurrentInput(TForm_Main& f, const EditorDecl& row);
 // gives it its hint. Rows must live in static tables.
 void BindEditors(TForm_Main& f, std::span<const EditorDecl> rows);
 
-// Every editor table of the window, in the order they are bound.
-std::span<const std::span<const EditorDecl>> AllEditorTables();
+// Every settings group's editor table, as the window binds them.
+std::span<const std::span<const EditorDecl>> SettingsEditorTables();
 
 // ---- Read-back views ------------------------------------------------------
 

@@ -23,15 +23,17 @@ struct RowColumns {
 
 // The reactive- and active-power groups: one value per row of 34 px, in a
 // column starting at x (0, or 262 for the second column of a wide panel). A
-// signed row has the one-row "Ind"/"Cap" sign chooser between label and edit.
+// signed row has the one-row "Ind"/"Cap" sign chooser between label and edit,
+// wide enough for its scroll arrows and the whole text of its top row: the
+// row's caption column gives up the room.
 constexpr RowColumns kValueColumns{6, 128, 136, 64, 202, 46};
 #define VALUE_ROW(x, top, caption, text, label, start, edit) \
   SETTING_ROW(kValueColumns.At(x), top, caption, text, label, start, Kind::Edit, edit, "")
 
 #define SIGNED_ROW(x, top, caption, text, label, start, list, edit)    \
-  {Kind::Label, caption, (x) + 6, (top) + 2, 112, 18, text, 1},        \
-      {Kind::Label, label, (x) + 120, (top) + 2, 64, 18, start},       \
-      {Kind::List, list, (x) + 186, top, 30, 22, "Ind\nCap"},          \
+  {Kind::Label, caption, (x) + 6, (top) + 2, 96, 18, text, 1},         \
+      {Kind::Label, label, (x) + 104, (top) + 2, 64, 18, start},       \
+      {Kind::List, list, (x) + 170, top, 46, 22, "Ind\nCap"},          \
       {Kind::Edit, edit, (x) + 218, top, 32, 22}
 
 // A switch read back as a text and chosen from a combo box.

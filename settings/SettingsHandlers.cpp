@@ -14,7 +14,7 @@
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 
-std::span<const std::span<const EditorDecl>> AllEditorTables() {
+std::span<const std::span<const EditorDecl>> SettingsEditorTables() {
   static const std::span<const EditorDecl> tables[] = {
       ProtectionEditors(),
       ProtectionFunctionEditors(),
@@ -48,6 +48,6 @@ std::span<const std::span<const EditorDecl>> AllEditorTables() {
 
 // Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
-  for (std::span<const EditorDecl> rows : AllEditorTables()) BindEditors(*this, rows);
+  for (std::span<const EditorDecl> rows : SettingsEditorTables()) BindEditors(*this, rows);
   SelectFirstRelay(*this);
 }

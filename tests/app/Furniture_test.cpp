@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -43,6 +44,27 @@ bool PressF11(QWidget* w) {
   QCoreApplication::sendEvent(w, &e);
   QCoreApplication::processEvents();
   return e.isAccepted();
+}
+
+// The box of the dark pixels within `area` of the image.
+QRect InkBox(const QImage& image, const QRect& area) {
+  QRect ink;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) ink |= QRect(x, y, 1, 1);
+  return ink;
+}
+
+// The header shows the label's caption whole: all that the label draws of
+// it lies inside the header, which cuts off whatever reaches past its edges.
+void ExpectWholeCaption(QWidget* header, QLabel* label) {
+  const QImage own = label->grab().toImage();
+  const QRect ink = InkBox(own, own.rect());
+  ASSERT_FALSE(ink.isEmpty());
+  const QRect placed = ink.translated(label->pos());
+  EXPECT_TRUE(header->rect().contains(placed))
+      << label->text().toStdString() << " cut off by the header: rows " << placed.top() << " to "
+      << placed.bottom() << " of " << header->height();
 }
 
 // Every pixel of the picture's 47 x 48 area against a table.
@@ -136,13 +158,14 @@ TEST_F(Furniture, F11TwiceCollapsesAndRestoresTheHeader) {
   EXPECT_EQ(label->text(), "_");
   EXPECT_EQ(label->font().pointSize(), 18);
   EXPECT_EQ(label->y(), -20);
+  ExpectWholeCaption(top, label);
 
   EXPECT_FALSE(PressF11(&w)) << "the key is not marked as handled";
   EXPECT_EQ(top->maximumHeight(), 14);
   EXPECT_EQ(top->minimumHeight(), 14);
   EXPECT_EQ(label->text(), "+");
   EXPECT_EQ(label->font().pointSize(), 14);
-  EXPECT_EQ(label->y(), -6);
+  ExpectWholeCaption(top, label);
   EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(w.isMaximized());
   EXPECT_TRUE(w.isVisible());
@@ -155,6 +178,7 @@ TEST_F(Furniture, F11TwiceCollapsesAndRestoresTheHeader) {
   EXPECT_EQ(label->text(), "_");
   EXPECT_EQ(label->font().pointSize(), 18);
   EXPECT_EQ(label->y(), -20);
+  ExpectWholeCaption(top, label);
   EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint) << "the border comes back on the restore";
   EXPECT_TRUE(w.isMaximized());
   EXPECT_TRUE(w.isVisible());

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QFile>
 #include <QLocalSocket>
@@ -11,7 +12,9 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <memory>
 #include <typeinfo>
 
@@ -24,6 +27,8 @@
 #include "platform/SingleInstanceGuard.h"
 #include "platform/ValueLabel.h"
 #include "support/FakeDialogs.h"
+#include "support/PollFixture.h"
+#include "support/Wait.h"
 
 namespace {
 QByteArray Utf16Le(const QString& text, bool bom) {
@@ -318,6 +323,51 @@ TEST_F(Language, FlagClosesHandsTheTitleOverAndRestarts) {
     EXPECT_EQ(w->PollStop, 1) << c.flag << ": the close handler did not run";
     SetProgramStarter({});
   }
+}
+
+// A flag clicked while the link is open and polled: the program is started
+// again once, and this one ends (its event loop returns), leaving the
+// successor as the one running program.
+TEST_F(Language, FlagClickedWhilePollingEndsThisProgram) {
+  polltest::LinkedWindow t;  // the link open on the simulated inverter
+  TForm_Main& w = t.w;
+  ASSERT_FALSE(w.FormCreate());
+  w.show();
+  t.ShowPanel("Group_Version");
+  int starts = 0;
+  SetProgramStarter([&] { return ++starts, true; });
+
+  QTimer::singleShot(0, &w, [&w] {
+    w.LinkOpen = true;
+    w.RunPollingLoop();
+  });
+  waits::Until(
+      &w, "the device polled",
+      [&] {
+        if (t.sim.Frames().empty()) return false;
+        QTest::mouseClick(w.Ctl<ImageBox>("Image_Country_Genman"), Qt::LeftButton, {}, QPoint(5, 5));
+        // The requests still due in the pass wait for their replies in event
+        // loops of their own, as every serial wait does.
+        QEventLoop wait;
+        QTimer::singleShot(20, &wait, &QEventLoop::quit);
+        wait.exec();
+        return true;
+      },
+      [&w] { w.ClosePortClick(); });
+  // Still running long after the click: the old program would idle on.
+  QTimer idle;
+  idle.setSingleShot(true);
+  QObject::connect(&idle, &QTimer::timeout, [] {
+    ADD_FAILURE() << "the program still runs after the restart";
+    QCoreApplication::exit(1);
+  });
+  idle.start(waits::kSeconds * 1000);
+
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(w.LanguageIndex, 1);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(w.LinkOpen) << "the link was left open";
 }
 
 // The successor is the real program: it must take the title and keep running

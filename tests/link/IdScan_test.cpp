@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <memory>
+#include <vector>
 
 #include "app/FormWait.h"
 #include "app/SharedTables.h"
@@ -22,6 +25,7 @@
 #include "support/NetFixture.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
+#include "support/UserInput.h"
 
 namespace {
 
@@ -322,6 +326,105 @@ TEST(IdRangeEdits, ExitChecksAndTheirReplacementTexts) {
     }
   }
 }
+
+namespace {
+
+// Each message is a box of its own that takes the focus, as a modal message
+// box does, and that the user's OK closes: the window that was active before
+// gets the focus back.
+class FocusTakingDialogs : public FakeDialogs {
+ public:
+  void ShowMessage(const QString& text) override {
+    FakeDialogs::ShowMessage(text);
+    QWidget* before = QApplication::activeWindow();
+    QWidget box;
+    auto* ok = new QPushButton("OK", &box);
+    box.show();
+    input::Activate(&box);
+    ok->setFocus();
+    box.close();
+    if (before) input::Activate(before);
+  }
+};
+
+// The ID range edits driven by hand: the user clicks into an edit, types over
+// its text and leaves it with Tab.
+class IdRangeByHand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w.show();
+    ASSERT_TRUE(input::Activate(&w));
+  }
+  void TypeOver(QLineEdit* edit, const char* text) {
+    QTest::mouseClick(edit, Qt::LeftButton);
+    ASSERT_TRUE(edit->hasFocus()) << edit->objectName().toStdString();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+  }
+  polltest::TempHome home;
+  FocusTakingDialogs dialogs;
+  TForm_Main w;
+  QLineEdit* start = w.Ctl<QLineEdit>("Edit_StartID");
+  QLineEdit* end = w.Ctl<QLineEdit>("Edit_EndID");
+};
+
+// A wrong Start shows one message and goes back to 1; End keeps the user's
+// value unless it is itself wrong or below Start.
+TEST_F(IdRangeByHand, LeavingAFieldChecksItOnce) {
+  struct Step {
+    bool end;  // else the start edit
+    const char* typed;
+  };
+  struct Case {
+    std::vector<Step> steps;  // each typed, then left with Tab
+    QStringList messages;
+    const char* start;
+    const char* end;
+  };
+  const Case cases[] = {
+      {{{false, "300"}}, {"ID Range 1~254"}, "1", "32"},
+      {{{false, "12"}}, {}, "12", "32"},
+      {{{true, "0"}}, {"ID Range 1~254"}, "1", "32"},
+      {{{false, "12"}, {true, "5"}}, {"Error: End ID < Start ID"}, "12", "13"},
+      {{{false, "20"}, {true, "40"}}, {}, "20", "40"},
+  };
+  for (const Case& c : cases) {
+    start->setText("1");
+    end->setText("32");
+    dialogs.messages.clear();
+    for (const Step& s : c.steps) {
+      QLineEdit* edit = s.end ? end : start;
+      TypeOver(edit, s.typed);
+      QTest::keyClick(edit, Qt::Key_Tab);
+      EXPECT_FALSE(edit->hasFocus()) << s.typed;
+    }
+    EXPECT_EQ(dialogs.messages, c.messages) << c.steps.back().typed;
+    EXPECT_EQ(start->text(), c.start) << c.steps.back().typed;
+    EXPECT_EQ(end->text(), c.end) << c.steps.back().typed;
+  }
+}
+
+// Focus that leaves the window (another window or a dialog takes it, F11
+// collapses and restores the header) is no leaving of the field; back in the
+// window, the field is checked when the user moves on to another control.
+TEST_F(IdRangeByHand, LeavingTheWindowChecksNothingAndTheCheckStillRunsAfter) {
+  TypeOver(start, "300");
+  QWidget other;
+  other.show();
+  ASSERT_TRUE(input::Activate(&other));
+  ASSERT_TRUE(input::Activate(&w));
+  for (int press = 0; press < 2; ++press) QTest::keyClick(start, Qt::Key_F11);
+  EXPECT_EQ(dialogs.messages, QStringList{});
+  EXPECT_EQ(start->text(), "300");
+
+  QTest::mouseClick(end, Qt::LeftButton);
+  EXPECT_TRUE(end->hasFocus());
+  EXPECT_EQ(dialogs.messages, QStringList{"ID Range 1~254"});
+  EXPECT_EQ(start->text(), "1");
+  EXPECT_EQ(end->text(), "32");
+}
+
+}  // namespace
 
 TEST(ScanButton, WithoutALinkAsksForOneAndOnWifiDoesNothing) {
   FakeDialogs dialogs;

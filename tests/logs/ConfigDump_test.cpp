@@ -113,7 +113,7 @@ TEST_F(ConfigDump, AFreshProgramFolderDumpsEverySettingAndTheDumpUploadsAgain) {
   // Value settings: not the calibration gains, the service commands or the
   // user's own poll lists, and no button (a command, not a setting).
   std::set<int> edited;
-  for (std::span<const EditorDecl> table : AllEditorTables()) {
+  for (std::span<const EditorDecl> table : SettingsEditorTables()) {
     if (table.data() == GainEditors().data() || table.data() == ServiceCommandEditors().data() ||
         table.data() == UserPollEditors().data())
       continue;

@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
 #include <vector>
 
 #include "app/main.h"
 #include "link/PollingLoop.h"
 #include "settings/GridSupportViews.h"
+#include "settings/ReactiveHooks.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
 #include "support/ReactiveFixture.h"
 #include "support/SettingsFixture.h"
+#include "support/UserInput.h"
 
 using polltest::Colour;
 using polltest::Text;
@@ -213,6 +220,51 @@ TEST_F(ReactivePower, WrittenThenReadBackBlue) {
   ASSERT_EQ(PollReactivePower(&w.Link, 0), 0);
   EXPECT_EQ(Text(w, "Label_FixCos"), "Cap 0.900");
   EXPECT_EQ(Colour(w, "Label_FixCos"), clBlue);
+}
+
+// The columns that the text of the chooser's top row inks (darker than mid
+// grey on the light list), as the screen shows them.
+int InkWidth(QListWidget* box, const QRect& row) {
+  const QImage shot = box->viewport()->grab().toImage();
+  const QRect area = row & shot.rect();
+  int left = shot.width(), right = -1;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (qGray(shot.pixel(x, y)) < 128) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+  return right < left ? 0 : right - left + 1;
+}
+
+// Every sign chooser, scrolled with its own arrows as the user does, shows
+// the sign the next write will carry: the whole text of its top row.
+TEST_F(ReactivePower, EverySignChooserShowsItsChoiceWhole) {
+  int choosers = 0;
+  for (QListWidget* box : w.findChildren<QListWidget*>()) {
+    if (box->count() != 2 || box->item(0)->text() != "Ind") continue;
+    ++choosers;
+    for (QWidget* p = box->parentWidget(); p && p != w.ScrollPage(0)->widget(); p = p->parentWidget()) p->show();
+    BringPageToFront(box);
+    const std::string name = box->objectName().toStdString();
+    QScrollBar* arrows = box->verticalScrollBar();
+    ASSERT_TRUE(arrows->isVisible()) << name;
+    const struct {
+      int y;  // where on the arrows the user clicks
+      int choice;
+      const char* text;
+    } clicks[] = {{arrows->height() - 2, kCap, "Cap"}, {1, kInd, "Ind"}};
+    for (const auto& c : clicks) {
+      QTest::mouseClick(arrows, Qt::LeftButton, {}, QPoint(arrows->width() / 2, c.y));
+      ASSERT_EQ(ChooserChoice(w, box->objectName().toLatin1().constData()), c.choice) << name;
+      QListWidgetItem* top = box->itemAt(1, 1);
+      ASSERT_NE(top, nullptr) << name;
+      EXPECT_EQ(top->text(), c.text) << name;
+      const int text = box->fontMetrics().tightBoundingRect(c.text).width();
+      EXPECT_NEAR(InkWidth(box, box->visualItemRect(top)), text, 2) << name << " shows " << c.text << " cut off";
+    }
+  }
+  EXPECT_GT(choosers, 0);
 }
 
 }  // namespace

@@ -284,17 +284,8 @@ TEST(EditorTables, EachRowHasItsRegistersSignedness) {
     expected.insert("Edit_QofP_P" + std::to_string(n));
     expected.insert("Edit_QofP_Q" + std::to_string(n));
   }
-  const std::span<const EditorDecl> tables[] = {
-      AustraliaSetEditors(),    BatteryControlEditors(), CountryEditors(),       FaultRideThroughEditors(),
-      GainEditors(),            ReactivePowerEditors(),  QUCtrlEditors(),        CosPCtrlEditors(),
-      ExtendCosphiPEditors(),   QofPEditors(),           QbyNightEditors(),      CosphiOfUEditors(),
-      ActivePowerEditors(),     PFCtrlEditors(),         PUFunctionEditors(),    JapanSetEditors(),
-      JapUserSetEditors(),      JapanActivePowerEditors(), ProtectionFunctionEditors(), ProtectionEditors(),
-      RelayFunctionEditors(),   RprOvgrEditors(),        K4QSettingEditors(),    ServiceCommandEditors(),
-      StatusCommandEditors(),
-  };
   std::set<std::string> marked;
-  for (const auto& table : tables)
+  for (const auto& table : SettingsEditorTables())
     for (const EditorDecl& row : table)
       if (row.signedWord) marked.insert(row.control);
   EXPECT_EQ(marked, expected);

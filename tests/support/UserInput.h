@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace input {
 
@@ -25,6 +28,25 @@ inline void MouseClick(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
   QCoreApplication::sendEvent(w, &press);
   QMouseEvent release(QEvent::MouseButtonRelease, at, global, button, Qt::NoButton, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &release);
+}
+
+// Notches of the mouse wheel with the cursor resting on the middle of the
+// control, delivered as the window system delivers them: to the control
+// first, then to each parent in turn while none takes the event. Negative
+// notches turn the wheel towards the user (a page scrolls down).
+inline void Wheel(QWidget* w, int notches) {
+  const QPointF at(w->width() / 2.0, w->height() / 2.0);
+  QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                Qt::NoScrollPhase, false);
+  QSpontaneKeyEvent::setSpontaneous(&e);
+  qApp->notify(w, &e);
+}
+
+// Makes the window the active one, as a click on its title bar does; false
+// when the window system never made it so.
+inline bool Activate(QWidget* window) {
+  window->activateWindow();
+  return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
 }  // namespace input
