@@ -52,11 +52,12 @@ int SavePreviousSet(TForm_Main& w, const QString& path, QString* error = nullptr
 
 // ---- Country list (<profile>/CountryList.KXL) -------------------------------
 
-// One entry per line (line ends stripped), at most 300, in the Windows
-// program's code page unless the file is UTF-8. A line with text, or a last
-// line without line end of two or more characters, is a grid code on offer;
-// LoadedCountryCount counts the codes before a last line "END". Without the
-// file entry 0 reads "NONE". Always 0.
+// One entry per piece of at most 99 bytes (a line of up to 98 characters, or
+// 99 bytes of a longer one, which goes on in the next entries), line ends
+// stripped, at most 300, in the Windows program's code page unless the file
+// is UTF-8. An entry with text, or one without line end of two or more
+// bytes, is a grid code on offer; LoadedCountryCount counts the codes before
+// a last line "END". Without the file entry 0 reads "NONE". Always 0.
 int LoadCountryList(TForm_Main& w, const QString& profileFolder);
 
 // ---- Page layout files (<profile>/MonitorSet<n>.KXL) ------------------------

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "app/Myfunc.h"
 #include "app/main.h"
@@ -204,21 +205,31 @@ int LoadCountryList(TForm_Main& w, const QString& profileFolder) {
   }
   const QByteArray bytes = f.readAll();
   const FileEncoding encoding = DetectFileEncoding(bytes);
-  QList<QByteArray> lines = bytes.split('\n');
-  // Every line but the last ended with a line feed; after a final line end
-  // there is nothing more.
-  const bool lastHasLineEnd = lines.back().isEmpty();
-  if (lastHasLineEnd) lines.pop_back();
+  // Read as the Windows program reads it, for its entry numbers are the grid
+  // codes: a text stream (CR LF arrives as one line feed) taken in pieces of
+  // at most 99 bytes, each piece one entry. A piece is the rest of a line with
+  // its line feed, or 99 bytes of a longer line, which goes on in the next
+  // piece; so a long line takes several entries and moves the lines after it
+  // to higher codes. (A UTF-8 character cut there shows as a replacement
+  // character in both pieces' names.)
+  constexpr qsizetype kPieceBytes = 99;
+  QByteArray text = bytes;
+  text.replace("\r\n", "\n");
   size_t codes = 0;
-  for (size_t i = 0; i < w.LoadedCountryNames.size() && i < size_t(lines.size()); ++i) {
-    const bool lineEnd = lastHasLineEnd || i + 1 < size_t(lines.size());
-    QByteArray line = lines[qsizetype(i)];
-    if (lineEnd && line.endsWith('\r')) line.chop(1);  // CR LF reads as one line end
-    const QString name = DecodeFileText(line, encoding);
+  qsizetype at = 0;
+  for (size_t i = 0; i < w.LoadedCountryNames.size() && at < text.size(); ++i) {
+    const qsizetype feed = text.indexOf('\n', at);
+    const qsizetype rest = (feed < 0 ? text.size() : feed + 1) - at;
+    QByteArray piece = text.mid(at, std::min(rest, kPieceBytes));
+    at += piece.size();
+    const bool lineEnd = piece.endsWith('\n');
+    if (lineEnd) piece.chop(1);
+    const QString name = DecodeFileText(piece, encoding);
     w.LoadedCountryNames[i] = name;
-    // An entry counts with its line feed: a one-letter line is on offer, a
-    // blank line is not, and a last line without line end needs two letters.
-    if (name.size() + (lineEnd ? 1 : 0) < 2) continue;
+    // An entry counts with its line feed, in bytes as the Windows program
+    // counts: a one-letter line is on offer, a blank line is not, and a piece
+    // without line feed needs two letters.
+    if (piece.size() + (lineEnd ? 1 : 0) < 2) continue;
     w.LoadedCountryCodes[codes++] = int(i);
     // Only an entry that reads exactly "END", which is a last line without
     // line end, ends the list that the combo offers.

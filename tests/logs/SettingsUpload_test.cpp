@@ -106,9 +106,9 @@ TEST_F(SettingsUpload, DoneOnlyWhenEveryLineWasWorkedThrough) {
   EXPECT_TRUE(t.dialogs.messages.isEmpty());
 }
 
-// Over the Wi-Fi link, a read reply the device sends twice answers no later
-// read: each register is judged by its own value, and the one that differs
-// is written.
+// Over the Wi-Fi link, a read reply the device sends twice (both copies in
+// one piece) answers no later read: each register is judged by its own
+// value, and the one that differs is written.
 TEST_F(SettingsUpload, OverWifiARepeatedReplyAnswersNoLaterRead) {
   const QByteArray savedAddr = qgetenv("QORVANE_WIFI_ADDR");
   const auto restore = qScopeGuard([&] {

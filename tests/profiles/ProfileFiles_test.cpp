@@ -207,6 +207,7 @@ TEST(CountryList, ComboItemsKeepTheirOwnGridCodes) {
   ProfileHome home;
   TForm_Main w;
   using Pairs = QList<QPair<QString, int>>;
+  const QString l99(99, 'L');
   struct Case {
     QByteArray file;
     Pairs offered;
@@ -225,6 +226,23 @@ TEST(CountryList, ComboItemsKeepTheirOwnGridCodes) {
         {QString::fromUtf8("\u20AC-Zone \u2013 1"), 1},
         {QString::fromUtf8("\u00D6"), 2}}},
       {"Z\xC3\xBCrich\n\xC3\x96\n", {{QString::fromUtf8("Z\u00FCrich"), 0}, {QString::fromUtf8("\u00D6"), 1}}},
+      // The file is read in pieces of at most 99 bytes, a line with its line
+      // feed (CR LF counting as one): a longer line takes several entries,
+      // and the lines after it move to higher grid codes. 120 characters: 99,
+      // then the other 21 with the line feed.
+      {QByteArray(120, 'L') + "\r\nNext\r\n", {{l99, 0}, {QString(21, 'L'), 1}, {"Next", 2}}},
+      // 98 characters and the line feed fill one piece.
+      {QByteArray(98, 'L') + "\r\nNext\r\n", {{QString(98, 'L'), 0}, {"Next", 1}}},
+      // 99 characters: the line feed alone is the next entry, and not offered.
+      {QByteArray(99, 'L') + "\r\nNext\r\n", {{l99, 0}, {"Next", 2}}},
+      {QByteArray(198, 'L') + "\nNext\n", {{l99, 0}, {l99, 1}, {"Next", 3}}},
+      // A last line without line end: one letter over is not offered.
+      {QByteArray(100, 'L'), {{l99, 0}}},
+      {QByteArray(101, 'L'), {{l99, 0}, {"LL", 1}}},
+      // Bytes count, not characters: 50 two-byte letters of a UTF-8 file
+      // are cut inside the last one.
+      {QByteArray("\xC3\xBC").repeated(50) + "\nNext\n",
+       {{QString::fromUtf8("\u00FC").repeated(49) + QChar(0xFFFD), 0}, {QString(QChar(0xFFFD)), 1}, {"Next", 2}}},
   };
   for (const Case& c : cases) {
     home.Write("List/CountryList.KXL", c.file);
@@ -233,20 +251,21 @@ TEST(CountryList, ComboItemsKeepTheirOwnGridCodes) {
   }
 }
 
-TEST(CountryList, OneEntryPerWholeLineWithoutLineEndsAndNothingLeftOver) {
+TEST(CountryList, OneEntryPerLineWithoutLineEndsAndNothingLeftOver) {
   ProfileHome home;
   TForm_Main w;
-  // A longer list first, then a shorter one with a line of 120 characters.
-  home.Write("Long/CountryList.KXL", Crlf("One\nTwo\nThree\nFour\nFive\n"));
+  // A longer list first, then a shorter one whose third line takes two entries.
+  home.Write("Long/CountryList.KXL", Crlf("One\nTwo\nThree\nFour\nFive\nSix\nSeven\nEight\n"));
   LoadCountryList(w, home.Path("Long"));
-  ASSERT_EQ(w.LoadedCountryNames[4], "Five");
+  ASSERT_EQ(w.LoadedCountryNames[7], "Eight");
   const QByteArray longName(120, 'L');
   home.Write("Short/CountryList.KXL", "A\r\n\r\n" + longName + "\r\nCountryB\r\nZ\xFC" "rich\r\nEND");
   EXPECT_EQ(LoadCountryList(w, home.Path("Short")), 0);
-  const QString expected[] = {"A", "", QString(longName), "CountryB", QString::fromUtf8("Z\u00FCrich"), "END", ""};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(w.LoadedCountryNames[size_t(i)], expected[i]) << i;
-  const int codes[] = {0, 2, 3, 4, 5, 0};  // the blank line is no code; nothing after the list
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(w.LoadedCountryCodes[size_t(i)], codes[i]) << i;
+  const QString expected[] = {"A",      "",    QString(99, 'L'), QString(21, 'L'), "CountryB", QString::fromUtf8("Z\u00FCrich"),
+                              "END", ""};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(w.LoadedCountryNames[size_t(i)], expected[i]) << i;
+  const int codes[] = {0, 2, 3, 4, 5, 6, 0};  // the blank line is no code; nothing after the list
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(w.LoadedCountryCodes[size_t(i)], codes[i]) << i;
 
   // Without the file the built-in lists return; an empty file offers nothing.
   LoadCountryList(w, home.Path("Nowhere"));
