@@ -4,7 +4,6 @@
 #include <QDir>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -28,12 +27,18 @@ int HexDigit(char16_t c) {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// Parses the whole text by the integer rules; false when it breaks them.
-bool ParseInt(const QString& text, int& out) {
+// How a text reads under the integer rules: a value, no integer at all, or
+// an integer whose every character keeps the rules but whose value lies
+// beyond 32 bits.
+enum class IntReading { Value, Bad, Beyond };
+
+// Parses the whole text by the integer rules. `negative` tells the sign of
+// an integer beyond 32 bits.
+IntReading ParseInt(const QString& text, int& out, bool& negative) {
   const qsizetype n = text.size();
   qsizetype i = 0;
   while (i < n && text[i] == u' ') ++i;
-  bool negative = false;
+  negative = false;
   if (i < n && (text[i] == u'+' || text[i] == u'-')) {
     negative = text[i] == u'-';
     ++i;
@@ -46,33 +51,42 @@ bool ParseInt(const QString& text, int& out) {
     hex = true;
     i += 2;
   }
-  if (i >= n) return false;  // no digits at all
+  if (i >= n) return IntReading::Bad;  // no digits at all
 
+  bool beyond = false;
   if (hex) {
     std::uint32_t value = 0;
     int significant = 0;
     for (; i < n; ++i) {
       const int d = HexDigit(text[i].unicode());
-      if (d < 0) return false;
+      if (d < 0) return IntReading::Bad;
       if (significant > 0 || d != 0) ++significant;
-      if (significant > 8) return false;
+      if (significant > 8) beyond = true;
       value = value * 16u + static_cast<std::uint32_t>(d);
     }
+    if (beyond) return IntReading::Beyond;
     if (negative) value = 0u - value;  // a sign negates the 32-bit value
     out = static_cast<int>(value);
-    return true;
+    return IntReading::Value;
   }
 
   // Decimal: the magnitude may reach 2^31 only for a negative number.
   const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
   std::int64_t value = 0;
   for (; i < n; ++i) {
-    if (!IsDigit(text[i].unicode())) return false;
+    if (!IsDigit(text[i].unicode())) return IntReading::Bad;
+    if (beyond) continue;
     value = value * 10 + (text[i].unicode() - u'0');
-    if (value > limit) return false;
+    beyond = value > limit;
   }
+  if (beyond) return IntReading::Beyond;
   out = static_cast<int>(negative ? -value : value);
-  return true;
+  return IntReading::Value;
+}
+
+bool ParseInt(const QString& text, int& out) {
+  bool negative = false;
+  return ParseInt(text, out, negative) == IntReading::Value;
 }
 
 // Checks the float syntax (blanks around, sign, digits with "." or "," as the
@@ -123,24 +137,29 @@ bool StrictStrToInt(const QString& text, int& value) {
 
 long double SafeStrToFloat(const QString& text) {
   if (text.isEmpty()) return 0.0L;
-  double value = 0.0;
-  QByteArray normalised;
-  if (NormaliseFloat(text, normalised)) {
-    errno = 0;
-    const double parsed = strtod_l(normalised.constData(), nullptr, CLocale());
-    // Out of range counts as not parsed; an underflow is still a number.
-    if (!(errno == ERANGE && std::isinf(parsed))) value = parsed;
-  }
-  const long double v = value;
+  const std::optional<double> parsed = FloatTextValue(text);
+  // Out of range counts as not parsed; an underflow is still a number.
+  const long double v = parsed && std::isfinite(*parsed) ? *parsed : 0.0;
   return v >= 0 ? v + 0.00001L : v - 0.00001L;
 }
 
-bool IsNumberText(const QString& text) {
+std::optional<double> FloatTextValue(const QString& text) {
   QByteArray normalised;
-  if (text.isEmpty() || !NormaliseFloat(text, normalised)) return false;
-  errno = 0;
-  const double parsed = strtod_l(normalised.constData(), nullptr, CLocale());
-  return !(errno == ERANGE && std::isinf(parsed));
+  if (text.isEmpty() || !NormaliseFloat(text, normalised)) return std::nullopt;
+  // Beyond the double range this is an infinity of the number's sign.
+  return strtod_l(normalised.constData(), nullptr, CLocale());
+}
+
+bool IsNumberText(const QString& text) {
+  const std::optional<double> parsed = FloatTextValue(text);
+  return parsed && std::isfinite(*parsed);
+}
+
+int BeyondIntSign(const QString& text) {
+  int value = 0;
+  bool negative = false;
+  if (ParseInt(text, value, negative) != IntReading::Beyond) return 0;
+  return negative ? -1 : 1;
 }
 
 int HexTextToInt(const QString& text, int n) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Text, number and time helpers shared by the whole tool. They keep
@@ -27,6 +28,16 @@ long double SafeStrToFloat(const QString& text);
 // True when SafeStrToFloat reads the text as a number (not empty, not
 // malformed, not beyond the double range) rather than falling back to 0.
 bool IsNumberText(const QString& text);
+
+// The number a text gives under the syntax of SafeStrToFloat, before its
+// small step away from zero: nothing when the text is no number, an infinity
+// of the number's sign when it lies beyond the double range ("1e309").
+std::optional<double> FloatTextValue(const QString& text);
+
+// 1 or -1, the sign of a text that keeps the syntax of SafeStrToInt but whose
+// value lies beyond its 32 bits (a 20-digit number, 9 significant hexadecimal
+// digits); 0 for any other text.
+int BeyondIntSign(const QString& text);
 
 // The strict conversion under SafeStrToInt: the same syntax, but a text that
 // is empty or no number is refused (false) instead of reading as 0.

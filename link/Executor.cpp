@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/Myfunc.h"
 #include "app/main.h"
@@ -105,14 +106,17 @@ void WriteSerialNumber(Modbus& link) {
 }
 
 // Maximum power to every listed inverter, each divided by its own power
-// factor. The watts come as 32 bits; the factors are decoded into locals so
-// the main window keeps the current inverter's. An inverter whose scale word
-// cannot be read, or whose share does not fit a register, is skipped and
-// reported.
+// factor. The watts come as 32 bits. Every inverter's factor is read before
+// the first write, so the watts reach every listed inverter or none: an
+// inverter whose scale word cannot be read is reported, and watts that one of
+// them cannot take are refused with the range that all of them take. The
+// factors are decoded into locals so the main window keeps the current
+// inverter's.
 void MaxPowerToAll(TForm_Main& f, const Command& c) {
-  const uint32_t watts =
-      static_cast<uint16_t>(c.value) | static_cast<uint32_t>(static_cast<uint16_t>(c.value2)) << 16;
-  QList<int> unread, tooLarge;
+  const auto watts = static_cast<int32_t>(static_cast<uint16_t>(c.value) |
+                                          static_cast<uint32_t>(static_cast<uint16_t>(c.value2)) << 16);
+  QList<int> unread;
+  std::vector<int> factors;
   ForEachListedInverter(f, [&](int id) {
     Modbus& link = f.Link;
     if (link.Request(40987, 9, kReadInput) || !ReplyUsable(&link, kReadInput)) {
@@ -122,15 +126,20 @@ void MaxPowerToAll(TForm_Main& f, const Command& c) {
     const int phaseCount = ReplyWord(&link, 0);
     int dcDiv, powerMul, energyMul, acDiv, voltageDiv;
     DecodeScaleWord(ReplyWord(&link, 8), &phaseCount, &dcDiv, &powerMul, &energyMul, &acDiv, &voltageDiv);
-    const uint32_t share = watts / static_cast<uint32_t>(std::max(powerMul, 1));
-    if (share > 0xFFFF) {
-      tooLarge << id;
-      return;
-    }
-    WriteRegister(link, c.reg, static_cast<int>(share));
+    factors.push_back(std::max(powerMul, 1));
   });
-  for (int id : unread) ShowMessage(QStringLiteral("Error - ID") + QString::number(id));
-  for (int id : tooLarge) ShowMessage(QStringLiteral("Out of range - ID") + QString::number(id));
+  if (!unread.isEmpty()) {
+    for (int id : unread) ShowMessage(QStringLiteral("Error - ID") + QString::number(id));
+    return;
+  }
+  if (factors.empty()) return;
+  const int64_t most = MostPowerWatts(*std::min_element(factors.begin(), factors.end()));
+  if (watts < 0 || watts > most) {
+    ShowPowerRange(most);
+    return;
+  }
+  auto factor = factors.begin();
+  ForEachListedInverter(f, [&](int) { WriteRegister(f.Link, c.reg, watts / *factor++); });
 }
 
 }  // namespace

@@ -248,8 +248,9 @@ constexpr ReadView kUserOldView{"Group_JapUserSet_Old", "Japan User...", kUserOl
 
 // ---- Editors --------------------------------------------------------------
 // Every combo writes its item index, but the slope combos write the number
-// they show. The percentage and the device ID are refused outside their
-// ranges in both layouts, before anything reaches the mailbox.
+// they show. The current layout refuses a percentage and a device ID outside
+// their ranges before anything reaches the mailbox; the older one posts what
+// is typed, as far as the register holds it.
 
 constexpr int kSlopes[] = {0, 60, 120, 180, 240, 300, 360, 420, 480, 540, 600};
 constexpr int kSlopesOld[] = {60, 120, 180, 240, 300, 360, 420, 480, 540, 600};
@@ -301,9 +302,9 @@ constexpr EditorDecl kEditors[] = {
     Combo("Combo_JapQU_PU_Old", 25359, "Label_JapQU_PU_Old"),
     Combo("Combo_JapQU_PF_Old", 25360, "Label_JapQU_PF_Old"),
     Combo("Combo_JapPMM_Old", 25361, "Label_JapPMM_Old"),
-    Edit("Edit_JapAPP_Old", 25362, SafeInt, "Label_JapAPP_Old").Range(kPercentRange),
+    Edit("Edit_JapAPP_Old", 25362, SafeInt, "Label_JapAPP_Old"),
     Combo("Combo_JapAPS_Old", 25363, "Label_JapAPS_Old").Codes(kSlopesOld),
-    Edit("Edit_JapIDsetting_Old", 44040, SafeInt, "Label_JapIDsetting_Old").Range(kIdRange),
+    Edit("Edit_JapIDsetting_Old", 44040, SafeInt, "Label_JapIDsetting_Old"),
     Button("Btn_ReturnToDefault", 24691, CmdWriteCoil, kCoilOn),
 };
 

@@ -73,9 +73,9 @@ constexpr ReadBlock kBlocks[] = {
 };
 constexpr ReadView kView{"Group_PFCtrl", "PF Ctrl...", kBlocks};
 
-// A recovery time beyond 600 s is no setting: nothing is posted. A negative
-// one the register cannot hold and is refused, with the message, like any.
-constexpr RangeRule kRecoveryTime{RangeForm::Drop, INT64_MIN, 60000};
+// The recovery times take 0 to 600 s; anything else is refused with that
+// range.
+constexpr RangeRule kRecoveryTime{RangeForm::Refuse, 0, 60000};
 
 constexpr EditorDecl kEditors[] = {
     Combo("Combo_PROFRMode", 48640, "Label_PROFRMode"),

@@ -130,7 +130,10 @@ std::optional<Posting> ForShownRelay(TForm_Main& f, const EditorDecl& row, const
 // Tenths of a degree; the small step away from zero keeps 25.5 from
 // becoming 254 through the float.
 std::optional<Posting> RelayTemperature(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
-  if (!TextValue(ValueRule::Scaled, 10, in.text)) return std::nullopt;
+  const std::optional<int64_t> typed = TextValue(ValueRule::Scaled, 10, in.text);
+  if (!typed) return std::nullopt;
+  // No finite number ("inf"): the bound the register check refuses.
+  if (!IsNumberText(in.text)) return Posting{row.reg + RelayOffset(f), row.code, *typed, 0};
   long double x = SafeStrToFloat(in.text);
   x += x < 0 ? -0.0002L : 0.0002L;
   // Anything beyond a word is refused after this; keep the conversion defined.

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -97,40 +98,70 @@ void OnClick(QAbstractButton* button, std::function<void()> fn) {
 
 int64_t ScaledInteger(const QString& text, int factor) {
   const long double product = std::trunc(SafeStrToFloat(text) * factor);
-  // 2^63 bounds: beyond them the conversion would be undefined.
-  constexpr long double kLimit = 9223372036854775808.0L;
-  if (product >= kLimit) return INT64_MAX;
-  if (product <= -kLimit) return INT64_MIN;
-  return static_cast<int64_t>(product);
-}
-
-std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text) {
-  int parsed = 0;
-  switch (rule) {
-    case ValueRule::Scaled:
-      // A typo must not become a trip level of 0.
-      if (!IsNumberText(text)) {
-        ShowMessage(QLatin1Char('\'') + text + QStringLiteral("' is not a valid number"));
-        return std::nullopt;
-      }
-      return ScaledInteger(text, factor);
-    case ValueRule::SafeInt:
-    case ValueRule::Strict:
-      if (!StrictStrToInt(text, parsed)) {
-        ShowMessage(QLatin1Char('\'') + text + QStringLiteral("' is not a valid integer value"));
-        return std::nullopt;
-      }
-      return parsed;
-    case ValueRule::Index:
-    case ValueRule::Fixed:
-      break;
-  }
-  return std::nullopt;
+  constexpr auto kLimit = static_cast<long double>(kBeyondEveryRegister);
+  return static_cast<int64_t>(std::clamp(product, -kLimit, kLimit));
 }
 
 namespace {
 
-std::optional<int64_t> ApplyRange(const RangeRule& r, int64_t v) {
+// How an edit's text reads under a rule.
+enum class Reading {
+  Number,     // value holds its integer, within kBeyondEveryRegister
+  NoNumber,   // a typo, an empty edit
+  NotFinite,  // "inf", "nan", beyond the double range: value holds the bound of its sign
+};
+struct Typed {
+  Reading reading;
+  int64_t value = 0;
+};
+
+// "inf", "infinity" and "nan", as the C library would read them.
+bool IsNotFiniteWord(const QString& text) {
+  QString word = text.trimmed().toLower();
+  if (word.startsWith(u'+') || word.startsWith(u'-')) word.remove(0, 1);
+  return word == u"inf" || word == u"infinity" || word == u"nan";
+}
+
+int64_t Beyond(bool negative) { return negative ? -kBeyondEveryRegister : kBeyondEveryRegister; }
+
+Typed ReadText(ValueRule rule, int factor, const QString& text) {
+  if (IsNotFiniteWord(text)) return {Reading::NotFinite, Beyond(text.trimmed().startsWith(u'-'))};
+  const std::optional<double> x = FloatTextValue(text);
+  if (x && !std::isfinite(*x)) return {Reading::NotFinite, Beyond(*x < 0)};
+  int parsed = 0;
+  switch (rule) {
+    case ValueRule::Scaled:
+      if (!x) return {Reading::NoNumber};
+      return {Reading::Number, ScaledInteger(text, factor)};
+    case ValueRule::SafeInt:
+    case ValueRule::Strict:
+      if (StrictStrToInt(text, parsed)) return {Reading::Number, parsed};
+      if (const int sign = BeyondIntSign(text)) return {Reading::Number, Beyond(sign < 0)};
+      // Not written as an integer, but far beyond one all the same ("1e300").
+      if (x && std::fabs(*x) > INT32_MAX) return {Reading::Number, Beyond(*x < 0)};
+      return {Reading::NoNumber};
+    case ValueRule::Index:
+    case ValueRule::Fixed:
+      break;
+  }
+  return {Reading::NoNumber};
+}
+
+void ShowNoNumber(ValueRule rule, const QString& text) {
+  // A typo must not become a trip level of 0.
+  ShowMessage(QLatin1Char('\'') + text +
+              (rule == ValueRule::Scaled ? QStringLiteral("' is not a valid number")
+                                         : QStringLiteral("' is not a valid integer value")));
+}
+
+// The row's own refusal: its message, or the range it posts.
+void RefuseForRow(const EditorDecl& row, int factor) {
+  if (row.range.form == RangeForm::Refuse && row.range.message) ShowMessage(QString::fromLatin1(row.range.message));
+  else ShowRangeMessage(RowBounds(row), factor);
+}
+
+std::optional<int64_t> ApplyRange(const EditorDecl& row, int factor, int64_t v) {
+  const RangeRule& r = row.range;
   switch (r.form) {
     case RangeForm::None: break;
     case RangeForm::ClampAbove:
@@ -145,12 +176,9 @@ std::optional<int64_t> ApplyRange(const RangeRule& r, int64_t v) {
     case RangeForm::ClampBelowStored:
       if (static_cast<int16_t>(v & kLow16) < r.lo) v = r.lo;
       break;
-    case RangeForm::Drop:
-      if (v < r.lo || v > r.hi) return std::nullopt;
-      break;
     case RangeForm::Refuse:
       if (v < r.lo || v > r.hi) {
-        if (r.message) ShowMessage(QString::fromLatin1(r.message));
+        RefuseForRow(row, factor);
         return std::nullopt;
       }
       break;
@@ -165,7 +193,18 @@ QString LimitText(int64_t limit, int factor) {
   return QString::number(static_cast<double>(limit) / factor, 'f', decimals);
 }
 
+Bounds RegisterBounds(bool signedWord) { return signedWord ? Bounds{-32768, 32767} : Bounds{0, 65535}; }
+
 }  // namespace
+
+std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text) {
+  const Typed typed = ReadText(rule, factor, text);
+  if (typed.reading == Reading::NoNumber) {
+    ShowNoNumber(rule, text);
+    return std::nullopt;
+  }
+  return typed.value;
+}
 
 std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   int factor = row.factor;
@@ -174,7 +213,20 @@ std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, con
   switch (row.rule) {
     case ValueRule::Scaled:
     case ValueRule::SafeInt:
-    case ValueRule::Strict: v = TextValue(row.rule, factor, in.text); break;
+    case ValueRule::Strict: {
+      const Typed typed = ReadText(row.rule, factor, in.text);
+      if (typed.reading == Reading::NoNumber) {
+        ShowNoNumber(row.rule, in.text);
+        return std::nullopt;
+      }
+      // No clamp makes a setting of infinity.
+      if (typed.reading == Reading::NotFinite) {
+        RefuseForRow(row, row.rule == ValueRule::Scaled ? factor : 1);
+        return std::nullopt;
+      }
+      v = typed.value;
+      break;
+    }
     case ValueRule::Index:
       if (in.index < 0) return std::nullopt;
       if (!row.codes.empty()) {
@@ -189,18 +241,46 @@ std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, con
       break;
   }
   if (!v) return std::nullopt;
-  return ApplyRange(row.range, *v);
+  return ApplyRange(row, row.rule == ValueRule::Scaled ? factor : 1, *v);
 }
 
-std::optional<uint16_t> StoredWord(int64_t value, int factor, bool signedWord) {
+Bounds RowBounds(const EditorDecl& row) {
+  Bounds b = RegisterBounds(row.signedWord);
+  const RangeRule& r = row.range;
+  switch (r.form) {
+    case RangeForm::None: break;
+    case RangeForm::ClampAbove: b.hi = std::min(b.hi, r.hi); break;
+    case RangeForm::ClampBelow: b.lo = std::max(b.lo, r.lo); break;
+    // Judged on the stored word read as signed: an unsigned register's upper
+    // half reads negative, so it passes the upper clamp and the lower one
+    // lifts it to the limit.
+    case RangeForm::ClampAboveStored:
+      if (row.signedWord) b.hi = std::min(b.hi, r.hi);
+      break;
+    case RangeForm::ClampBelowStored:
+      b.lo = std::max(b.lo, r.lo);
+      b.hi = std::min<int64_t>(b.hi, INT16_MAX);
+      break;
+    case RangeForm::Refuse:
+      b.lo = std::max(b.lo, r.lo);
+      b.hi = std::min(b.hi, r.hi);
+      break;
+  }
+  return b;
+}
+
+void ShowRangeMessage(Bounds bounds, int factor) {
+  ShowMessage(QStringLiteral("Out of range: the value must lie from ") + LimitText(bounds.lo, factor) +
+              QStringLiteral(" to ") + LimitText(bounds.hi, factor));
+}
+
+std::optional<uint16_t> StoredWord(int64_t value, bool signedWord, Bounds shown, int factor) {
   // A value the register cannot hold would be written as its low 16 bits
   // and read back as another setting altogether (-5 V as 6553.1 V, 40000 %
   // as -25536 %).
-  const int64_t kLo = signedWord ? -32768 : 0;
-  const int64_t kHi = signedWord ? 32767 : 65535;
-  if (value < kLo || value > kHi) {
-    ShowMessage(QStringLiteral("Out of range: the value must lie from ") + LimitText(kLo, factor) +
-                QStringLiteral(" to ") + LimitText(kHi, factor));
+  const Bounds held = RegisterBounds(signedWord);
+  if (value < held.lo || value > held.hi) {
+    ShowRangeMessage(shown, factor);
     return std::nullopt;
   }
   return static_cast<uint16_t>(value & kLow16);
@@ -251,9 +331,9 @@ int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   }
   if (!post) return 1;
   const int factor = row.where ? row.where(f).factor : (row.rule == ValueRule::Scaled ? row.factor : 1);
-  const std::optional<uint16_t> word = StoredWord(post->value, factor, row.signedWord);
+  const std::optional<uint16_t> word = StoredWord(post->value, row.signedWord, RowBounds(row), factor);
   if (!word) return 1;
-  const std::optional<uint16_t> word2 = StoredWord(post->value2, 1, row.signedWord);
+  const std::optional<uint16_t> word2 = StoredWord(post->value2, row.signedWord, RegisterBounds(row.signedWord), 1);
   if (!word2) return 1;
   PostCommand(f.Link, post->code, post->reg, static_cast<int16_t>(*word), static_cast<int16_t>(*word2));
   if (row.label) PaintLabel(row.label, clRed);

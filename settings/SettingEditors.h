@@ -39,8 +39,13 @@ void OnClick(QAbstractButton* button, std::function<void()> fn);
 
 // ---- Value rules ----------------------------------------------------------
 
-// SafeStrToFloat of the text times factor, truncated toward zero. A product
-// beyond the 64-bit range saturates (a plain conversion would be undefined).
+// Where a typed number's integer lies beyond this bound it is the bound (of
+// its sign): beyond every register by far, yet a hook may negate or double it
+// without overflow.
+constexpr int64_t kBeyondEveryRegister = int64_t{1} << 52;
+
+// SafeStrToFloat of the text times factor, truncated toward zero, and held
+// within kBeyondEveryRegister.
 int64_t ScaledInteger(const QString& text, int factor);
 
 // How an editor's input becomes the integer to store.
@@ -59,7 +64,6 @@ enum class RangeForm {
   ClampBelow,        // full integer below lo becomes lo
   ClampAboveStored,  // the stored 16 bits read as signed, above hi, become hi
   ClampBelowStored,  // the stored 16 bits read as signed, below lo, become lo
-  Drop,              // outside lo..hi: nothing is posted
   Refuse,            // outside lo..hi: the message is shown, nothing is posted
 };
 
@@ -67,7 +71,7 @@ struct RangeRule {
   RangeForm form = RangeForm::None;
   int64_t lo = 0;
   int64_t hi = 0;
-  const char* message = nullptr;  // Refuse only
+  const char* message = nullptr;  // Refuse: its own text; nullptr: the row's range
 };
 
 // ---- Editor rows ----------------------------------------------------------
@@ -227,19 +231,33 @@ constexpr int kCoilOn = 0xFF00;
 constexpr int kCoilOff = 0;
 
 // The integer a text gives under a rule with its factor: nothing when the
-// text is no number (the message has been shown). Empty text is no number.
+// text is no number (the message has been shown). Empty text is no number. A
+// number beyond every register ("1e300", a 20-digit integer) and the words
+// "inf" and "nan", or a number beyond the double range ("1e309"), give
+// kBeyondEveryRegister (negated for a minus sign), which every range check
+// refuses.
 std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text);
 
 // The value the row's rule and range give for the input, before the 16-bit
-// check; nothing when refused or dropped (a message shown where the rule or
-// range says so).
+// check; nothing when refused (with a message that says why). A text that is
+// no finite number is refused with the row's range whatever its range rule.
 std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in);
 
-// The 16-bit word a full value is stored as, or nothing (with a message that
-// names the accepted range in the row's units, the value divided by its
-// factor) when the register cannot hold it: 0..65535 unsigned,
-// -32768..32767 signed.
-std::optional<uint16_t> StoredWord(int64_t value, int factor, bool signedWord);
+// Full integers from lo to hi.
+struct Bounds {
+  int64_t lo;
+  int64_t hi;
+};
+// What a row posts: its register's range (0..65535 unsigned, -32768..32767
+// signed) narrowed by its range rule, a clamp's limit included.
+Bounds RowBounds(const EditorDecl& row);
+// "Out of range: the value must lie from <lo> to <hi>", the bounds in the
+// row's units (divided by its factor).
+void ShowRangeMessage(Bounds bounds, int factor);
+
+// The 16-bit word a full value is stored as, or nothing (after the range
+// message for `shown`) when the register cannot hold it.
+std::optional<uint16_t> StoredWord(int64_t value, bool signedWord, Bounds shown, int factor);
 
 // What every editor does on its commit event: the gate, the value (rule and
 // range, or the row's hook), the register's range check, the post, the red labels,

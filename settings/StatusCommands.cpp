@@ -82,22 +82,25 @@ std::optional<Posting> ConstVoltPosting(TForm_Main&, const EditorDecl& row, cons
 bool MaxPowerAccess(TForm_Main& f) { return f.CheckAccessCode(); }
 
 // Watts, never negative. To the current inverter divided by its power
-// factor, so at most what one register holds times that factor; to every
-// listed inverter as 32 bits, each divided by its own factor when it runs
-// (the executor reports an inverter whose share does not fit).
+// factor, so at most what one register holds times that factor. To every
+// listed inverter the watts as they were typed, as 32 bits: each inverter's
+// factor is known only once the executor has read it, and it checks the
+// watts against every target before the first write.
 std::optional<Posting> MaxPowerPosting(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
   const std::optional<int64_t> watts = TextValue(ValueRule::SafeInt, 1, in.text);
   if (!watts) return std::nullopt;
-  const bool all = BroadcastChosen(f);
+  if (BroadcastChosen(f)) {
+    // Beyond 32 bits no inverter takes it either.
+    const int64_t typed = std::clamp<int64_t>(*watts, INT32_MIN, INT32_MAX);
+    return Posting{row.reg, CmdMaxPowerAll, typed & 0xFFFF, (typed >> 16) & 0xFFFF};
+  }
   const int64_t factor = std::max(f.PowerMul, 1);
-  const int64_t most = all ? 0xFFFFFFFFLL : 0xFFFFLL * factor;
+  const int64_t most = MostPowerWatts(f.PowerMul);
   if (*watts < 0 || *watts > most) {
-    ShowMessage(QStringLiteral("Out of range: the power must lie from 0 to ") + QString::number(most) +
-                QStringLiteral(" W"));
+    ShowPowerRange(most);
     return std::nullopt;
   }
-  if (!all) return Posting{row.reg, CmdWriteRegister, *watts / factor, 0};
-  return Posting{row.reg, CmdMaxPowerAll, *watts & 0xFFFF, *watts >> 16};
+  return Posting{row.reg, CmdWriteRegister, *watts / factor, 0};
 }
 
 // Tenths of a kWh as a 32-bit count: low word, high word.
@@ -173,6 +176,13 @@ extern const PanelControls kNightModePanel{"Group_NightMode", kNightModeRows};
 
 int PollDryContact(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kDryContactView); }
 int PollNightMode(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kNightModeView); }
+
+int64_t MostPowerWatts(int powerMul) { return 0xFFFFLL * std::max(powerMul, 1); }
+
+void ShowPowerRange(int64_t mostWatts) {
+  ShowMessage(QStringLiteral("Out of range: the power must lie from 0 to ") + QString::number(mostWatts) +
+              QStringLiteral(" W"));
+}
 
 std::span<const EditorDecl> StatusCommandEditors() { return kEditors; }
 

@@ -19,6 +19,12 @@ int PollNightMode(Modbus* link, uint8_t stop);
 std::span<const EditorDecl> StatusCommandEditors();
 
 
+// The maximum power an inverter with the power factor `powerMul` takes: a
+// register's 65535 times the factor, in watts.
+int64_t MostPowerWatts(int powerMul);
+// Refuses maximum power outside 0 to `mostWatts` with a message in watts.
+void ShowPowerRange(int64_t mostWatts);
+
 // The dry-contact test's buttons: while it runs ON is disabled and OFF
 // enabled, otherwise the other way round.
 void ShowDryContactTestRunning(TForm_Main& f, bool running);

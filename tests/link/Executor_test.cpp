@@ -241,9 +241,10 @@ TEST_F(Executor, BroadcastSweepsTheListAndReturnsToTheCurrentInverter) {
   EXPECT_EQ(t.sim.LineBaud(), 38400);
 }
 
+// Every listed inverter's factor is read first; then each gets its own share.
 TEST_F(Executor, MaxPowerToAllUsesEachInvertersOwnFactor) {
   t.sim.AddSlave(2);
-  ListInverters({{1, 1}, {2, 1}, {3, 1}});  // ID 3 does not answer
+  ListInverters({{1, 1}, {2, 1}});
   t.sim.SetInput(1, 40987, 3);
   t.sim.SetInput(1, 40995, 3 << 3);  // power x 10
   t.sim.SetInput(2, 40987, 1);
@@ -252,33 +253,45 @@ TEST_F(Executor, MaxPowerToAllUsesEachInvertersOwnFactor) {
   w.EnergyMul = 10;
 
   EXPECT_EQ(Run(595, 33595, int16_t(60000)), 0);
-  std::vector<QString> frames = t.Frames();
-  ASSERT_EQ(frames.size(), 5u);
-  EXPECT_EQ(frames[0], Rtu({1, 4, 0xA0, 0x1A, 0, 9}));
-  EXPECT_EQ(frames[1], Write(1, 33595, 6000));  // 60000 taken unsigned
-  EXPECT_EQ(frames[2], Rtu({2, 4, 0xA0, 0x1A, 0, 9}));
-  EXPECT_EQ(frames[3], Write(2, 33595, 600));
-  EXPECT_EQ(frames[4], Rtu({3, 4, 0xA0, 0x1A, 0, 9}));
-  // The unread inverter is skipped and reported; the main window keeps the
-  // current inverter's factors.
-  EXPECT_EQ(t.dialogs.messages, QStringList{"Error - ID3"});
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Rtu({1, 4, 0xA0, 0x1A, 0, 9}), Rtu({2, 4, 0xA0, 0x1A, 0, 9}),
+                                              Write(1, 33595, 6000), Write(2, 33595, 600)}));
+  EXPECT_TRUE(t.dialogs.messages.isEmpty());
+  // The main window keeps the current inverter's factors.
   EXPECT_EQ(w.PowerMul, 1);
   EXPECT_EQ(w.EnergyMul, 10);
   EXPECT_EQ(w.Link.SlaveId, 1);
 }
 
-// The watts travel as 32 bits (low word, high word); a share that does not
-// fit a register is refused for that inverter.
-TEST_F(Executor, MaxPowerToAllCarriesThirtyTwoBits) {
+// The watts travel as 32 bits (low word, high word). An inverter that does
+// not answer, or watts that one of them cannot take, leave every inverter
+// unwritten.
+TEST_F(Executor, MaxPowerToAllWritesEveryInverterOrNone) {
   t.sim.AddSlave(2);
-  ListInverters({{1, 1}, {2, 1}});
   t.sim.SetInput(1, 40995, 3 << 3);  // power x 10
   t.sim.SetInput(2, 40995, 0);       // power x 1
-  EXPECT_EQ(Run(595, 33595, int16_t(100000 & 0xFFFF), 100000 >> 16), 0);
-  std::vector<QString> frames = t.Frames();
-  ASSERT_EQ(frames.size(), 3u);
-  EXPECT_EQ(frames[1], Write(1, 33595, 10000));
-  EXPECT_EQ(frames[2], Rtu({2, 4, 0xA0, 0x1A, 0, 9}));
-  EXPECT_EQ(t.sim.Holding(2, 33595), 0);
-  EXPECT_EQ(t.dialogs.messages, QStringList{"Out of range - ID2"});
+  const std::vector<QString> reads = {Rtu({1, 4, 0xA0, 0x1A, 0, 9}), Rtu({2, 4, 0xA0, 0x1A, 0, 9})};
+  struct Case {
+    bool silentThird;  // ID 3 listed too, but it does not answer
+    int watts;
+    QString message;
+  };
+  const Case cases[] = {
+      {false, 100000, "Out of range: the power must lie from 0 to 65535 W"},
+      {false, -1, "Out of range: the power must lie from 0 to 65535 W"},
+      {true, 5000, "Error - ID3"},
+  };
+  for (const Case& c : cases) {
+    if (c.silentThird) ListInverters({{1, 1}, {2, 1}, {3, 1}});
+    else ListInverters({{1, 1}, {2, 1}});
+    t.dialogs.messages.clear();
+    EXPECT_EQ(Run(595, 33595, int16_t(c.watts & 0xFFFF), int16_t(c.watts >> 16)), 0);
+    const std::vector<QString> frames = t.Frames();
+    EXPECT_EQ(std::vector<QString>(frames.begin(), frames.begin() + std::min<size_t>(2, frames.size())), reads)
+        << c.watts;
+    EXPECT_EQ(frames.size(), c.silentThird ? 3u : 2u) << c.watts;  // reads only
+    EXPECT_EQ(t.dialogs.messages, QStringList{c.message}) << c.watts;
+    EXPECT_EQ(t.sim.Holding(1, 33595), 0);
+    EXPECT_EQ(t.sim.Holding(2, 33595), 0);
+    EXPECT_EQ(w.Link.SlaveId, 1);
+  }
 }

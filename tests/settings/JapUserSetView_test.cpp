@@ -217,27 +217,38 @@ TEST_F(JapUserSet, EveryEditorWritesItsRegister) {
   });
 }
 
-// Both layouts refuse a percentage outside 0-100 and an ID outside 1-32,
-// judged on the whole number typed, and text that is no number.
-TEST_F(JapUserSet, RangesAndTextRefusedInBothLayouts) {
+// The current layout refuses a percentage outside 0-100 and an ID outside
+// 1-32, judged on the whole number typed, and text that is no number.
+TEST_F(JapUserSet, RangesAndTextRefusedInTheCurrentLayout) {
   settingstest::ExpectRefused(t, {
-      {"Edit_JapAPP", "101", "Label_JapAPP"},
-      {"Edit_JapAPP", "-1", "Label_JapAPP"},
-      {"Edit_JapAPP", "65636", "Label_JapAPP"},
-      {"Edit_JapIDsetting", "0", "Label_JapIDsetting"},
-      {"Edit_JapIDsetting", "33", "Label_JapIDsetting"},
-      {"Edit_JapIDsetting", "65537", "Label_JapIDsetting"},
-      {"Edit_JapAPP_Old", "101", "Label_JapAPP_Old"},
-      {"Edit_JapAPP_Old", "65636", "Label_JapAPP_Old"},
+      {"Edit_JapAPP", "101", "Label_JapAPP", "Please input 0~100"},
+      {"Edit_JapAPP", "-1", "Label_JapAPP", "Please input 0~100"},
+      {"Edit_JapAPP", "65636", "Label_JapAPP", "Please input 0~100"},
+      {"Edit_JapAPP", "abc", "Label_JapAPP"},
+      {"Edit_JapIDsetting", "0", "Label_JapIDsetting", "Please input 1~32"},
+      {"Edit_JapIDsetting", "33", "Label_JapIDsetting", "Please input 1~32"},
+      {"Edit_JapIDsetting", "65537", "Label_JapIDsetting", "Please input 1~32"},
+  });
+}
+
+// The older layout checks no range of its own: what is typed is posted, as
+// far as the register holds it.
+TEST_F(JapUserSet, OlderLayoutPostsWhatIsTyped) {
+  settingstest::ExpectEditorWrites(t, {
+      {"Edit_JapAPP_Old", "101", 25362, 101, "Label_JapAPP_Old"},
+      {"Edit_JapAPP_Old", "0", 25362, 0, "Label_JapAPP_Old"},
+      {"Edit_JapIDsetting_Old", "0", 44040, 0, "Label_JapIDsetting_Old"},
+      {"Edit_JapIDsetting_Old", "33", 44040, 33, "Label_JapIDsetting_Old"},
+      {"Edit_JapIDsetting_Old", "65535", 44040, 65535, "Label_JapIDsetting_Old"},
+  });
+  constexpr const char* kWord = "Out of range: the value must lie from 0 to 65535";
+  settingstest::ExpectRefused(t, {
+      {"Edit_JapAPP_Old", "65636", "Label_JapAPP_Old", kWord},
+      {"Edit_JapAPP_Old", "-1", "Label_JapAPP_Old", kWord},
       {"Edit_JapAPP_Old", "abc", "Label_JapAPP_Old"},
       {"Edit_JapIDsetting_Old", "", "Label_JapIDsetting_Old"},
-      {"Edit_JapIDsetting_Old", "0", "Label_JapIDsetting_Old"},
-      {"Edit_JapIDsetting_Old", "33", "Label_JapIDsetting_Old"},
+      {"Edit_JapIDsetting_Old", "65536", "Label_JapIDsetting_Old", kWord},
   });
-  settingstest::Commit(w, "Edit_JapAPP", "65636");
-  EXPECT_EQ(t.dialogs.messages.back(), "Please input 0~100");
-  settingstest::Commit(w, "Edit_JapIDsetting_Old", "0");
-  EXPECT_EQ(t.dialogs.messages.back(), "Please input 1~32");
 }
 
 // A refused value never reaches the mailbox, so a command still waiting

@@ -269,6 +269,24 @@ TEST_F(Protection, ValueBeyondSixteenBitsPostsNothing) {
   EXPECT_EQ(t.dialogs.messages.back(), "Out of range: the value must lie from 0.0 to 6553.5");
 }
 
+// A clamped row is refused with the range it writes, not the register's:
+// above the limit it writes the limit, below the register's floor nothing.
+TEST_F(Protection, ClampedRowsNameTheRangeTheyWrite) {
+  constexpr const char* kSeconds = "Out of range: the value must lie from 0.00 to 600.00";
+  constexpr const char* kHighHz = "Out of range: the value must lie from 0.00 to 65.00";
+  // 750 Hz is 75000, whose stored word reads 94.64 Hz: above the low clamp,
+  // but more than the register holds.
+  constexpr const char* kLowHz = "Out of range: the value must lie from 45.00 to 327.67";
+  settingstest::ExpectRefused(t, {
+      {"Edit_FHighOFFSlowTime", "-1", "Label_FHighOFFSlowTime", kSeconds},
+      {"Edit_FLowOFFSlowTime", "-0.01", "Label_FLowOFFSlowTime", kSeconds},
+      {"Edit_FHighOFFSlow", "-1", "Label_FHighOFFSlow", kHighHz},
+      {"Edit_FHighONSlow", "-0.01", "Label_FHighONSlow", kHighHz},
+      {"Edit_FLowOFFSlow", "750", "Label_FLowOFFSlow", kLowHz},
+      {"Edit_FLowONSlow", "750", "Label_FLowONSlow", kLowHz},
+  });
+}
+
 TEST_F(Protection, EditWrittenThenReadBackBlue) {
   ASSERT_EQ(PollUacProtection(&w.Link, 0), 0);
   TypeAndEnter("Edit_UHighOFF", "262.5");

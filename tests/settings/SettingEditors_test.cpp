@@ -27,6 +27,8 @@
 #include "settings/SettingEditors.h"
 #include "settings/StatusCommands.h"
 #include "support/PollFixture.h"
+#include "support/ReactiveFixture.h"
+#include "support/SettingsFixture.h"
 #include "support/UserInput.h"
 
 namespace {
@@ -48,7 +50,7 @@ std::optional<uint16_t> Posted(const TForm_Main& w, const ValueCase& c) {
   in.text = QString::fromLatin1(c.text);
   const std::optional<int64_t> v = RuleValue(w, row, in);
   if (!v) return std::nullopt;
-  return StoredWord(*v, c.rule.factor, c.signedWord);
+  return StoredWord(*v, c.signedWord, RowBounds(row), c.rule.factor);
 }
 
 using EditorValues = polltest::ViewTest;
@@ -93,9 +95,9 @@ TEST_F(EditorValues, ValueAndRangeRules) {
       {"400", X100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},
       {"1000", X100, {RangeForm::ClampBelowStored, 4500, 0}, 4500},  // 100000: clamped, no wrap
       {"50", X100, {RangeForm::ClampBelowStored, 4500, 0}, 5000},
-      // Drop and refuse post nothing outside the range, and the limits pass.
-      {"11", SafeInt, {RangeForm::Drop, 0, 10}, std::nullopt},
-      {"10", SafeInt, {RangeForm::Drop, 0, 10}, 10},
+      // Refusals post nothing outside the range, and the limits pass.
+      {"11", SafeInt, {RangeForm::Refuse, 0, 10}, std::nullopt},
+      {"10", SafeInt, {RangeForm::Refuse, 0, 10}, 10},
       {"-1", SafeInt, {RangeForm::Refuse, 0, 10, "Range: 0 - 10"}, std::nullopt},
       {"0", SafeInt, {RangeForm::Refuse, 0, 10, "Range: 0 - 10"}, 0},
   };
@@ -108,9 +110,9 @@ TEST_F(EditorValues, ValueAndRangeRules) {
       EXPECT_FALSE(v.has_value()) << c.text;
     }
   }
-  // Every refusal but the silent drop said why.
+  // Every refusal said why: in its own words, or with the range the row takes.
   const QStringList& m = t.dialogs.messages;
-  ASSERT_EQ(m.size(), 11);
+  ASSERT_EQ(m.size(), 12);
   EXPECT_EQ(m[0], "Out of range: the value must lie from 0.0 to 6553.5");
   EXPECT_EQ(m[1], "Out of range: the value must lie from -3276.8 to 3276.7");
   EXPECT_EQ(m[2], "Out of range: the value must lie from 0.000 to 65.535");
@@ -119,7 +121,8 @@ TEST_F(EditorValues, ValueAndRangeRules) {
   EXPECT_EQ(m[5], "'90%' is not a valid integer value");
   EXPECT_EQ(m[6], "Out of range: the value must lie from 0 to 65535");
   EXPECT_EQ(m[7], "'abc' is not a valid integer value");
-  EXPECT_EQ(m[10], "Range: 0 - 10");
+  EXPECT_EQ(m[10], "Out of range: the value must lie from 0 to 10");
+  EXPECT_EQ(m[11], "Range: 0 - 10");
 }
 
 // Every row kind against its register's bounds, both signednesses: the
@@ -262,6 +265,58 @@ TEST_F(EditorValues, EveryRowKindIsHeldToItsRegistersBounds) {
         ASSERT_EQ(t.dialogs.messages.size(), before + 1) << what;
         EXPECT_EQ(t.dialogs.messages.last(), c.message) << what;
       }
+    }
+  }
+}
+
+// Numbers that no register holds, whatever their size or spelling, are
+// refused by every kind of text row with the range the row takes (or its own
+// words), and nothing overflows on the way: the sign rule on "Cap" negates
+// what was typed, and the sanitizer build aborts on a signed overflow. A
+// clamp writes its limit for a finite number above it, as for any.
+TEST_F(EditorValues, HugeAndNonFiniteNumbersAreRefusedWithTheRowsRange) {
+  w.show();  // the sign choosers scroll only once laid out
+  t.ShowPanel("Group_ReactivePower");
+  reactivetest::ScrollChooser(w, "List_CosRange", reactivetest::kCap);
+  reactivetest::ScrollChooser(w, "List_FixKvar", reactivetest::kCap);
+  w.IsSuperUser = 1;
+  w.PowerMul = 10;
+  struct Row {
+    const char* edit;
+    const char* label;
+    const char* message;
+    std::optional<int> highPosts;  // a clamp: what a finite number above its limit writes
+  };
+  const Row rows[] = {
+      {"Edit_UHighOFF", "Label_UHighOFF", "Out of range: the value must lie from 0.0 to 6553.5"},
+      {"Edit_FixCos", "Label_FixCos", "Out of range: the value must lie from -327.68 to 327.67"},
+      {"Edit_FixKvar", "Label_FixKvar", "Out of range: the value must lie from -32768 to 32767"},
+      {"Edit_RLimit", "Label_RLimit", "Out of range: the value must lie from 0 to 65535"},
+      {"Edit_PROFRGradient", "Label_PROFRGradient", "Out of range: the value must lie from 0 to 65535"},
+      {"Edit_PF_ReocveryTime", "Label_PF_ReocveryTime", "Out of range: the value must lie from 0.00 to 600.00"},
+      {"Edit_FHighOFFSlowTime", "Label_FHighOFFSlowTime", "Out of range: the value must lie from 0.00 to 600.00",
+       60000},
+      {"Edit_JapAPP", "Label_JapAPP", "Please input 0~100"},
+      {"Edit_FanDuty", "Label_FanDuty", "Fan duty: enter 0 to 255"},
+      {"Edit_Relay1Temp1", "Label_Relay1Temp1", "Out of range: the value must lie from -3276.8 to 3276.7"},
+      {"Edit_MaxPower", "Label_MaxPower", "Out of range: the power must lie from 0 to 655350 W"},
+      {"Edit_LifeEnergy", "Label_TotalWh", "Out of range: the value must lie from 0.0 to 429496729.5"},
+  };
+  const char* const finiteHigh[] = {"1e300", "99999999999999999999"};
+  const char* const refusedEverywhere[] = {"-1e300", "-99999999999999999999", "inf", "-inf", "nan",
+                                           "1e309", "-1e309", "Infinity"};
+  for (const Row& r : rows) {
+    for (const char* typed : refusedEverywhere)
+      settingstest::ExpectRefused(t, {{r.edit, typed, r.label, r.message}});
+    for (const char* typed : finiteHigh) {
+      if (!r.highPosts) {
+        settingstest::ExpectRefused(t, {{r.edit, typed, r.label, r.message}});
+        continue;
+      }
+      w.Link.CmdCode = 0;
+      settingstest::Commit(w, r.edit, typed);
+      EXPECT_EQ(w.Link.CmdCode, 6) << r.edit << " " << typed;
+      EXPECT_EQ(static_cast<uint16_t>(w.Link.CmdValue), *r.highPosts) << r.edit << " " << typed;
     }
   }
 }

@@ -302,29 +302,34 @@ TEST_F(StatusCommands, MaxPowerAsksForTheAccessCode) {
   EXPECT_EQ(t.dialogs.prompts.size(), 2u);
 }
 
-// To every listed inverter: the watts as 32 bits, each inverter's share by
-// its own power factor; a share beyond a register is refused for that one.
-TEST_F(StatusCommands, MaxPowerBroadcast) {
+// To every listed inverter, each one's share by its own power factor. Every
+// factor is read before the first write, so the watts reach every listed
+// inverter or none, and a refusal names the watts that all of them take:
+// inverter 1 (x 10) takes at most 655350 W, inverter 2 (x 100) 6553500 W.
+TEST_F(StatusCommands, MaxPowerBroadcastWritesEveryInverterOrNone) {
   ListInverters({1, 2});
   t.sim.SetInput(1, 40995, 3 << 3);  // power x 10
   t.sim.SetInput(2, 40995, 4 << 3);  // power x 100
-  ControlAs<QRadioButton>(w, "Radio_CmdBroadcast").setChecked(true);
+  input::MouseClick(&ControlAs<QRadioButton>(w, "Radio_CmdBroadcast"));
+  ASSERT_TRUE(Checked(w, "Radio_CmdBroadcast"));
+  const std::vector<QString> readsOnly = {ReadScale(1), ReadScale(2)};
   ExpectSequences(t, {
       {"Edit_MaxPower", "5000", 595,
-       {ReadScale(1), WriteTo(1, 33595, 500), ReadScale(2), WriteTo(2, 33595, 50)}, "Label_MaxPower"},
-      {"Edit_MaxPower", "100000", 595,
-       {ReadScale(1), WriteTo(1, 33595, 10000), ReadScale(2), WriteTo(2, 33595, 1000)}, "Label_MaxPower"},
+       {ReadScale(1), ReadScale(2), WriteTo(1, 33595, 500), WriteTo(2, 33595, 50)}, "Label_MaxPower"},
+      {"Edit_MaxPower", "655350", 595,
+       {ReadScale(1), ReadScale(2), WriteTo(1, 33595, 65535), WriteTo(2, 33595, 6553)}, "Label_MaxPower"},
   });
   EXPECT_TRUE(t.dialogs.messages.isEmpty());
 
-  t.sim.SetInput(2, 40995, 0);  // power x 1: 100000 does not fit
-  ExpectSequences(t, {{"Edit_MaxPower", "100000", 595,
-                       {ReadScale(1), WriteTo(1, 33595, 10000), ReadScale(2)}, "Label_MaxPower"}});
-  EXPECT_EQ(t.dialogs.messages, QStringList{"Out of range - ID2"});
-  EXPECT_EQ(t.sim.Holding(2, 33595), 1000);
+  for (const char* typed : {"655359", "700000", "-1", "99999999999999999999"}) {
+    ExpectSequences(t, {{"Edit_MaxPower", typed, 595, readsOnly, "Label_MaxPower"}});
+    ASSERT_FALSE(t.dialogs.messages.isEmpty()) << typed;
+    EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the power must lie from 0 to 655350 W") << typed;
+  }
+  EXPECT_EQ(t.sim.Holding(1, 33595), 65535);
+  EXPECT_EQ(t.sim.Holding(2, 33595), 6553);
 
-  settingstest::ExpectRefused(t, {{"Edit_MaxPower", "-5", "Label_MaxPower"}});
-  EXPECT_EQ(t.dialogs.messages.last(), "Out of range: the power must lie from 0 to 4294967295 W");
+  settingstest::ExpectRefused(t, {{"Edit_MaxPower", "abc", "Label_MaxPower"}});
 }
 
 // ON then OFF: the buttons trade places, relay 1 gets its mode back and the

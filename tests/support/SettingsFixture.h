@@ -81,11 +81,13 @@ inline void ExpectEditorWrites(polltest::LinkedWindow& t, const std::vector<Edit
   }
 }
 
-// Each refused input shows a message and leaves mailbox and label alone.
+// Each refused input shows a message (this one, when given) and leaves
+// mailbox and label alone.
 struct RefusedCase {
   const char* control;
   const char* input;
   const char* label;
+  const char* message = nullptr;
 };
 inline void ExpectRefused(polltest::LinkedWindow& t, const std::vector<RefusedCase>& cases) {
   TForm_Main& w = t.w;
@@ -96,6 +98,8 @@ inline void ExpectRefused(polltest::LinkedWindow& t, const std::vector<RefusedCa
     Commit(w, c.control, c.input);
     EXPECT_EQ(w.Link.CmdCode, 0) << c.control << " " << c.input;
     EXPECT_EQ(t.dialogs.messages.size(), before + 1) << c.control << " " << c.input;
+    if (c.message && t.dialogs.messages.size() > before)
+      EXPECT_EQ(t.dialogs.messages.last(), QString::fromUtf8(c.message)) << c.control << " " << c.input;
     if (c.label) EXPECT_EQ(polltest::Colour(w, c.label), clBlue) << c.control;
   }
 }
