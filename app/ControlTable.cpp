@@ -32,7 +32,13 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       }
       return w;
     }
-    case Kind::Edit: return new QLineEdit(caption, parent);
+    case Kind::Edit: {
+      auto* w = new QLineEdit(caption, parent);
+      // The layout files' boxes were sized for edits that keep one pixel
+      // between frame and text; Qt keeps two.
+      w->setTextMargins(-1, 0, -1, 0);
+      return w;
+    }
     case Kind::Combo: {
       auto* w = new QComboBox(parent);
       if (d.flags & kEditable) {

@@ -28,6 +28,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ValueLabel.h"
 #include "settings/CountryView.h"
+#include "settings/EditorFit.h"
 
 namespace {
 
@@ -233,6 +234,7 @@ void TForm_Main::CountryListInit() {
   combo->clear();
   // Item k names the code that choosing it writes.
   for (const CountryItem& item : CountryItems(*this)) combo->addItem(item.name);
+  FitEditorColumn(*this, "Combo_Country");
 }
 
 void TForm_Main::Edit_StartIDExit() {

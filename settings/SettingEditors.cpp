@@ -186,13 +186,6 @@ std::optional<int64_t> ApplyRange(const EditorDecl& row, int factor, int64_t v) 
   return v;
 }
 
-QString LimitText(int64_t limit, int factor) {
-  if (factor <= 1) return QString::number(limit);
-  int decimals = 0;
-  for (int f = factor; f > 1; f /= 10) ++decimals;
-  return QString::number(static_cast<double>(limit) / factor, 'f', decimals);
-}
-
 Bounds RegisterBounds(bool signedWord) { return signedWord ? Bounds{-32768, 32767} : Bounds{0, 65535}; }
 
 }  // namespace
@@ -269,9 +262,16 @@ Bounds RowBounds(const EditorDecl& row) {
   return b;
 }
 
+QString UnitsText(int64_t value, int factor) {
+  if (factor <= 1) return QString::number(value);
+  int decimals = 0;
+  for (int f = factor; f > 1; f /= 10) ++decimals;
+  return QString::number(static_cast<double>(value) / factor, 'f', decimals);
+}
+
 void ShowRangeMessage(Bounds bounds, int factor) {
-  ShowMessage(QStringLiteral("Out of range: the value must lie from ") + LimitText(bounds.lo, factor) +
-              QStringLiteral(" to ") + LimitText(bounds.hi, factor));
+  ShowMessage(QStringLiteral("Out of range: the value must lie from ") + UnitsText(bounds.lo, factor) +
+              QStringLiteral(" to ") + UnitsText(bounds.hi, factor));
 }
 
 std::optional<uint16_t> StoredWord(int64_t value, bool signedWord, Bounds shown, int factor) {

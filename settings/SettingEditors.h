@@ -251,6 +251,9 @@ struct Bounds {
 // What a row posts: its register's range (0..65535 unsigned, -32768..32767
 // signed) narrowed by its range rule, a clamp's limit included.
 Bounds RowBounds(const EditorDecl& row);
+// A full value in the row's units: divided by its factor (10, 100, 1000),
+// with as many decimals as the factor has zeros.
+QString UnitsText(int64_t value, int factor);
 // "Out of range: the value must lie from <lo> to <hi>", the bounds in the
 // row's units (divided by its factor).
 void ShowRangeMessage(Bounds bounds, int factor);

@@ -6,6 +6,7 @@
 #include "settings/AustraliaSetView.h"
 #include "settings/BatteryControlEditors.h"
 #include "settings/CountryView.h"
+#include "settings/EditorFit.h"
 #include "settings/GridSupportViews.h"
 #include "settings/JapanViews.h"
 #include "settings/ProtectionViews.h"
@@ -49,5 +50,6 @@ std::span<const std::span<const EditorDecl>> SettingsEditorTables() {
 // Every settings group's editor table, bound by one routine.
 void TForm_Main::BindSettingsHandlers() {
   for (std::span<const EditorDecl> rows : SettingsEditorTables()) BindEditors(*this, rows);
+  FitEditorsToText(*this);
   SelectFirstRelay(*this);
 }

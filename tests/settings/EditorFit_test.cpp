@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTest>
+
+#include "app/GroupPanel.h"
+#include "app/main.h"
+#include "platform/ValueLabel.h"
+#include "settings/EditorFit.h"
+#include "settings/SettingEditors.h"
+#include "support/PollFixture.h"
+
+namespace {
+
+// The room a combo box gives the text of its chosen item.
+int ItemRoom(const QComboBox* c) {
+  QStyleOptionComboBox opt;
+  opt.initFrom(c);
+  opt.editable = c->isEditable();
+  opt.frame = c->hasFrame();
+  opt.rect = c->rect();
+  return c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c).width() - 2;
+}
+
+// Where the edit draws its cursor, as an input method is told.
+int CursorX(QLineEdit* e) { return e->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(); }
+
+bool Refused(const QStringList& messages) {
+  for (const QString& m : messages)
+    if (m.startsWith("Out of range") || m.contains("is not a valid")) return true;
+  return false;
+}
+
+// Every edit of the settings pages: its row's longest accepted text, typed,
+// stands whole in the box before Enter (the start is not scrolled out of
+// view), and Enter then takes it.
+TEST(EditorFit, EveryBoxShowsTheLongestTextOfItsRow) {
+  polltest::LinkedWindow t(false);
+  int checked = 0;
+  for (std::span<const EditorDecl> table : SettingsEditorTables())
+    for (const EditorDecl& row : table) {
+      auto* e = t.w.Ctl<QLineEdit>(QLatin1String(row.control));
+      if (row.kind != EditorKind::Edit || !e) continue;
+      const QString text = LongestAcceptedText(t.w, row);
+      SCOPED_TRACE(std::string(row.control) + " \"" + text.toStdString() + "\"");
+      QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(e, text);
+      ASSERT_EQ(e->text(), text);
+      // Painted as on screen, the text scrolls to keep the cursor in view:
+      // with the cursor at its end the text starts in view, and Home moves
+      // the cursor by the text's whole width, with nothing scrolled.
+      e->grab();
+      EXPECT_EQ(e->cursorPositionAt(QPoint(0, e->height() / 2)), 0) << "its start is cut off";
+      const int end = CursorX(e);
+      QTest::keyClick(e, Qt::Key_Home);
+      e->grab();
+      EXPECT_EQ(end - CursorX(e), e->fontMetrics().horizontalAdvance(text)) << "cut off";
+      QTest::keyClick(e, Qt::Key_End);
+      t.dialogs.messages.clear();
+      QTest::keyClick(e, Qt::Key_Return);
+      EXPECT_FALSE(Refused(t.dialogs.messages)) << t.dialogs.messages.join(" | ").toStdString();
+      ++checked;
+    }
+  EXPECT_GT(checked, 0);
+}
+
+// Every settings list shows each of its items whole in the closed box, and
+// its open list is wide enough for them too.
+TEST(EditorFit, EveryListShowsItsLongestItem) {
+  polltest::LinkedWindow t(false);
+  for (std::span<const EditorDecl> table : SettingsEditorTables())
+    for (const EditorDecl& row : table) {
+      auto* c = t.w.Ctl<QComboBox>(QLatin1String(row.control));
+      if (row.kind != EditorKind::Combo || !c) continue;
+      for (int i = 0; i < c->count(); ++i) {
+        const QString item = c->itemText(i);
+        const int need = c->fontMetrics().horizontalAdvance(item);
+        EXPECT_LE(need, ItemRoom(c)) << row.control << " \"" << item.toStdString() << "\"";
+        EXPECT_LE(need, c->view()->minimumWidth()) << row.control << " \"" << item.toStdString() << "\"";
+      }
+    }
+}
+
+// A box grows to the left, into the room its caption leaves; the caption,
+// the value label and a sign chooser stay whole, apart and in the row, and
+// the rows of a column stay aligned.
+TEST(EditorFit, AWiderBoxTakesTheCaptionsSpareRoomAndKeepsTheRowWholeAndAligned) {
+  polltest::LinkedWindow t(false);
+  struct Row {
+    const char *caption, *value, *chooser, *edit;
+  };
+  const Row rows[] = {
+      {"Label71", "Label_UHighOFF", nullptr, "Edit_UHighOFF"},
+      {"Label90", "Label_UHighOFFSlowTime", nullptr, "Edit_UHighOFFSlowTime"},
+      {"Caption_FixCos", "Label_FixCos", "List_CosRange", "Edit_FixCos"},
+      {"Caption_FixKvar", "Label_FixKvar", "List_FixKvar", "Edit_FixKvar"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.edit);
+    auto* caption = t.w.Ctl<QLabel>(r.caption);
+    auto* value = t.w.Ctl<ValueLabel>(r.value);
+    auto* edit = t.w.Ctl<QLineEdit>(r.edit);
+    ASSERT_TRUE(caption && value && edit);
+    QList<QWidget*> order{caption, value};
+    if (r.chooser) order << t.w.Control(r.chooser);
+    order << edit;
+    for (int k = 1; k < order.size(); ++k)
+      EXPECT_LT(order[k - 1]->geometry().right(), order[k]->x()) << order[k]->objectName().toStdString();
+    EXPECT_LE(edit->geometry().right(), edit->parentWidget()->width() - 1);
+    EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->width());
+    // A value label keeps room for a reading and its unit.
+    EXPECT_GE(value->width(), value->fontMetrics().horizontalAdvance("253.5 V"));
+  }
+  EXPECT_EQ(t.w.Control("Edit_UHighOFF")->x(), t.w.Control("Edit_UHighOFFSlowTime")->x());
+  EXPECT_EQ(t.w.Control("Label_UHighOFF")->x(), t.w.Control("Label_UHighOFFSlowTime")->x());
+  EXPECT_EQ(t.w.Control("Edit_FixCos")->x(), t.w.Control("Edit_FixKvar")->x());
+}
+
+// The country box, as a technician works it: a click opens its list, a click
+// on an item chooses it. Every name stands whole in the open list; the box
+// beside the label that reads the country back shows the first ones whole.
+TEST(EditorFit, ACountryChosenWithTheMouseShowsWhole) {
+  polltest::LinkedWindow t(false);
+  t.w.LoadedCountryNames[0] = "NONE";  // no country file: the built-in list
+  t.w.CountryListInit();
+  t.ShowPanel("Group_Country");
+  t.w.resize(1024, 740);
+  t.w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.w));
+  auto* box = t.w.Ctl<QComboBox>("Combo_Country");
+  ASSERT_NE(box, nullptr);
+  ASSERT_GT(box->count(), 10);
+  const struct {
+    QString name;
+    bool wholeInTheBox;
+  } picks[] = {{"Default", true}, {"Custom", true}, {"Germany LV", false}, {"France LV VFR2014", false}};
+  for (const auto& pick : picks) {
+    SCOPED_TRACE(pick.name.toStdString());
+    const int index = box->findText(pick.name);
+    ASSERT_GE(index, 0);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QAbstractItemView* list = box->view();
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); })) << "the list did not open";
+    const QModelIndex item = list->model()->index(index, 0);
+    list->scrollTo(item);
+    const QRect at = list->visualRect(item);
+    EXPECT_LE(at.left() + box->fontMetrics().horizontalAdvance(pick.name), list->viewport()->width())
+        << "cut in the open list";
+    QTest::mouseMove(list->viewport(), at.center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
+    ASSERT_TRUE(QTest::qWaitFor([list] { return !list->isVisible(); })) << "the list stayed open";
+    EXPECT_EQ(box->currentText(), pick.name);
+    if (pick.wholeInTheBox)
+      EXPECT_LE(box->fontMetrics().horizontalAdvance(pick.name), ItemRoom(box)) << "cut in the box";
+  }
+}
+
+}  // namespace
