@@ -11,6 +11,7 @@
 
 #include "app/LogViews.h"
 #include "app/main.h"
+#include "settings/EditorFit.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstanceGuard.h"
@@ -114,6 +115,8 @@ void TForm_Main::LanguageChange(int languageIndex) {
     else
       radio->setText(translated);
   }
+  // The editors' rows share their room with captions that changed.
+  FitEditorsToText(*this);
 }
 
 void TForm_Main::Image_Country_USAClick() { SwitchLanguage(this, 0); }

@@ -234,7 +234,7 @@ void TForm_Main::CountryListInit() {
   combo->clear();
   // Item k names the code that choosing it writes.
   for (const CountryItem& item : CountryItems(*this)) combo->addItem(item.name);
-  FitEditorColumn(*this, "Combo_Country");
+  FitEditorsToText(*this);
 }
 
 void TForm_Main::Edit_StartIDExit() {

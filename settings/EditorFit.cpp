@@ -26,6 +26,20 @@ constexpr int kEditInnerMargin = 2;
 constexpr int kCursorWidth = 1;
 constexpr int kComboTextInset = 1;
 
+// Where the layout put a control that a fit moved: every fit starts again
+// from there, so that a caption that grew (a translation) takes its room back.
+constexpr const char* kLaidOut = "LaidOutGeometry";
+
+void SetFitted(QWidget* w, const QRect& r) {
+  if (!w->property(kLaidOut).isValid()) w->setProperty(kLaidOut, w->geometry());
+  w->setGeometry(r);
+}
+
+void RestoreLaidOut(TForm_Main& f) {
+  for (QWidget* w : f.findChildren<QWidget*>())
+    if (const QVariant laidOut = w->property(kLaidOut); laidOut.isValid()) w->setGeometry(laidOut.toRect());
+}
+
 int TextWidth(const QLabel* label, const QString& text) {
   return label->fontMetrics().size(0, text).width() + label->width() - label->contentsRect().width();
 }
@@ -116,12 +130,10 @@ void FitColumn(const std::vector<Member>& column) {
     const int take = std::min(grow, spares[i].caption + spares[i].value);
     const int fromValue = std::min(take - std::min(take, alike), spares[i].value);
     const int fromCaption = take - fromValue;
-    r.editor->setGeometry(r.editor->x() - take, r.editor->y(), r.editor->width() + take, r.editor->height());
-    for (QWidget* w : r.moving) w->move(w->x() - take, w->y());
-    if (r.value)
-      r.value->setGeometry(r.value->x() - fromCaption, r.value->y(), r.value->width() - (take - fromCaption),
-                           r.value->height());
-    if (r.caption) r.caption->resize(r.caption->width() - fromCaption, r.caption->height());
+    SetFitted(r.editor, r.editor->geometry().adjusted(-take, 0, 0, 0));
+    for (QWidget* w : r.moving) SetFitted(w, w->geometry().translated(-take, 0));
+    if (r.value) SetFitted(r.value, r.value->geometry().adjusted(-fromCaption, 0, -take, 0));
+    if (r.caption) SetFitted(r.caption, r.caption->geometry().adjusted(0, 0, -fromCaption, 0));
   }
 }
 
@@ -206,13 +218,6 @@ int ComboWidthFor(const QComboBox* combo) {
 }
 
 void FitEditorsToText(TForm_Main& f) {
+  RestoreLaidOut(f);
   for (const auto& [key, column] : Columns(f)) FitColumn(column);
-}
-
-void FitEditorColumn(TForm_Main& f, const char* control) {
-  QWidget* w = f.Control(QLatin1String(control));
-  if (!w || !w->parentWidget()) return;
-  const auto columns = Columns(f);
-  const auto it = columns.find({w->parentWidget(), w->x(), w->x() + w->width()});
-  if (it != columns.end()) FitColumn(it->second);
 }

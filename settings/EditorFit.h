@@ -25,7 +25,6 @@ int EditWidthFor(const QLineEdit* edit, const QString& text);
 // The width a combo box needs to show its longest item whole.
 int ComboWidthFor(const QComboBox* combo);
 
-// Fits every editor of the settings tables (after they are bound).
+// Fits every editor of the settings tables, starting from where the layout
+// put the controls: again whenever captions or a list's items change.
 void FitEditorsToText(TForm_Main& f);
-// Fits the column of one editor again: its items changed.
-void FitEditorColumn(TForm_Main& f, const char* control);

@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -35,9 +37,30 @@ bool Refused(const QStringList& messages) {
   return false;
 }
 
+// Types the text into the edit as the user does and tells whether it stands
+// whole in the box before Enter. Painted as on screen, the text scrolls to
+// keep the cursor in view: with the cursor at its end the text must start in
+// view, and Home must move the cursor by the text's whole width, with nothing
+// scrolled.
+::testing::AssertionResult TypedTextShowsWhole(QLineEdit* e, const QString& text) {
+  QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(e, text);
+  if (e->text() != text) return ::testing::AssertionFailure() << "the box holds \"" << e->text().toStdString() << '"';
+  e->grab();
+  const int firstInView = e->cursorPositionAt(QPoint(0, e->height() / 2));
+  const int end = CursorX(e);
+  QTest::keyClick(e, Qt::Key_Home);
+  e->grab();
+  const int shown = end - CursorX(e);
+  QTest::keyClick(e, Qt::Key_End);
+  const int width = e->fontMetrics().horizontalAdvance(text);
+  if (firstInView != 0 || shown != width)
+    return ::testing::AssertionFailure() << "cut off: " << shown << " of " << width << " px in view";
+  return ::testing::AssertionSuccess();
+}
+
 // Every edit of the settings pages: its row's longest accepted text, typed,
-// stands whole in the box before Enter (the start is not scrolled out of
-// view), and Enter then takes it.
+// stands whole in the box before Enter, and Enter then takes it.
 TEST(EditorFit, EveryBoxShowsTheLongestTextOfItsRow) {
   polltest::LinkedWindow t(false);
   int checked = 0;
@@ -47,25 +70,40 @@ TEST(EditorFit, EveryBoxShowsTheLongestTextOfItsRow) {
       if (row.kind != EditorKind::Edit || !e) continue;
       const QString text = LongestAcceptedText(t.w, row);
       SCOPED_TRACE(std::string(row.control) + " \"" + text.toStdString() + "\"");
-      QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-      QTest::keyClicks(e, text);
-      ASSERT_EQ(e->text(), text);
-      // Painted as on screen, the text scrolls to keep the cursor in view:
-      // with the cursor at its end the text starts in view, and Home moves
-      // the cursor by the text's whole width, with nothing scrolled.
-      e->grab();
-      EXPECT_EQ(e->cursorPositionAt(QPoint(0, e->height() / 2)), 0) << "its start is cut off";
-      const int end = CursorX(e);
-      QTest::keyClick(e, Qt::Key_Home);
-      e->grab();
-      EXPECT_EQ(end - CursorX(e), e->fontMetrics().horizontalAdvance(text)) << "cut off";
-      QTest::keyClick(e, Qt::Key_End);
+      EXPECT_TRUE(TypedTextShowsWhole(e, text));
       t.dialogs.messages.clear();
       QTest::keyClick(e, Qt::Key_Return);
       EXPECT_FALSE(Refused(t.dialogs.messages)) << t.dialogs.messages.join(" | ").toStdString();
       ++checked;
     }
   EXPECT_GT(checked, 0);
+}
+
+// A caption that a translation makes longer takes back the room the fit had
+// given its editor: the row is fitted again from the layout's sizes.
+TEST(EditorFit, ATranslatedCaptionTakesItsRoomBack) {
+  polltest::LinkedWindow t(false);
+  auto* caption = t.w.Ctl<QLabel>("Label71");
+  ASSERT_NE(caption, nullptr);
+  const QString german = QString::fromUtf8("Abschaltung U zu hoch:");
+  const int need = caption->fontMetrics().size(0, german).width();
+  ASSERT_GT(need, caption->width()) << "the text fits the fitted caption: it shows nothing";
+  QDir(t.home.dir.path()).mkpath("profile");
+  QFile table(t.home.dir.filePath("profile/LangTable.KXL"));
+  ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+  const QString rows = "English\tDeutsch\tFrancais\r\nU High Off:\t" + german + "\tU haute:\r\n";
+  table.write(QByteArray("\xFF\xFE") +
+              QByteArray(reinterpret_cast<const char*>(rows.utf16()), rows.size() * 2));
+  table.close();
+
+  t.w.LanguageChange(1);
+  ASSERT_EQ(caption->text(), german);
+  EXPECT_LE(need, caption->contentsRect().width()) << "the translation is cut";
+  auto* value = t.w.Ctl<QLabel>("Label_UHighOFF");
+  auto* edit = t.w.Ctl<QLineEdit>("Edit_UHighOFF");
+  EXPECT_LT(caption->geometry().right(), value->x());
+  EXPECT_LT(value->geometry().right(), edit->x());
+  EXPECT_TRUE(TypedTextShowsWhole(edit, "6553.5"));
 }
 
 // Every settings list shows each of its items whole in the closed box, and
