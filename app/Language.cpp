@@ -11,11 +11,11 @@
 
 #include "app/LogViews.h"
 #include "app/main.h"
-#include "settings/EditorFit.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstanceGuard.h"
 #include "platform/ValueLabel.h"
+#include "settings/EditorFit.h"
 
 QList<QStringList> ParseLangTable(const QByteArray& bytes) {
   int start = 0;

@@ -44,10 +44,11 @@ int TextWidth(const QLabel* label, const QString& text) {
   return label->fontMetrics().size(0, text).width() + label->width() - label->contentsRect().width();
 }
 
-int LongestItemWidth(const QComboBox* combo) {
-  int longest = 0;
+QString LongestItem(const QComboBox* combo) {
+  QString longest;
   for (int i = 0; i < combo->count(); ++i)
-    longest = std::max(longest, combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > combo->fontMetrics().horizontalAdvance(longest))
+      longest = combo->itemText(i);
   return longest;
 }
 
@@ -72,7 +73,7 @@ RowBefore ControlsBefore(QWidget* editor, const char* valueLabel) {
   std::sort(before.begin(), before.end(), [](QWidget* a, QWidget* b) { return a->x() > b->x(); });
   for (QWidget* w : before) {
     if (auto* label = qobject_cast<QLabel*>(w)) {
-      if (valueLabel && w->objectName() == QLatin1String(valueLabel) && !row.value) {
+      if (valueLabel && w->objectName() == QLatin1String(valueLabel)) {
         row.value = label;
         continue;
       }
@@ -146,13 +147,11 @@ Member MemberOf(const TForm_Main& f, const EditorDecl& row, QWidget* control) {
     return {control, EditWidthFor(edit, text), row.label, text};
   }
   if (auto* combo = qobject_cast<QComboBox*>(control); combo && row.kind == EditorKind::Combo) {
-    const int longest = LongestItemWidth(combo);
+    const QString item = LongestItem(combo);
     // The open list shows every item whole, whatever the box's width.
-    combo->view()->setMinimumWidth(longest + 2 * kComboTextInset + 2 * combo->view()->frameWidth() +
+    combo->view()->setMinimumWidth(combo->fontMetrics().horizontalAdvance(item) + 2 * kComboTextInset +
+                                   2 * combo->view()->frameWidth() +
                                    combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    QString item;
-    for (int i = 0; i < combo->count(); ++i)
-      if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) == longest) item = combo->itemText(i);
     // The label reads back the item chosen.
     return {control, ComboWidthFor(combo), row.label, item};
   }
@@ -214,7 +213,7 @@ int ComboWidthFor(const QComboBox* combo) {
   const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
   // A box that takes typed text shows it in a line edit of its own.
   const int inset = combo->isEditable() ? kEditInnerMargin + kCursorWidth : kComboTextInset;
-  return LongestItemWidth(combo) + 2 * inset + combo->width() - field.width();
+  return combo->fontMetrics().horizontalAdvance(LongestItem(combo)) + 2 * inset + combo->width() - field.width();
 }
 
 void FitEditorsToText(TForm_Main& f) {
