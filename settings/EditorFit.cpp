@@ -52,6 +52,34 @@ QString LongestItem(const QComboBox* combo) {
   return longest;
 }
 
+// The width an edit needs to show `text` whole, frame and margins included.
+int EditWidthFor(const QLineEdit* edit, const QString& text) {
+  QStyleOptionFrame opt;
+  opt.initFrom(edit);
+  opt.rect = edit->rect();
+  opt.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+  opt.midLineWidth = 0;
+  opt.state |= QStyle::State_Sunken;
+  opt.features = QStyleOptionFrame::None;
+  const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &opt, edit);
+  const QMargins margins = edit->textMargins();
+  const int chrome = edit->width() - contents.width() + margins.left() + margins.right() + 2 * kEditInnerMargin;
+  return edit->fontMetrics().horizontalAdvance(text) + kCursorWidth + chrome;
+}
+
+// The width a combo box needs to show its longest item whole.
+int ComboWidthFor(const QComboBox* combo) {
+  QStyleOptionComboBox opt;
+  opt.initFrom(combo);
+  opt.editable = combo->isEditable();
+  opt.frame = combo->hasFrame();
+  opt.rect = combo->rect();
+  const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
+  // A box that takes typed text shows it in a line edit of its own.
+  const int inset = combo->isEditable() ? kEditInnerMargin + kCursorWidth : kComboTextInset;
+  return combo->fontMetrics().horizontalAdvance(LongestItem(combo)) + 2 * inset + combo->width() - field.width();
+}
+
 bool SameRow(const QWidget* a, const QWidget* b) {
   return a->y() < b->y() + b->height() && b->y() < a->y() + a->height();
 }
@@ -188,32 +216,6 @@ QString LongestAcceptedText(const TForm_Main& f, const EditorDecl& row) {
   const QString lo = UnitsText(b.lo, factor);
   const QString hi = UnitsText(b.hi, factor);
   return lo.size() > hi.size() ? lo : hi;
-}
-
-int EditWidthFor(const QLineEdit* edit, const QString& text) {
-  QStyleOptionFrame opt;
-  opt.initFrom(edit);
-  opt.rect = edit->rect();
-  opt.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
-  opt.midLineWidth = 0;
-  opt.state |= QStyle::State_Sunken;
-  opt.features = QStyleOptionFrame::None;
-  const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &opt, edit);
-  const QMargins margins = edit->textMargins();
-  const int chrome = edit->width() - contents.width() + margins.left() + margins.right() + 2 * kEditInnerMargin;
-  return edit->fontMetrics().horizontalAdvance(text) + kCursorWidth + chrome;
-}
-
-int ComboWidthFor(const QComboBox* combo) {
-  QStyleOptionComboBox opt;
-  opt.initFrom(combo);
-  opt.editable = combo->isEditable();
-  opt.frame = combo->hasFrame();
-  opt.rect = combo->rect();
-  const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
-  // A box that takes typed text shows it in a line edit of its own.
-  const int inset = combo->isEditable() ? kEditInnerMargin + kCursorWidth : kComboTextInset;
-  return combo->fontMetrics().horizontalAdvance(LongestItem(combo)) + 2 * inset + combo->width() - field.width();
 }
 
 void FitEditorsToText(TForm_Main& f) {

@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
 
-class QComboBox;
-class QLineEdit;
 class TForm_Main;
 struct EditorDecl;
 
@@ -19,11 +17,6 @@ struct EditorDecl;
 // The longest text the row's edit accepts: the lower or the upper end of
 // what it posts (RowBounds), in the row's units.
 QString LongestAcceptedText(const TForm_Main& f, const EditorDecl& row);
-
-// The width an edit needs to show `text` whole, frame and margins included.
-int EditWidthFor(const QLineEdit* edit, const QString& text);
-// The width a combo box needs to show its longest item whole.
-int ComboWidthFor(const QComboBox* combo);
 
 // Fits every editor of the settings tables, starting from where the layout
 // put the controls: again whenever captions or a list's items change.

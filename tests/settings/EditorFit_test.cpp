@@ -9,7 +9,6 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 
-#include "app/GroupPanel.h"
 #include "app/main.h"
 #include "platform/ValueLabel.h"
 #include "settings/EditorFit.h"
@@ -60,7 +59,7 @@ bool Refused(const QStringList& messages) {
 }
 
 // Every edit of the settings pages: its row's longest accepted text, typed,
-// stands whole in the box before Enter, and Enter then takes it.
+// stands whole in the box before Enter, and Enter does not refuse it.
 TEST(EditorFit, EveryBoxShowsTheLongestTextOfItsRow) {
   polltest::LinkedWindow t(false);
   int checked = 0;
