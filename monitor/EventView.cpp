@@ -260,14 +260,6 @@ int PollErrorCodes(Modbus* link, uint8_t stop) {
   return 0;
 }
 
-int TestSpecBit(int selector, int value) {
-  int n = 14;
-  while (n >= 0 && !(selector & (1 << n))) --n;
-  if (n < 0) return 0;
-  const bool set = (value >> n) & 1;
-  return (selector & 0x8000) ? set : !set;
-}
-
 QString CosPhiText(unsigned code) {
   return code < std::size(kCosPhiTexts) ? QLatin1String(kCosPhiTexts[code]) : QStringLiteral("??");
 }

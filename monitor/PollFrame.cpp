@@ -26,6 +26,14 @@ uint16_t ReplyWord(const Modbus* link, int k) {
   return static_cast<uint16_t>(link->Reply[3 + 2 * k] << 8 | link->Reply[4 + 2 * k]);
 }
 
+int TestSpecBit(int selector, int value) {
+  int n = 14;
+  while (n >= 0 && !(selector & (1 << n))) --n;
+  if (n < 0) return 0;
+  const bool set = (value >> n) & 1;
+  return (selector & 0x8000) ? set : !set;
+}
+
 QString VersionText(uint16_t word) {
   const int high = word >> 8;
   const int low = word & 0xFF;

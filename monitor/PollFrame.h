@@ -24,6 +24,11 @@ bool ReplyUsable(const Modbus* link, uint8_t function);
 // Word k of a read reply (big-endian, data from byte 3).
 uint16_t ReplyWord(const Modbus* link, int k);
 
+// 1 when bit n of value is in the state the selector word asks for: n is the
+// highest set bit among bits 0..14 of selector, bit 15 set asks for a 1,
+// clear for a 0. A selector without any of bits 0..14 gives 0.
+int TestSpecBit(int selector, int value);
+
 // "V" + high byte + "." + (low byte / 10) + (low byte mod 10): 0x0105 gives V1.05.
 QString VersionText(uint16_t word);
 

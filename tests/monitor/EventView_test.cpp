@@ -120,17 +120,6 @@ TEST_F(EventView, GatesStopAndLinkFailure) {
   polltest::ExpectGatesStopAndLinkFailure(t, {{PollErrorEvent, "Group_ErrorEvent"}, {PollErrorCodes, "Group_ErrorCodes"}});
 }
 
-TEST(ValueTexts, TestSpecBit) {
-  const struct {
-    int selector, value, result;
-  } cases[] = {
-      {0x8004, 0x0004, 1}, {0x0004, 0x0004, 0}, {0x0005, 0x0001, 1},  // bit 2 chosen, not bit 0
-      {0x8005, 0x0001, 0}, {0x4000, 0x0000, 1}, {0xC000, 0x4000, 1},  {0xC000, 0x3FFF, 0},
-      {0x8000, 0x0000, 0}, {0x8000, 0xFFFF, 0}, {0x0000, 0x0000, 0},  {0x18001, 0x10001, 1},  // bits above 15 ignored
-  };
-  for (const auto& c : cases) EXPECT_EQ(TestSpecBit(c.selector, c.value), c.result) << std::hex << c.selector << " " << c.value;
-}
-
 TEST(ValueTexts, CosPhiText) {
   const struct {
     unsigned code;
