@@ -203,7 +203,7 @@ SimInverter::~SimInverter() {
   close(wake_[0]);
   close(wake_[1]);
   close(slave_);
-  close(master_);
+  if (master_ >= 0) close(master_);
 }
 
 QString SimInverter::PortPath() const { return path_; }
@@ -351,7 +351,14 @@ bool SimInverter::LineMarked() const {
   return t.c_cc[VTIME] == 7;
 }
 
-void SimInverter::SendRaw(const QByteArray& bytes) { WriteAll(master_, bytes); }
+void SimInverter::SendRaw(const QByteArray& bytes) {
+  int fd;
+  {
+    std::lock_guard lock(mu_);
+    fd = master_;
+  }
+  if (fd >= 0) WriteAll(fd, bytes);
+}
 
 int SimInverter::ListenTcp() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -419,9 +426,15 @@ void SimInverter::Deliver(int fd, QByteArray reply) {
   }
   using K = ReplyFault::Kind;
   // On the line's time, so that a late thread cannot stretch a gap the test set.
-  auto sleep = [this](int ms) { lineTime_->WaitLineMs(ms); };
+  auto sleep = [this](int ms) {
+    if (lineTime_) lineTime_->WaitLineMs(ms);
+    else std::this_thread::sleep_for(std::chrono::milliseconds(ms));  // the pty is gone
+  };
   switch (f.kind) {
     case K::Silent: return;
+    case K::HangUp:
+      hangUpFd_ = fd;
+      return;
     case K::BadCrc: reply[reply.size() - 1] = static_cast<char>(At(reply, static_cast<int>(reply.size()) - 1) ^ 0x5A); break;
     case K::Garbage: reply = f.bytes; break;
     case K::Delay: sleep(f.ms); break;
@@ -529,6 +542,22 @@ void SimInverter::Process(Line& line, bool stale) {
   }
 }
 
+void SimInverter::HangUpLines() {
+  if (hangUpFd_ < 0) return;
+  for (Line& l : lines_) {
+    if (l.fd != hangUpFd_) continue;
+    if (l.kind == Line::Kind::Pty) {
+      // The line's time no longer waits on this device.
+      lineTime_.reset();
+      std::lock_guard lock(mu_);
+      master_ = -1;
+    }
+    close(l.fd);
+    l.fd = -1;
+  }
+  hangUpFd_ = -1;
+}
+
 void SimInverter::Run() {
   for (;;) {
     {
@@ -553,6 +582,8 @@ void SimInverter::Run() {
     }
     if (r == 0) {
       for (Line& l : lines_) Process(l, true);
+      HangUpLines();
+      std::erase_if(lines_, [](const Line& l) { return l.fd < 0; });
       continue;
     }
     std::vector<Line> accepted;
@@ -594,6 +625,7 @@ void SimInverter::Run() {
         }
       }
     }
+    HangUpLines();
     std::erase_if(lines_, [](const Line& l) { return l.fd < 0; });
     for (Line& l : accepted) lines_.push_back(std::move(l));
   }

@@ -40,7 +40,7 @@ inline uint8_t At(const QByteArray& b, int i) { return static_cast<uint8_t>(b[i]
 
 // What the device does with a reply instead of sending it whole at once.
 struct ReplyFault {
-  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception, Stall, Repeat };
+  enum class Kind { None, Silent, BadCrc, Garbage, Split, Delay, Short, Exception, Stall, Repeat, HangUp };
   Kind kind = Kind::None;
   int ms = 0;               // Delay, Stall: before the reply; Split: gap between pieces; Repeat: before the copy
   std::vector<int> pieces;  // Split: sizes of the leading pieces; the rest goes last
@@ -66,6 +66,10 @@ struct ReplyFault {
   // copy follows gapMs later, or with 0 in the same write. Either way it is
   // a late reply waiting for whatever the tool asks next.
   static ReplyFault Repeat(int gapMs) { return {Kind::Repeat, gapMs}; }
+  // No answer: the line goes away for good, as when the adapter is pulled
+  // out (the pty's device side is closed, so the tool's port fails; a TCP
+  // connection is closed).
+  static ReplyFault HangUp() { return {Kind::HangUp}; }
 };
 
 // One request as the device received it.
@@ -219,6 +223,8 @@ class SimInverter {
   void Run();
   void Process(Line& line, bool stale);
   void Deliver(int fd, QByteArray reply);
+  // Closes the line a HangUp fault took away, once its request is handled.
+  void HangUpLines();
   static void WriteAll(int fd, const QByteArray& bytes);
 
   int master_ = -1;
@@ -237,6 +243,7 @@ class SimInverter {
   int answers_ = 0;
   bool fromPty_ = true;  // the frame being answered came on the pty
   bool dropLine_ = false;  // set by a protocol while answering
+  int hangUpFd_ = -1;      // the line a HangUp fault takes away
   QString line_ = QStringLiteral("pty");
   std::function<bool(int id)> modbusGate_;
   bool stop_ = false;
