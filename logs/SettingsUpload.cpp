@@ -10,7 +10,6 @@
 #include "link/FunctionCodes.h"
 #include "link/Modbus.h"
 #include "logs/CsvText.h"
-#include "monitor/EventView.h"
 #include "monitor/PollFrame.h"
 #include "platform/Dialogs.h"
 
@@ -28,18 +27,34 @@ Step ReadAndCompare(Modbus& link, const UploadLine& line) {
 
 QString Quoted(const QString& text) { return QStringLiteral("\u201C") + text + QStringLiteral("\u201D"); }
 
+// Names the lines left out for their value: the first few, and how many in all.
+QString LeftOutText(const QStringList& lines) {
+  constexpr int kNamed = 5;
+  const qsizetype count = lines.size();
+  QString text = QString::number(count) + (count == 1 ? QStringLiteral(" line") : QStringLiteral(" lines")) +
+                 QStringLiteral(" left out, value not a whole number from -32768 to 65535: ") +
+                 lines.mid(0, kNamed).join(QStringLiteral(", "));
+  if (count > kNamed) text += QStringLiteral(" and ") + QString::number(count - kNamed) + QStringLiteral(" more");
+  return text;
+}
+
 }  // namespace
 
-bool ParseUploadLine(const QString& text, UploadLine& out) {
+UploadLineKind ParseUploadLine(const QString& text, UploadLine& out) {
   const QStringList fields = SplitDelimited(text);
-  if (fields.size() < 3) return false;
+  if (fields.size() < 3) return UploadLineKind::Skipped;
   const int reg = SafeStrToInt(fields[1]);
-  if (reg < 1 || reg > 65536) return false;
+  if (reg < 1 || reg > 65536) return UploadLineKind::Skipped;
   QString value = fields[2];
   const bool bitTest = value.startsWith(u'b') || value.startsWith(u'B');
   if (bitTest) value[0] = u'0';
-  out = {fields[0], reg, static_cast<uint16_t>(SafeStrToInt(value)), bitTest};
-  return true;
+  // A typing error must never become a 0 or a wrapped value in a setting:
+  // the value is used only as a whole number a register can hold, as the
+  // editors on the pages take it.
+  int number = 0;
+  const bool held = StrictStrToInt(value, number) && number >= -32768 && number <= 65535;
+  out = {fields[0], reg, static_cast<uint16_t>(held ? number : 0), bitTest};
+  return held ? UploadLineKind::Setting : UploadLineKind::BadValue;
 }
 
 bool RegisterHolds(const UploadLine& line, uint16_t content) {
@@ -55,9 +70,15 @@ int UploadSettingsCsv(Modbus& link, InverterListRec inverters, const QString& fi
   }
   const QString path = QFileInfo(fileName).absoluteFilePath();
   const int count = std::clamp(inverters.Count, 0, static_cast<int>(inverters.Ids.size()));
-  for (const QString& text : file.lines) {
+  QStringList leftOut;
+  for (qsizetype k = 0; k < file.lines.size(); ++k) {
     UploadLine line;
-    if (!ParseUploadLine(text, line)) continue;
+    const UploadLineKind kind = ParseUploadLine(file.lines[k], line);
+    if (kind == UploadLineKind::Skipped) continue;
+    if (kind == UploadLineKind::BadValue) {
+      leftOut << line.name + QStringLiteral(" (line ") + QString::number(k + 1) + u')';
+      continue;
+    }
     for (int i = 0; i < count; ++i) {
       const int id = inverters.Ids[i];
       link.SlaveId = static_cast<uint8_t>(id);
@@ -82,7 +103,7 @@ int UploadSettingsCsv(Modbus& link, InverterListRec inverters, const QString& fi
       }
     }
   }
-  ShowMessage(QStringLiteral("Done"));
+  ShowMessage(leftOut.isEmpty() ? QStringLiteral("Done") : LeftOutText(leftOut));
   return 0;
 }
 

@@ -5,10 +5,13 @@
 //   the file's bytes.
 // - Fields written back quoted split into the same fields.
 // - An upload line is taken exactly when it has three fields and a register
-//   from 1 to 65,536, with its name, register and value from them; a bit-test
-//   value judges a register by the one bit it names.
+//   from 1 to 65,536, with its name, register and value from them; it is left
+//   out for its value exactly when the value field (after a bit-test mark) is
+//   no whole number from -32,768 to 65,535; a bit-test value judges a
+//   register by the one bit it names.
 // - The model has one row per line with fields, each cut to its width.
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "FuzzRule.h"
@@ -42,12 +45,36 @@ QString Quoted(const QStringList& fields) {
 
 const char* BrokenUploadLine(const QString& text, const QStringList& fields) {
   UploadLine line;
-  const bool taken = ParseUploadLine(text, line);
+  const UploadLineKind kind = ParseUploadLine(text, line);
   const int reg = fields.size() >= 3 ? SafeStrToInt(fields[1]) : 0;
-  if (taken != (fields.size() >= 3 && reg >= 1 && reg <= 65536)) return "upload line taken or skipped wrongly";
+  const bool taken = fields.size() >= 3 && reg >= 1 && reg <= 65536;
+  if ((kind == UploadLineKind::Skipped) == taken) return "upload line taken or skipped wrongly";
   if (!taken) return "";
   if (line.name != fields[0] || line.reg != reg) return "upload line name or register";
   if (line.bitTest != (fields[2].startsWith(u'b') || fields[2].startsWith(u'B'))) return "bit-test line";
+  // The value field read on its own: blanks, a sign, then decimal digits or
+  // hexadecimal ones after "$", "x" or "0x" (at most 8 significant, read as
+  // 32 bits); used only from -32,768 to 65,535.
+  QString value = fields[2];
+  if (line.bitTest) value[0] = u'0';
+  static const QRegularExpression number(QStringLiteral("^ *([+-]?)(?:(?:\\$|[xX]|0[xX])([0-9A-Fa-f]+)|([0-9]+))$"));
+  const QRegularExpressionMatch m = number.match(value);
+  bool held = false;
+  qint64 n = 0;
+  if (m.hasMatch()) {
+    const bool hex = m.capturedLength(2) > 0;
+    QString digits = m.captured(hex ? 2 : 3);
+    while (digits.size() > 1 && digits.startsWith(u'0')) digits.remove(0, 1);
+    if (digits.size() <= (hex ? 8 : 12)) {
+      n = digits.toLongLong(nullptr, hex ? 16 : 10);
+      if (m.captured(1) == QLatin1String("-")) n = -n;
+      if (hex) n = static_cast<std::int32_t>(static_cast<std::uint32_t>(n));
+      held = n >= -32768 && n <= 65535;
+    }
+  }
+  if (held != (kind == UploadLineKind::Setting)) return "upload value taken or left out wrongly";
+  if (!held) return "";
+  if (line.value != static_cast<std::uint16_t>(n)) return "upload value";
   // The named bit: the highest of bits 0 to 14; bit 15 its wanted state.
   int bit = 14;
   while (bit >= 0 && !(line.value & (1 << bit))) --bit;

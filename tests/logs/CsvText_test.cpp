@@ -45,29 +45,40 @@ TEST(CsvText, ModelRowsCutAtTheirWidths) {
 }
 
 TEST(CsvText, UploadLines) {
+  constexpr auto kSetting = UploadLineKind::Setting, kSkipped = UploadLineKind::Skipped,
+                 kBad = UploadLineKind::BadValue;
   const struct {
     const char* line;
-    bool used;
+    UploadLineKind kind;
     int reg;
     int value;
     bool bitTest;
   } cases[] = {
-      {"Pac_Limit,1024,5000", true, 1024, 5000, false},
-      {"Name,Address,Value", false, 0, 0, false},
-      {"Two,1024", false, 0, 0, false},
-      {"Top,65536,1", true, 65536, 1, false},
-      {"Over,65537,1", false, 0, 0, false},
-      {"Neg,1,-1", true, 1, 65535, false},
-      {"Half,1,1.5", true, 1, 0, false},
-      {"Cut,1,50 0", true, 1, 50, false},
-      {"Hex,1,0x10", true, 1, 16, false},
-      {"Bit,1,b32772", true, 1, 32772, true},
-      {"Bit,1,B4", true, 1, 4, true},
+      {"Pac_Limit,1024,5000", kSetting, 1024, 5000, false},
+      {"Name,Address,Value", kSkipped, 0, 0, false},
+      {"Two,1024", kSkipped, 0, 0, false},
+      {"Top,65536,1", kSetting, 65536, 1, false},
+      {"Over,65537,1", kSkipped, 0, 0, false},
+      {"Neg,1,-1", kSetting, 1, 65535, false},
+      {"Lowest,1,-32768", kSetting, 1, 32768, false},
+      {"Highest,1,65535", kSetting, 1, 65535, false},
+      {"Cut,1,50 0", kSetting, 1, 50, false},
+      {"Hex,1,0x10", kSetting, 1, 16, false},
+      {"Dollar,1,$FFFF", kSetting, 1, 65535, false},
+      {"Bit,1,b32772", kSetting, 1, 32772, true},
+      {"Bit,1,B4", kSetting, 1, 4, true},
+      // No value a register can hold: left out, never written as 0 or wrapped.
+      {"Half,1,1.5", kBad, 1, 0, false},
+      {"Word,2,abc", kBad, 2, 0, false},
+      {"Empty,3,", kBad, 3, 0, false},
+      {"Above,4,65536", kBad, 4, 0, false},
+      {"Below,5,-32769", kBad, 5, 0, false},
+      {"Bits,6,b65536", kBad, 6, 0, true},
   };
   for (const auto& c : cases) {
     UploadLine l;
-    ASSERT_EQ(ParseUploadLine(QString::fromUtf8(c.line), l), c.used) << c.line;
-    if (!c.used) continue;
+    ASSERT_EQ(ParseUploadLine(QString::fromUtf8(c.line), l), c.kind) << c.line;
+    if (c.kind == kSkipped) continue;
     EXPECT_EQ(l.reg, c.reg) << c.line;
     EXPECT_EQ(l.value, c.value) << c.line;
     EXPECT_EQ(l.bitTest, c.bitTest) << c.line;

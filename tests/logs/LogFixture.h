@@ -4,7 +4,9 @@
 #include <QFile>
 
 #include "link/Executor.h"
+#include "platform/ImageBox.h"
 #include "support/PollFixture.h"
+#include "support/UserInput.h"
 
 namespace logtest {
 
@@ -36,6 +38,18 @@ struct LogTest : ::testing::Test {
   int Run(int code) {
     t.sim.ClearFrames();
     PostCommand(w.Link, code);
+    return w.ExecutePendingCommand();
+  }
+  // A click on one of the Grid Set pictures, as the SuperUser with the
+  // polling loop running, and the command it posts carried out.
+  int Click(const char* picture) {
+    t.sim.ClearFrames();
+    w.LinkOpen = true;
+    w.PollStop = 0;
+    w.IsSuperUser = 1;
+    w.Link.CmdCode = 0;
+    input::MouseClick(&polltest::ControlAs<ImageBox>(w, picture));
+    if (w.Link.CmdCode == 0) ADD_FAILURE() << picture << " posted no command";
     return w.ExecutePendingCommand();
   }
 };

@@ -136,3 +136,64 @@ TEST_F(SettingsUpload, OverWifiARepeatedReplyAnswersNoLaterRead) {
   EXPECT_EQ(t.sim.Holding(1, 1025), 5000);
   EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
 }
+
+// A value field is used only when it reads whole as a number from -32768
+// to 65535; any other line writes nothing on any inverter, the rest of the
+// file goes on, and the lines left out are named at the end instead of "Done".
+TEST_F(SettingsUpload, ValuesNoRegisterCanHoldAreLeftOutAndNamed) {
+  for (int id : {1, 2}) {
+    t.sim.SetHolding(id, 1024, 2300);
+    t.sim.SetHolding(id, 1026, 1);
+    t.sim.SetHolding(id, 1027, 5);
+  }
+  Choose("Name,Address,Value\r\n"
+         "Good,1025,7\r\n"
+         "TooBig,1024,70000\r\n"
+         "NotANumber,1026,abc\r\n"
+         "AlsoGood,1028,9\r\n"
+         "Half,1026,1.5\r\n"
+         "Low,1024,-32769\r\n"
+         "Empty,1026,\r\n"
+         "Tail,1026,12abc\r\n"
+         "Over,1026,0x10000\r\n"
+         "BitOver,1027,b70000\r\n"
+         "Lowest,1029,-32768\r\n"
+         "Highest,1030,$FFFF\r\n"
+         "Short,1024\r\n");
+  EXPECT_EQ(Click("Image_OpenGridSet"), 0);
+
+  std::vector<QString> expected;
+  for (const auto& [reg, value] : std::vector<std::pair<int, int>>{{1025, 7}, {1028, 9}, {1029, 32768}, {1030, 65535}})
+    for (int id : {1, 2}) expected.insert(expected.end(), {Read(id, 3, reg, 1), Write(id, reg, value), Read(id, 3, reg, 1)});
+  EXPECT_EQ(t.Frames(), expected);
+  for (int id : {1, 2}) {
+    EXPECT_EQ(t.sim.Holding(id, 1024), 2300) << id;
+    EXPECT_EQ(t.sim.Holding(id, 1026), 1) << id;
+    EXPECT_EQ(t.sim.Holding(id, 1027), 5) << id;
+    EXPECT_EQ(t.sim.Holding(id, 1029), 32768) << id;
+  }
+  EXPECT_EQ(t.dialogs.messages,
+            QStringList{"8 lines left out, value not a whole number from -32768 to 65535: TooBig (line 3), "
+                        "NotANumber (line 4), Half (line 6), Low (line 7), Empty (line 8) and 3 more"});
+}
+
+// One line left out is named alone; a value an inverter refuses still stops
+// the upload with its own message.
+TEST_F(SettingsUpload, OneLineLeftOutAndARefusedValueAfterIt) {
+  t.sim.SetHolding(1, 1026, 1);
+  Choose("Only,1026,1.5\r\n");
+  EXPECT_EQ(Click("Image_OpenGridSet"), 0);
+  EXPECT_TRUE(t.Frames().empty());
+  EXPECT_EQ(t.dialogs.messages,
+            QStringList{"1 line left out, value not a whole number from -32768 to 65535: Only (line 1)"});
+
+  t.dialogs.messages.clear();
+  t.sim.SetRefused(1, 1028);
+  Choose("NotANumber,1026,abc\r\nRefused,1028,9999\r\nAfter,1029,1\r\n");
+  EXPECT_EQ(Click("Image_OpenGridSet"), 0);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Read(1, 3, 1028, 1), Write(1, 1028, 9999), Read(1, 3, 1028, 1)}));
+  EXPECT_EQ(t.sim.Holding(1, 1026), 1);
+  EXPECT_EQ(t.dialogs.messages,
+            QStringList{QStringLiteral("Value of “Refused” is illegal , Please check upload excel file at “") + file +
+                        QStringLiteral("”, follow the setting range to correct the value.")});
+}
