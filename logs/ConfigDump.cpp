@@ -1,8 +1,11 @@
 #include "logs/ConfigDump.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFile>
+#include <algorithm>
+#include <cstdio>
+
+#include <unistd.h>
 
 #include "app/FormWait.h"
 #include "app/Myfunc.h"
@@ -28,6 +31,16 @@ QByteArray Cp1252(const QString& text) { return EncodeFileText(text, FileEncodin
 // function 3 (not an exception) and two data bytes.
 bool OneRegisterReply(const Modbus& link) { return ReplyUsable(&link, kReadHolding) && link.Reply[2] == 2; }
 
+// Why the link failed, as the port or the Wi-Fi client tells it.
+QString LinkFailureReason(const Modbus& link) {
+  const QString why = link.LinkMode == LinkTcp ? link.Client.LastError() : link.Port.LastError();
+  return why.isEmpty() ? QStringLiteral("The link failed") : why;
+}
+
+// All of the file on the disk, so a power cut cannot leave the new name on
+// a file that lacks its end.
+bool Settle(QFile& file) { return file.flush() && ::fsync(file.handle()) == 0; }
+
 void PaintGridSetLog(TForm_Main& f, QRgb colour) {
   if (auto* l = f.Ctl<ValueLabel>(QStringLiteral("Label_GridSetLog"))) l->setFontColor(colour);
 }
@@ -52,13 +65,22 @@ QString ConfigLogFileName(int id) {
   return ProgramPath(QStringLiteral("ConfigLog/Config_ID") + QString::number(id) + QStringLiteral(".csv"));
 }
 
+QString ConfigLogPartName(const QString& fileName) { return fileName + QStringLiteral(".part"); }
+
 ConfigLogResult WriteConfigLog(const QString& fileName, Modbus& link) {
   const TextLines model = ReadTextLines(ConfigModelPath());
   if (!model.opened) return ConfigLogResult::NoModel;
   const QList<ConfigArch> rows = ParseConfigModel(model.lines);
 
-  QFile out(fileName);
+  // A dump cut short must not take the place of the last complete one.
+  const QString part = ConfigLogPartName(fileName);
+  QFile out(part);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return ConfigLogResult::NotOpened;
+  const auto discard = [&](ConfigLogResult r) {
+    out.close();
+    QFile::remove(part);
+    return r;
+  };
   for (const ConfigArch& row : rows) {
     QString line = row.Name + u',' + row.Address + u',';
     const int n = SafeStrToInt(row.Address);
@@ -66,7 +88,7 @@ ConfigLogResult WriteConfigLog(const QString& fileName, Modbus& link) {
     if (n < 1 || n > 65535) {
       line += row.Extra;
     } else {
-      if (link.Request(static_cast<uint16_t>(n), 1, kReadHolding)) return ConfigLogResult::LinkFailed;
+      if (link.Request(static_cast<uint16_t>(n), 1, kReadHolding)) return discard(ConfigLogResult::LinkFailed);
       if (OneRegisterReply(link)) {
         line += QString::number(ReplyWord(&link, 0));
       } else {
@@ -74,9 +96,14 @@ ConfigLogResult WriteConfigLog(const QString& fileName, Modbus& link) {
         unreadable = true;
       }
     }
-    if (!WriteAll(out, Cp1252(line) + "\r\n")) return ConfigLogResult::WriteFailed;
+    if (!WriteAll(out, Cp1252(line) + "\r\n")) return discard(ConfigLogResult::WriteFailed);
     if (unreadable) ShowMessage(QStringLiteral("Error-Read Address(") + row.Address + u')');
   }
+  if (!Settle(out)) return discard(ConfigLogResult::WriteFailed);
+  out.close();
+  // One step replaces the old file: a reader finds the old dump or the new one.
+  if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(fileName).constData()) != 0)
+    return discard(ConfigLogResult::NotOpened);
   return ConfigLogResult::Written;
 }
 
@@ -102,7 +129,17 @@ void RunConfigDump(TForm_Main& f) {
       break;
     }
     ShowMessage(QStringLiteral("Error - ID") + QString::number(id));
-    ShowMessage(r == ConfigLogResult::WriteFailed ? WriteErrorText(name) : QStringLiteral("Please Close Config File"));
+    switch (r) {
+      case ConfigLogResult::LinkFailed:
+        ShowMessage(LinkFailureReason(link));
+        break;
+      case ConfigLogResult::WriteFailed:
+        ShowMessage(WriteErrorText(name));
+        break;
+      default:
+        ShowMessage(QStringLiteral("Please Close Config File"));
+        break;
+    }
   }
   if (Form_wait) Form_wait->hide();
   if (allWritten) ShowMessage(QStringLiteral("Done"));

@@ -25,16 +25,21 @@ QString ConfigModelPath();
 // Makes sure ConfigLog/ exists and gives ConfigLog/Config_ID<id>.csv.
 QString ConfigLogFileName(int id);
 
+// The new file a dump is written to, beside the one it is to replace.
+QString ConfigLogPartName(const QString& fileName);
+
 enum class ConfigLogResult {
   Written,     // every row is in the file
   NoModel,     // profile/ConfigModel.csv could not be read
-  NotOpened,   // the output file could not be created
-  LinkFailed,  // the link failed: the file holds the rows before
+  NotOpened,   // the output file could not be created or replaced
+  LinkFailed,  // the link failed before every row was read
   WriteFailed, // the file could not take a row
 };
 
 // Reads the registers the model lists from the link's current slave and
-// writes name, number and value lines to the file.
+// writes name, number and value lines to the file. The lines go to a new file
+// that takes the old one's place only when it is complete: unless the result
+// is Written, the file is as it was before.
 ConfigLogResult WriteConfigLog(const QString& fileName, Modbus& link);
 
 // The dump of every listed inverter, as the command executor runs it.

@@ -93,15 +93,18 @@ TEST_F(ConfigDump, FailuresAreShownInsteadOfDone) {
   EXPECT_EQ(Get("ConfigLog/Config_ID2.csv"), "Pac,1024,1501\r\n");
 }
 
-// A write that fails (a full disk) is reported, never followed by "Done".
+// A write that fails (a full disk) is reported, never followed by "Done",
+// and the last complete file stays.
 TEST_F(ConfigDump, AFullDiskIsReported) {
   Put("profile/ConfigModel.csv", "Pac,1024,W\r\n");
+  Put("ConfigLog/Config_ID1.csv", "Pac,1024,1400\r\n");
   ListInverters({1});
-  QDir().mkpath(Home() + "/ConfigLog");
   const QString name = Home() + "/ConfigLog/Config_ID1.csv";
-  ASSERT_TRUE(QFile::link("/dev/full", name));
+  ASSERT_TRUE(QFile::link("/dev/full", ConfigLogPartName(name)));
   EXPECT_EQ(Run(420), 0);
   EXPECT_EQ(t.dialogs.messages, (QStringList{"Error - ID1", "Write Error - " + name}));
+  EXPECT_EQ(Get("ConfigLog/Config_ID1.csv"), "Pac,1024,1400\r\n");
+  EXPECT_FALSE(QFileInfo::exists(ConfigLogPartName(name)));
 }
 
 // A fresh program folder has a model of every setting the pages edit, one
@@ -153,4 +156,30 @@ TEST_F(ConfigDump, AFreshProgramFolderDumpsEverySettingAndTheDumpUploadsAgain) {
   EXPECT_EQ(Run(421), 0);
   EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
   for (int reg : listed) EXPECT_EQ(t.sim.Holding(1, reg), reg & 0x7FFF) << reg;
+}
+
+// The adapter pulled out partway through a dump: the last complete file of
+// each inverter stays as it was, nothing half-written is left beside it, and
+// the message gives the link's reason, not a file to close.
+TEST_F(ConfigDump, ALinkLostMidwayKeepsTheLastCompleteFile) {
+  Put("profile/ConfigModel.csv", "Pac,1024,W\r\nGrid,1025,V\r\nTop,65535,x\r\nLast,1027,y\r\n");
+  const QByteArray earlier = "Pac,1024,1400\r\nGrid,1025,2300\r\nTop,65535,6\r\nLast,1027,1\r\n";
+  Put("ConfigLog/Config_ID1.csv", earlier);
+  ListInverters({1, 2});
+  // Two reads answered, the third never: the line is gone from then on.
+  t.sim.QueueFault({});
+  t.sim.QueueFault({});
+  t.sim.QueueFault(sim::ReplyFault::HangUp());
+  EXPECT_EQ(Click("Image_SaveGridSet"), 0);
+
+  EXPECT_EQ(t.Frames().size(), 3u);
+  EXPECT_EQ(Get("ConfigLog/Config_ID1.csv"), earlier);
+  EXPECT_EQ(QDir(Home() + "/ConfigLog").entryList(QDir::Files), QStringList{"Config_ID1.csv"});
+  const QString device = t.sim.PortPath() + ": ";
+  ASSERT_EQ(t.dialogs.messages.size(), 4) << t.dialogs.messages.join(" | ").toStdString();
+  for (int k : {0, 2}) {
+    EXPECT_EQ(t.dialogs.messages[k], "Error - ID" + QString::number(k / 2 + 1));
+    const QString& why = t.dialogs.messages[k + 1];
+    EXPECT_TRUE(why.startsWith(device) && why.size() > device.size()) << why.toStdString();
+  }
 }
