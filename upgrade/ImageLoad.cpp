@@ -47,6 +47,7 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
   std::vector<HexStruct> records;
   records.reserve(static_cast<size_t>(std::min<std::int64_t>(text.size() / 43, kMaxHexRecords)) + 1);  // 16-byte records are the usual
   std::uint32_t base = 0;
+  bool ended = false;  // the type-01 record was read
 
   const char* p = text.constData();
   const char* const end = p + text.size();
@@ -93,7 +94,10 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
     const std::uint32_t address = (static_cast<std::uint32_t>(v[1]) << 8) | v[2];
     const int type = v[3];
     const std::uint8_t* data = v.data() + 4;
-    if (type == 0x01) break;
+    if (type == 0x01) {
+      ended = true;
+      break;
+    }
     if (type == 0x02 || type == 0x04) {
       std::uint32_t value = 0;
       for (int i = 0; i < count; ++i) value = (value << 8) | data[i];
@@ -108,6 +112,13 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
       rec.Length = count;
       std::memcpy(rec.Data.data(), data, static_cast<size_t>(count));
     }
+  }
+
+  // A file without its end record was cut off (an interrupted copy or
+  // download): what it lacks would be programmed as erased bytes.
+  if (!ended) {
+    Message(QStringLiteral("Hex File Has No End Record"));
+    return 1;
   }
 
   const int index = FindMetaBlock(records);

@@ -333,7 +333,10 @@ std::vector<BadImage> BadImages() {
   Meta farStart;
   farStart.start = 0x1000;
   farStart.stop = 0x2000;
-
+  const QByteArray end = fw::HexLine(1, 0, {});
+  // The example as an interrupted copy leaves it: cut at a line end.
+  const QByteArray noEnd = good.left(good.indexOf(end));
+  const QByteArray cut = good.left(good.indexOf(fw::HexLine(0, 0x120, {example.begin() + 0x120, example.begin() + 0x130})));
   return {
       {"record longer than 64 bytes", false, fw::HexLine(0, 0, std::vector<std::uint8_t>(65, 0)) + eol + good,
        {"Record Error: Line 1: More Than 64 Data Bytes"}, {}},
@@ -349,7 +352,8 @@ std::vector<BadImage> BadImages() {
            fw::DataLines(0x10, {example.begin() + 0x10, example.begin() + 0x200}, 16) + fw::HexLine(1, 0, {}),
        {}, {"Address Error: Records Overlap At Address 0x8"}},
       {"no two records touch", false, gapped + fw::HexLine(1, 0, {}), {}, {"Address Error: No Contiguous Records"}},
-      {"record runs past the stop address", false, fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)),
+      {"record runs past the stop address", false,
+       fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)) + eol + end,
        {}, {"Address Error: Record At 0x1F8 Runs Past The Stop Address"}},
       {"word addresses in an odd block", false, [] {
          Meta m;
@@ -358,20 +362,22 @@ std::vector<BadImage> BadImages() {
        }(), {}, {"Address Error: Block Size 65 Is Not A Multiple Of 2 Bytes Per Address"}},
       {"no data between start and stop", false, ExampleHex(farStart), {}, {"Address Error: No Data Between Start And Stop Address"}},
       {"image too large", false, tooLarge, {}, {"Image Too Large"}},
-      {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16), {}, {"No Meta Block"}},
+      {"no end record", false, noEnd, {}, {"Hex File Has No End Record"}},
+      {"cut off at a line end", false, cut, {}, {"Hex File Has No End Record"}},
+      {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16) + end, {}, {"No Meta Block"}},
       // The second marker begins right after the first: no room for 27 bytes.
       {"meta block too short", false, [] {
          auto s = Stream(512, 0);
          std::copy(kMetaMarker1.begin(), kMetaMarker1.end(), s.begin() + 25);
          std::copy(kMetaMarker2.begin(), kMetaMarker2.end(), s.begin() + 32);
-         return fw::DataLines(0, s, 16);
+         return fw::DataLines(0, s, 16) + fw::HexLine(1, 0, {});
        }(), {}, {"Meta Block Error: Meta Block Too Short"}},
       // Second marker three 64-byte records on: past the 200 bytes collected.
       {"second marker out of reach", false, [] {
          auto s = Stream(512, 0);
          std::copy(kMetaMarker1.begin(), kMetaMarker1.end(), s.begin() + 64 + 57);
          std::copy(kMetaMarker2.begin(), kMetaMarker2.end(), s.begin() + 256 + 57);
-         return fw::DataLines(0, s, 64);
+         return fw::DataLines(0, s, 64) + fw::HexLine(1, 0, {});
        }(), {}, {"Meta Block Error: Second Marker Missing"}},
       {"processor 10", false, WithMeta([](Meta& m) { m.processor = 10; }), {}, {"Meta Block Error: Processor 10 Out Of Range"}},
       {"boot speed 0", false, WithMeta([](Meta& m) { m.baudRate = 0; }), {}, {"Meta Block Error: Baud Rate 0 Not Supported"}},
