@@ -197,6 +197,13 @@ TEST_F(Loader, EveryRowHoldsTheBytesOfItsOwnAddresses) {
   }
 }
 
+TEST_F(Loader, SegmentRecordMayEndAtOffsetFFFF) {
+  const QByteArray text = fw::HexLine(2, 0, {0x00, 0x00}) + "\r\n" + fw::HexLine(0, 0xFFF0, std::vector<std::uint8_t>(16, 0x11)) +
+                          "\r\n" + ExampleHex(Meta{});
+  ASSERT_EQ(tool.LoadHexData(text), 0) << views.messages.join('\n').toStdString();
+  EXPECT_EQ(tool.Info.Length10, 512);
+}
+
 TEST_F(Loader, RecordLinesMayEndInWhiteSpace) {
   QByteArray text;
   for (const QByteArray& line : ExampleHex(Meta{}).split('\n'))
@@ -337,6 +344,22 @@ std::vector<BadImage> BadImages() {
   // The example as an interrupted copy leaves it: cut at a line end.
   const QByteArray noEnd = good.left(good.indexOf(end));
   const QByteArray cut = good.left(good.indexOf(fw::HexLine(0, 0x120, {example.begin() + 0x120, example.begin() + 0x130})));
+  // A record under a segment base whose last bytes would lie past offset FFFF.
+  const QByteArray pastSegment = fw::HexLine(2, 0, {0x00, 0x00}) + eol + fw::HexLine(0, 0xFFF8, std::vector<std::uint8_t>(16, 0x11)) + eol + good;
+  // 16-byte records of words, 8 addresses apart, the first two overlapping
+  // by four words with equal bytes: the first pair alone reads as 4 bytes an
+  // address, every later pair as 2.
+  QByteArray wordsOverlap;
+  {
+    const auto s = Stream(0x200, 0x100);
+    const auto rec = [&s](std::uint16_t address) {
+      return fw::HexLine(0, address, {s.begin() + 2 * address, s.begin() + 2 * address + 16}) + "\r\n";
+    };
+    wordsOverlap = rec(0) + rec(4);
+    for (std::uint16_t a = 8; a < 0x100; a += 8) wordsOverlap += rec(a);
+    wordsOverlap += end;
+  }
+
   return {
       {"record longer than 64 bytes", false, fw::HexLine(0, 0, std::vector<std::uint8_t>(65, 0)) + eol + good,
        {"Record Error: Line 1: More Than 64 Data Bytes"}, {}},
@@ -364,6 +387,14 @@ std::vector<BadImage> BadImages() {
       {"image too large", false, tooLarge, {}, {"Image Too Large"}},
       {"no end record", false, noEnd, {}, {"Hex File Has No End Record"}},
       {"cut off at a line end", false, cut, {}, {"Hex File Has No End Record"}},
+      {"ratio of the first pair only", false, wordsOverlap, {}, {"Address Error: Record At 0x10 Does Not Fit 4 Bytes Per Address"}},
+      {"segment record past offset FFFF", false, pastSegment, {}, {"Address Error: Record At 0xFFF8 Runs Past Its Segment"}},
+      {"segment address of 1 byte", false, fw::HexLine(2, 0, {0x10}) + eol + good,
+       {"Record Error: Line 1: Extended Address Record Without 2 Data Bytes"}, {}},
+      {"linear address of 1 byte", false, ":0100000401FA" + eol + good,
+       {"Record Error: Line 1: Extended Address Record Without 2 Data Bytes"}, {}},
+      {"linear address of 3 bytes", false, fw::HexLine(4, 0, {0x00, 0x00, 0x01}) + eol + good,
+       {"Record Error: Line 1: Extended Address Record Without 2 Data Bytes"}, {}},
       {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16) + end, {}, {"No Meta Block"}},
       // The second marker begins right after the first: no room for 27 bytes.
       {"meta block too short", false, [] {

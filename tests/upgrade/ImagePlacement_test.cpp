@@ -6,7 +6,8 @@
 // Each is streamed over the serial link one device at a time (0x10), to the
 // selected devices together (0x20) and over TCP; the simulated bootloader
 // keeps what it was sent byte by byte. A layout the loader refuses sends
-// nothing to any device: a file cut off at a line end, for one.
+// nothing to any device: a file cut off at a line end, and a word file whose
+// first two records overlap.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -45,6 +46,15 @@ QByteArray CutAtALineEnd(const layout::FileImage& f) {
   return f.hex.left(at);
 }
 
+// A record at address 4 after the first one (addresses 0 to 7): four words
+// of each overlap, with equal bytes.
+QByteArray FirstTwoRecordsOverlapByFourWords(const layout::FileImage& f) {
+  std::vector<std::uint8_t> bytes;
+  for (size_t p = 8; p < 24; ++p) bytes.push_back(static_cast<std::uint8_t>(f.bytes[p]));
+  const qsizetype second = f.hex.indexOf("\r\n") + 2;
+  return f.hex.left(second) + fw::HexLine(0, 4, bytes) + "\r\n" + f.hex.mid(second);
+}
+
 const Layout kLayouts[] = {
     {.name = "Size32FirstRecord12", .firstRecord = 12},
     {.name = "Size48", .programSize = 48},
@@ -77,6 +87,8 @@ const Layout kLayouts[] = {
     {.name = "RecordGivesAnAddressAnotherValue", .programSize = 64, .clash = 0x100,
      .refusal = "Address Error: Two Values At Address 0x100"},
     {.name = "CutAtALineEnd", .programSize = 64, .refusal = "Hex File Has No End Record", .edit = CutAtALineEnd},
+    {.name = "WordsFirstTwoRecordsOverlap", .ratio = 2,
+     .refusal = "Address Error: Record At 0x10 Does Not Fit 4 Bytes Per Address", .edit = FirstTwoRecordsOverlapByFourWords},
 };
 
 constexpr std::uint32_t kMetaAt = 0x60;  // from the first stretch's start
