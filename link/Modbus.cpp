@@ -174,7 +174,11 @@ int Modbus::RequestStxEtx(uint8_t command, uint8_t subCommand) {
 
 bool Modbus::CheckReplyCrc() {
   const int n = std::min(RxLength, kReplySize);
-  if (n < 4) return false;
+  // Fewer bytes than the smallest frame that answers the request are no
+  // reply: an RTU exception reply is 5 bytes, an older-line frame 7 (STX,
+  // status, address, count, CRC, ETX).
+  const int smallest = TxFraming == Framing::StxEtx ? 7 : TxFraming == Framing::Rtu ? 5 : 4;
+  if (n < smallest) return false;
   if (TxFraming == Framing::StxEtx) {
     if (Reply[0] != 0x02 || Reply[n - 1] != 0x03) return false;
     const uint16_t crc = Crc16StxEtx(&Reply[1], &Reply[n - 4]);

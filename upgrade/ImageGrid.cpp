@@ -89,7 +89,7 @@ int FindAddressRow(std::uint32_t address, const ImageGrid& grid) {
     if (!grid.HasAddress(r)) return -1;
     const std::uint32_t a = grid.Address(r);
     if (a == address) return r;
-    if (static_cast<std::int32_t>(a) > static_cast<std::int32_t>(address)) return r - 1;
+    if (a > address) return r - 1;
   }
   return -1;
 }

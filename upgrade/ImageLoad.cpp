@@ -47,6 +47,11 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
   std::vector<HexStruct> records;
   records.reserve(static_cast<size_t>(std::min<std::int64_t>(text.size() / 43, kMaxHexRecords)) + 1);  // 16-byte records are the usual
   std::uint32_t base = 0;
+  bool ended = false;  // the type-01 record was read
+  // Under a type-02 base a record's addresses stay inside its 64 KiB
+  // segment; kept by record index with the record's offset there.
+  bool segmented = false;
+  std::vector<std::pair<size_t, std::uint32_t>> inSegment;
 
   const char* p = text.constData();
   const char* const end = p + text.size();
@@ -93,21 +98,36 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
     const std::uint32_t address = (static_cast<std::uint32_t>(v[1]) << 8) | v[2];
     const int type = v[3];
     const std::uint8_t* data = v.data() + 4;
-    if (type == 0x01) break;
+    if (type == 0x01) {
+      ended = true;
+      break;
+    }
     if (type == 0x02 || type == 0x04) {
-      std::uint32_t value = 0;
-      for (int i = 0; i < count; ++i) value = (value << 8) | data[i];
+      if (count != 2) {
+        Log(where() + QStringLiteral("Extended Address Record Without 2 Data Bytes"));
+        return 1;
+      }
+      const std::uint32_t value = (static_cast<std::uint32_t>(data[0]) << 8) | data[1];
       base = type == 0x02 ? value * 16u : value * 65536u;
+      segmented = type == 0x02;
     } else if (type == 0x00) {
       if (static_cast<std::int64_t>(records.size()) >= kMaxHexRecords) {
         Message(QStringLiteral("Image Too Large"));
         return 1;
       }
+      if (segmented) inSegment.push_back({records.size(), address});
       HexStruct& rec = records.emplace_back();
       rec.Address = address + base;
       rec.Length = count;
       std::memcpy(rec.Data.data(), data, static_cast<size_t>(count));
     }
+  }
+
+  // A file without its end record was cut off (an interrupted copy or
+  // download): what it lacks would be programmed as erased bytes.
+  if (!ended) {
+    Message(QStringLiteral("Hex File Has No End Record"));
+    return 1;
   }
 
   const int index = FindMetaBlock(records);
@@ -170,6 +190,27 @@ int upgradeTool::LoadHexData(const QByteArray& text) {
       Message(QStringLiteral("Address Error: Records Overlap At Address 0x%1").arg(HexAddress(records[decidingPair + 1].Address)));
       return 1;
     }
+  }
+  // Every later pair that touches or overlaps must read with the same ratio:
+  // a first pair that overlaps gives one that the rest of the file does not.
+  // A record repeated at its address says nothing of it.
+  for (size_t i = decidingPair + 1; i + 1 < records.size(); ++i) {
+    const std::uint32_t diff = records[i + 1].Address - records[i].Address;
+    const auto length = static_cast<std::uint32_t>(records[i].Length);
+    if (diff == 0 || length < diff || length / diff == ratio) continue;
+    Message(QStringLiteral("Address Error: Record At 0x%1 Does Not Fit %2 Bytes Per Address")
+                .arg(HexAddress(records[i + 1].Address))
+                .arg(ratio));
+    return 1;
+  }
+  // A segment's offsets wrap at FFFF; a record that runs past it has no
+  // address that both the file and a linear bank agree on.
+  for (const auto& [index, offset] : inSegment) {
+    const HexStruct& rec = records[index];
+    const std::uint64_t units = (static_cast<std::uint64_t>(rec.Length) + ratio - 1) / ratio;
+    if (offset + units <= 0x10000) continue;
+    Message(QStringLiteral("Address Error: Record At 0x%1 Runs Past Its Segment").arg(HexAddress(rec.Address)));
+    return 1;
   }
   // Each row is one block of the image from its own address on: the row step
   // is the block's span in addresses, whatever the records' sizes, so that

@@ -42,7 +42,7 @@ inline const char* BrokenLoadRule(const upgradeTool& tool, int result, const QSt
   const int probe = std::max(1, g.ImageRows() / 16);  // the address search is linear: probe some rows
   for (int r = 1; r <= g.ImageRows(); ++r) {
     if (ReadProgramBlock(r, block, g, g.BlockSize(), stopText) != 0) return "image row does not read";
-    if ((r % probe == 0 || r == g.ImageRows()) && FindAddressRow(block.Address, g) < 0) return "image row address not found";
+    if ((r % probe == 0 || r == g.ImageRows()) && FindAddressRow(block.Address, g) != r) return "a row's own address finds another row";
     if (g.Number(r)) ++numbered;
   }
   if (ReadProgramBlock(g.ImageRows() + 1, block, g, g.BlockSize(), stopText) != 1) return "no end after the last row";

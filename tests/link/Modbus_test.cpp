@@ -184,6 +184,40 @@ TEST(ModbusReplyCheck, CrcInTheRequestsFraming) {
   EXPECT_FALSE(m->CheckReplyCrc());
 }
 
+// Fewer bytes than the smallest frame that answers the request are no reply,
+// even when the bytes that stand where its CRC would be match.
+TEST(ModbusReplyCheck, ShorterThanTheSmallestFrameIsNoReply) {
+  // STX, body, CRC-16/ARC of the body, ETX.
+  const auto older = [](const QByteArray& body) {
+    const auto* b = reinterpret_cast<const uint8_t*>(body.constData());
+    const uint16_t arc = Modbus::Crc16StxEtx(b, b + body.size() - 1);
+    return sim::Bytes({0x02}) + body + sim::Bytes({arc & 0xFF, arc >> 8, 0x03});
+  };
+  struct Case {
+    bool olderLine;
+    QByteArray reply;
+    bool valid;
+  };
+  const Case cases[] = {
+      {true, sim::Hex("02 C1 90 03"), false},  // its CRC covers one byte of itself
+      {true, older(sim::Bytes({0x06})), false},
+      {true, older(sim::Bytes({0x06, 0x01})), false},
+      {true, older(sim::Bytes({0x06, 0x01, 0x00})), true},  // status, address and an empty count
+      {false, sim::WithCrc(sim::Bytes({0x01, 0x06})), false},
+      {false, sim::WithCrc(sim::Bytes({0x01, 0x86, 0x02})), true},  // an exception reply
+  };
+  for (const Case& c : cases) {
+    auto m = std::make_unique<Modbus>();
+    m->SlaveId = 1;
+    if (c.olderLine)
+      m->RequestStxEtx(16, 2);
+    else
+      m->Request(802, 5, 6);
+    SetReply(*m, c.reply);
+    EXPECT_EQ(m->CheckReplyCrc(), c.valid) << sim::HexText(c.reply).toStdString();
+  }
+}
+
 TEST(ModbusReplyCheck, ByteCountAndLengthOfReads) {
   struct Case {
     int count;

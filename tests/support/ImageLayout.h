@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,13 +27,20 @@ struct FileImage {
   fw::Meta meta;
   int ratio = 1;
   QByteArray hex;
-  std::vector<int> bytes;  // by byte position: what the file gives there, -1 where it gives nothing
-  std::vector<std::uint32_t> clashes;  // byte positions the file gives a second, other value
+  std::vector<int> bytes;  // by byte position from origin: what the file gives there, -1 where it gives nothing
+  std::vector<std::uint64_t> clashes;  // byte positions the file gives a second, other value
+  std::uint64_t origin = 0;  // the byte position of bytes[0]
+  // Why no reader may take the file (a cut-off end, a malformed base
+  // record); empty when it is sound.
+  const char* unsound = "";
+
+  // What the file gives at byte position p, -1 for nothing.
+  int At(std::uint64_t p) const { return p >= origin && p - origin < bytes.size() ? bytes[static_cast<size_t>(p - origin)] : -1; }
 
   // Whether the file gives a byte position from the start to the stop
   // address two values: such a file must be refused.
   bool ClashInBank() const {
-    for (std::uint32_t p : clashes)
+    for (std::uint64_t p : clashes)
       if (p >= static_cast<std::uint64_t>(meta.start) * static_cast<std::uint64_t>(ratio) &&
           p < static_cast<std::uint64_t>(meta.stop) * static_cast<std::uint64_t>(ratio))
         return true;
@@ -98,6 +106,79 @@ inline FileImage Build(const fw::Meta& meta, int ratio, const std::vector<Stretc
   return f;
 }
 
+// One data record of a drawn file: the byte position its data is meant for
+// and how its address reaches the file.
+struct Record {
+  std::uint64_t from = 0;
+  std::vector<std::uint8_t> data;
+  // 4: a type-04 base record before it where the upper address bits change
+  // (none while they are 0 from the start); 2: a type-02 segment base, the
+  // record at `offset` inside the segment.
+  int addressing = 4;
+  std::uint32_t offset = 0;
+};
+
+// The HEX text of records in the order given, and what an Intel HEX reader
+// makes of it, independently of the tool's loader: under a type-02 base a
+// record's addresses wrap inside its 64 KiB segment, under a type-04 base
+// they run on. badBase puts a type-04 record of one byte (00) first; cutLines > 0
+// leaves out the end record and the cutLines - 1 lines before it (an
+// interrupted copy). What the file gives is taken from all its records.
+inline FileImage Emit(const fw::Meta& meta, int ratio, const std::vector<Record>& records, int cutLines = 0, bool badBase = false) {
+  FileImage f{meta, ratio, {}, {}, {}};
+  const auto r = static_cast<std::uint32_t>(ratio);
+  std::vector<QByteArray> lines;
+  if (badBase) {
+    lines.push_back(fw::HexLine(4, 0, {0x00}));
+    f.unsound = "a base record of one byte";
+  }
+  std::map<std::uint64_t, std::uint8_t> held;
+  int mode = 4;
+  std::uint32_t base = 0;  // a reader starts from base 0
+  for (const Record& rec : records) {
+    const auto address = static_cast<std::uint32_t>(rec.from / r);
+    std::uint32_t recBase, offset;
+    if (rec.addressing == 2) {
+      offset = rec.offset;
+      recBase = address - offset;
+      if (mode != 2 || base != recBase) {
+        const std::uint32_t segment = recBase >> 4;
+        lines.push_back(fw::HexLine(2, 0, {static_cast<std::uint8_t>(segment >> 8), static_cast<std::uint8_t>(segment)}));
+      }
+    } else {
+      recBase = address & 0xFFFF0000u;
+      offset = address & 0xFFFFu;
+      if (mode != 4 || base != recBase)
+        lines.push_back(fw::HexLine(4, 0, {static_cast<std::uint8_t>(recBase >> 24), static_cast<std::uint8_t>(recBase >> 16)}));
+    }
+    mode = rec.addressing;
+    base = recBase;
+    lines.push_back(fw::HexLine(0, static_cast<std::uint16_t>(offset), rec.data));
+    for (size_t k = 0; k < rec.data.size(); ++k) {
+      const std::uint32_t unit = offset + static_cast<std::uint32_t>(k) / r;
+      const std::uint32_t a = rec.addressing == 2 ? recBase + (unit & 0xFFFFu) : recBase + unit;
+      const std::uint64_t p = static_cast<std::uint64_t>(a) * r + k % r;
+      const auto [it, fresh] = held.emplace(p, rec.data[k]);
+      if (!fresh && it->second != rec.data[k]) f.clashes.push_back(p);
+    }
+  }
+  size_t keep = lines.size();
+  if (cutLines > 0) {
+    keep -= std::min(keep, static_cast<size_t>(cutLines - 1));
+    f.unsound = "no end record";
+  } else {
+    lines.push_back(fw::HexLine(1, 0, {}));
+    keep = lines.size();
+  }
+  for (size_t i = 0; i < keep; ++i) f.hex += lines[i] + "\r\n";
+  if (!held.empty()) {
+    f.origin = held.begin()->first;
+    f.bytes.assign(static_cast<size_t>(held.rbegin()->first - f.origin + 1), -1);
+    for (const auto& [p, v] : held) f.bytes[static_cast<size_t>(p - f.origin)] = v;
+  }
+  return f;
+}
+
 inline std::string Hex(std::uint64_t v) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string s;
@@ -115,9 +196,9 @@ inline std::string Mismatch(const FileImage& f, const sim::BootDevice& d) {
   const std::uint64_t start = f.meta.start * ratio, stop = f.meta.stop * ratio;
   if (!d.memory.empty() && d.memory.begin()->first < start)
     return "byte " + Hex(d.memory.begin()->first) + " below the start address was written";
-  const auto fileByte = [&f](std::uint64_t p) { return p < f.bytes.size() ? f.bytes[static_cast<size_t>(p)] : -1; };
+  const auto fileByte = [&f](std::uint64_t p) { return f.At(p); };
   std::uint64_t last = start;  // past the file's last byte from start to stop
-  for (std::uint64_t p = start; p < std::min<std::uint64_t>(stop, f.bytes.size()); ++p)
+  for (std::uint64_t p = std::max(start, f.origin); p < std::min<std::uint64_t>(stop, f.origin + f.bytes.size()); ++p)
     if (fileByte(p) >= 0) last = p + 1;
   auto it = d.memory.lower_bound(start);
   for (std::uint64_t p = start; p < stop; ++p) {

@@ -22,6 +22,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <set>
 
 #include "app/LogViews.h"
 #include "app/MyMessage.h"
@@ -170,6 +171,26 @@ TEST_F(PageTest, LoadingByTheDialog) {
   EXPECT_EQ(dialogs.messages.back(), "Error - Load Hex File");
   EXPECT_FALSE(Start().isEnabled());
   EXPECT_EQ(tool.Info.Length10, 0);
+}
+
+// A file cut off at a line end (an interrupted copy) is refused at the load:
+// the start stays disabled and nothing reaches the inverter.
+TEST_F(PageTest, AFileCutOffAtALineEndIsRefused) {
+  EnterFirmwareMode();
+  const QByteArray whole = ImageHex(PageMeta());
+  const QByteArray cut = whole.left(whole.indexOf(fw::HexLine(0, 0x400, std::vector<std::uint8_t>(16, 0)).left(9)));
+  ASSERT_GT(cut.size(), 100);
+  ASSERT_LT(cut.size(), whole.size() / 2 + 200);
+  sim.ClearFrames();
+  dialogs.files = {File("cut.hex", cut)};
+  polltest::ControlAs<QPushButton>(w(), "Btn_LoadHEX").click();
+  EXPECT_EQ(dialogs.messages, QStringList({"Hex File Has No End Record", "Error - Load Hex File"}));
+  EXPECT_FALSE(Start().isEnabled());
+  EXPECT_EQ(tool.Info.Length10, 0);
+  // The load reads the devices; no step of an upgrade follows.
+  const std::set<int> upgradeSteps = {0x05, 0x06, 0x10, 0x11, 0x12, 0x13, 0x14, 0x20};
+  for (const sim::SimFrame& f : sim.Frames())
+    if (f.protocol == "boot") EXPECT_FALSE(upgradeSteps.count(static_cast<std::uint8_t>(f.bytes[5]))) << sim::HexText(f.bytes).toStdString();
 }
 
 TEST_F(PageTest, TheExactExtensionChoosesTheLoader) {

@@ -197,6 +197,13 @@ TEST_F(Loader, EveryRowHoldsTheBytesOfItsOwnAddresses) {
   }
 }
 
+TEST_F(Loader, SegmentRecordMayEndAtOffsetFFFF) {
+  const QByteArray text = fw::HexLine(2, 0, {0x00, 0x00}) + "\r\n" + fw::HexLine(0, 0xFFF0, std::vector<std::uint8_t>(16, 0x11)) +
+                          "\r\n" + ExampleHex(Meta{});
+  ASSERT_EQ(tool.LoadHexData(text), 0) << views.messages.join('\n').toStdString();
+  EXPECT_EQ(tool.Info.Length10, 512);
+}
+
 TEST_F(Loader, RecordLinesMayEndInWhiteSpace) {
   QByteArray text;
   for (const QByteArray& line : ExampleHex(Meta{}).split('\n'))
@@ -333,6 +340,25 @@ std::vector<BadImage> BadImages() {
   Meta farStart;
   farStart.start = 0x1000;
   farStart.stop = 0x2000;
+  const QByteArray end = fw::HexLine(1, 0, {});
+  // The example as an interrupted copy leaves it: cut at a line end.
+  const QByteArray noEnd = good.left(good.indexOf(end));
+  const QByteArray cut = good.left(good.indexOf(fw::HexLine(0, 0x120, {example.begin() + 0x120, example.begin() + 0x130})));
+  // A record under a segment base whose last bytes would lie past offset FFFF.
+  const QByteArray pastSegment = fw::HexLine(2, 0, {0x00, 0x00}) + eol + fw::HexLine(0, 0xFFF8, std::vector<std::uint8_t>(16, 0x11)) + eol + good;
+  // 16-byte records of words, 8 addresses apart, the first two overlapping
+  // by four words with equal bytes: the first pair alone reads as 4 bytes an
+  // address, every later pair as 2.
+  QByteArray wordsOverlap;
+  {
+    const auto s = Stream(0x200, 0x100);
+    const auto rec = [&s](std::uint16_t address) {
+      return fw::HexLine(0, address, {s.begin() + 2 * address, s.begin() + 2 * address + 16}) + "\r\n";
+    };
+    wordsOverlap = rec(0) + rec(4);
+    for (std::uint16_t a = 8; a < 0x100; a += 8) wordsOverlap += rec(a);
+    wordsOverlap += end;
+  }
 
   return {
       {"record longer than 64 bytes", false, fw::HexLine(0, 0, std::vector<std::uint8_t>(65, 0)) + eol + good,
@@ -349,7 +375,8 @@ std::vector<BadImage> BadImages() {
            fw::DataLines(0x10, {example.begin() + 0x10, example.begin() + 0x200}, 16) + fw::HexLine(1, 0, {}),
        {}, {"Address Error: Records Overlap At Address 0x8"}},
       {"no two records touch", false, gapped + fw::HexLine(1, 0, {}), {}, {"Address Error: No Contiguous Records"}},
-      {"record runs past the stop address", false, fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)),
+      {"record runs past the stop address", false,
+       fw::DataLines(0, {example.begin(), example.begin() + 0x1F8}, 16) + fw::HexLine(0, 0x1F8, std::vector<std::uint8_t>(16, 0)) + eol + end,
        {}, {"Address Error: Record At 0x1F8 Runs Past The Stop Address"}},
       {"word addresses in an odd block", false, [] {
          Meta m;
@@ -358,20 +385,30 @@ std::vector<BadImage> BadImages() {
        }(), {}, {"Address Error: Block Size 65 Is Not A Multiple Of 2 Bytes Per Address"}},
       {"no data between start and stop", false, ExampleHex(farStart), {}, {"Address Error: No Data Between Start And Stop Address"}},
       {"image too large", false, tooLarge, {}, {"Image Too Large"}},
-      {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16), {}, {"No Meta Block"}},
+      {"no end record", false, noEnd, {}, {"Hex File Has No End Record"}},
+      {"cut off at a line end", false, cut, {}, {"Hex File Has No End Record"}},
+      {"ratio of the first pair only", false, wordsOverlap, {}, {"Address Error: Record At 0x10 Does Not Fit 4 Bytes Per Address"}},
+      {"segment record past offset FFFF", false, pastSegment, {}, {"Address Error: Record At 0xFFF8 Runs Past Its Segment"}},
+      {"segment address of 1 byte", false, fw::HexLine(2, 0, {0x10}) + eol + good,
+       {"Record Error: Line 1: Extended Address Record Without 2 Data Bytes"}, {}},
+      {"linear address of 1 byte", false, ":0100000401FA" + eol + good,
+       {"Record Error: Line 1: Extended Address Record Without 2 Data Bytes"}, {}},
+      {"linear address of 3 bytes", false, fw::HexLine(4, 0, {0x00, 0x00, 0x01}) + eol + good,
+       {"Record Error: Line 1: Extended Address Record Without 2 Data Bytes"}, {}},
+      {"no meta block", false, fw::DataLines(0, std::vector<std::uint8_t>(512, 0x42), 16) + end, {}, {"No Meta Block"}},
       // The second marker begins right after the first: no room for 27 bytes.
       {"meta block too short", false, [] {
          auto s = Stream(512, 0);
          std::copy(kMetaMarker1.begin(), kMetaMarker1.end(), s.begin() + 25);
          std::copy(kMetaMarker2.begin(), kMetaMarker2.end(), s.begin() + 32);
-         return fw::DataLines(0, s, 16);
+         return fw::DataLines(0, s, 16) + fw::HexLine(1, 0, {});
        }(), {}, {"Meta Block Error: Meta Block Too Short"}},
       // Second marker three 64-byte records on: past the 200 bytes collected.
       {"second marker out of reach", false, [] {
          auto s = Stream(512, 0);
          std::copy(kMetaMarker1.begin(), kMetaMarker1.end(), s.begin() + 64 + 57);
          std::copy(kMetaMarker2.begin(), kMetaMarker2.end(), s.begin() + 256 + 57);
-         return fw::DataLines(0, s, 64);
+         return fw::DataLines(0, s, 64) + fw::HexLine(1, 0, {});
        }(), {}, {"Meta Block Error: Second Marker Missing"}},
       {"processor 10", false, WithMeta([](Meta& m) { m.processor = 10; }), {}, {"Meta Block Error: Processor 10 Out Of Range"}},
       {"boot speed 0", false, WithMeta([](Meta& m) { m.baudRate = 0; }), {}, {"Meta Block Error: Baud Rate 0 Not Supported"}},

@@ -6,7 +6,8 @@
 // Each is streamed over the serial link one device at a time (0x10), to the
 // selected devices together (0x20) and over TCP; the simulated bootloader
 // keeps what it was sent byte by byte. A layout the loader refuses sends
-// nothing to any device.
+// nothing to any device: a file cut off at a line end, and a word file whose
+// first two records overlap.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -35,7 +36,24 @@ struct Layout {
   std::uint8_t fill = 0xFF;
   std::int64_t clash = -1;                       // a later record giving other bytes at this position
   const char* refusal = nullptr;                 // the load's message when the layout is refused
+  QByteArray (*edit)(const layout::FileImage&) = nullptr;  // the file as it reaches the tool, when not as built
 };
+
+// An interrupted copy or download: the file up to the end of its 30th line.
+QByteArray CutAtALineEnd(const layout::FileImage& f) {
+  qsizetype at = 0;
+  for (int i = 0; i < 30; ++i) at = f.hex.indexOf("\r\n", at) + 2;
+  return f.hex.left(at);
+}
+
+// A record at address 4 after the first one (addresses 0 to 7): four words
+// of each overlap, with equal bytes.
+QByteArray FirstTwoRecordsOverlapByFourWords(const layout::FileImage& f) {
+  std::vector<std::uint8_t> bytes;
+  for (size_t p = 8; p < 24; ++p) bytes.push_back(static_cast<std::uint8_t>(f.bytes[p]));
+  const qsizetype second = f.hex.indexOf("\r\n") + 2;
+  return f.hex.left(second) + fw::HexLine(0, 4, bytes) + "\r\n" + f.hex.mid(second);
+}
 
 const Layout kLayouts[] = {
     {.name = "Size32FirstRecord12", .firstRecord = 12},
@@ -68,6 +86,9 @@ const Layout kLayouts[] = {
     {.name = "WordsRecordsLongerThanABlock", .programSize = 48, .ratio = 2, .recordSize = 64},
     {.name = "RecordGivesAnAddressAnotherValue", .programSize = 64, .clash = 0x100,
      .refusal = "Address Error: Two Values At Address 0x100"},
+    {.name = "CutAtALineEnd", .programSize = 64, .refusal = "Hex File Has No End Record", .edit = CutAtALineEnd},
+    {.name = "WordsFirstTwoRecordsOverlap", .ratio = 2,
+     .refusal = "Address Error: Record At 0x10 Does Not Fit 4 Bytes Per Address", .edit = FirstTwoRecordsOverlapByFourWords},
 };
 
 constexpr std::uint32_t kMetaAt = 0x60;  // from the first stretch's start
@@ -81,7 +102,9 @@ layout::FileImage Image(const Layout& l) {
   meta.programSize = static_cast<std::uint8_t>(l.programSize);
   meta.eraseSize = static_cast<std::uint8_t>(l.eraseSize);
   meta.fill = l.fill;
-  return layout::Build(meta, l.ratio, l.data, l.recordSize, l.firstRecord, l.data.front().from + kMetaAt, l.clash);
+  layout::FileImage image = layout::Build(meta, l.ratio, l.data, l.recordSize, l.firstRecord, l.data.front().from + kMetaAt, l.clash);
+  if (l.edit) image.hex = l.edit(image);
+  return image;
 }
 
 enum class Stream { OneByOne, Together, Tcp };

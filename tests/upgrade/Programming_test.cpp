@@ -209,6 +209,51 @@ TEST_F(Stream, RetryRequestRewindsTheStreamInBothVariants) {
   }
 }
 
+// Rows on both sides of 0x80000000: a device's request for any address that
+// a row holds is served from that row; one past the image stays an error.
+TEST_F(Stream, RetryRequestsAroundAddress80000000AreServed) {
+  fw::Meta meta = ImageMeta(80);
+  meta.start = 0x7FFFFF00;
+  meta.stop = 0x80000100;
+  const std::vector<std::uint8_t> bytes = ImageBytes(meta);
+  const QByteArray hex = fw::HexLine(4, 0, {0x7F, 0xFF}) + "\n" + fw::DataLines(0xFF00, {bytes.begin(), bytes.begin() + 0x100}, 16, "\n") +
+                         fw::HexLine(4, 0, {0x80, 0x00}) + "\n" + fw::DataLines(0, {bytes.begin() + 0x100, bytes.end()}, 16, "\n") +
+                         fw::HexLine(1, 0, {}) + "\n";
+  ASSERT_EQ(tool.LoadHexData(hex), 0) << bench.views.messages.join('\n').toStdString();
+  ASSERT_EQ(tool.Grid.ImageRows(), kRows);
+  ASSERT_EQ(tool.Grid.Address(9), 0x80000000u);
+  tool.Info.AttemptDelay = 80;
+  struct Case {
+    const char* what;
+    sim::BootDevice::Retry retry;
+    std::vector<int> rows;
+    int result;
+    QString line;
+  };
+  const Case cases[] = {
+      {"the row at 0x80000000", {12, 0x80000000, 0x90}, Span(9, 16, Span(1, 12)), 0, "   ID1: Retry Address: 0x80000000"},
+      {"inside the row below it", {12, 0x7FFFFFE6, 0xA0}, Span(8, 16, Span(1, 12)), 0, "   ID1: Retry Address: 0x7FFFFFE6"},
+      {"inside a row further below", {12, 0x7FFFFF66, 0xA0}, Span(4, 16, Span(1, 12)), 0, "   ID1: Retry Address: 0x7FFFFF66"},
+      {"inside a row above it", {15, 0x800000A4, 0x90}, Span(14, 16, Span(1, 15)), 0, "   ID1: Retry Address: 0x800000A4"},
+      {"past the last row", {5, 0x80000100, 0x90}, Span(1, 5), 1, "   ID1: Retry Address: 0x80000100"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bench.views.Clear();
+    InBank(1, 3, {c.retry});
+    ASSERT_EQ(tool.ProgramBlocks(1), c.result) << bench.views.Steps().join('\n').toStdString();
+    const sim::BootDevice d = bench.boot.Snapshot(1);
+    std::vector<int> rows;
+    for (std::uint32_t a : d.blocks) rows.push_back(static_cast<int>((a - meta.start) / kBlock) + 1);
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(bench.views.Steps().count(c.line), 1);
+    if (c.result == 0)
+      EXPECT_EQ(sim::MemoryBytes(d, meta.start, 0x200), QByteArray(reinterpret_cast<const char*>(bytes.data()), 0x200));
+    else
+      EXPECT_EQ(bench.views.Steps().last(), "Retry Address Error");
+  }
+}
+
 TEST_F(Stream, RetryRequestArrivingDuringTheWaitAfterTheLastBlockIsServed) {
   Load(0);
   InBank(1, 2);
