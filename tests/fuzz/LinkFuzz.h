@@ -1,11 +1,12 @@
 #pragma once
 // Rules every link's reply check keeps, whatever came back: a reply marked
-// valid is at least four bytes long and its CRC is right (computed here bit
-// by bit, apart from the link's tables); a valid answer to a read with the
-// function that was asked carries the byte count and length the request
-// asked for, and the serial exchange, which stops gathering at the length it
-// expects, would have taken it whole. Shared by the serial, TCP and radio
-// reply harnesses.
+// valid is at least four bytes long (an older-line one seven: STX, status,
+// address, count, CRC, ETX) and its CRC is right (computed here bit by bit,
+// apart from the link's tables); a valid answer to a read with the function
+// that was asked carries the byte count and length the request asked for,
+// and the serial exchange, which stops gathering at the length it expects,
+// would have taken it whole. Shared by the serial, TCP and radio reply
+// harnesses.
 #include <cstdint>
 #include <cstring>
 
@@ -64,6 +65,8 @@ inline const char* BrokenReplyCheck(const Modbus& link) {
   const uint8_t* r = link.Reply;
   if (n < 4 || n > Modbus::kReplySize) return "valid reply of an impossible length";
   if (link.TxFraming == Modbus::Framing::StxEtx) {
+    // STX, status, address, count, CRC and ETX: 7 bytes at least.
+    if (n < 7) return "valid older-line reply shorter than the smallest frame";
     if (r[0] != 0x02 || r[n - 1] != 0x03 || !CrcAtEnd(r, n, 1, n - 3, 0)) return "valid older-line reply with a wrong CRC";
     return "";
   }
