@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QWidget>
 
 void OnExit(QWidget* control, std::function<void()> fn) {
@@ -39,6 +40,8 @@ void KeepTheWheelOffChoices(QWidget* window) {
     box->setFocusPolicy(Qt::StrongFocus);
     box->installEventFilter(passOn);
   }
+  // Nor does a row of tabs turn the page under a resting cursor.
+  for (QTabBar* tabs : window->findChildren<QTabBar*>()) tabs->installEventFilter(passOn);
   // A list box scrolls where the cursor rests on its items or on its arrows.
   for (QListWidget* list : window->findChildren<QListWidget*>()) {
     list->setFocusPolicy(Qt::StrongFocus);

@@ -16,6 +16,7 @@ void OnExit(QWidget* control, std::function<void()> fn);
 // The wheel never chooses. Over any box of the window, a combo box or a
 // one-row list whose top row is its choice (a sign chooser, a time picker),
 // a wheel notch goes on to what lies under the box: the page scrolls, or
-// nothing happens. Nor does the wheel give such a box the focus. Keys and
-// clicks still choose. Run once the window holds all its boxes.
+// nothing happens. The same holds for a row of page tabs. Nor does the wheel
+// give such a box the focus. Keys and clicks still choose. Run once the
+// window holds all its boxes.
 void KeepTheWheelOffChoices(QWidget* window);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
 #include <cerrno>
@@ -538,10 +539,11 @@ TEST_F(LinkOpening, ProfileChangeWhilePollingRestartsTheLoop) {
   EXPECT_EQ(w->StatusText(4), "COM Close");
 }
 
-// The header's boxes take no wheel notch: a cursor resting on them while
-// the user scrolls changes neither the profile nor the port, and the link
-// stays on the port it opened. The user still chooses with clicks and keys.
-TEST_F(LinkOpening, AWheelNotchOverTheProfileOrPortBoxChangesNeither) {
+// The header's boxes and the page tabs take no wheel notch: a cursor resting
+// on them while the user scrolls changes neither the profile, nor the port,
+// nor the page, and the link stays on the port it opened. The user still
+// chooses with clicks and keys.
+TEST_F(LinkOpening, AWheelNotchOverTheHeaderBoxesOrThePageTabsChangesNothing) {
   LoadDevice(sim, 1);
   SetUpHome({{1, 1}});
   // The sim's port between two others, so that a notch either way would land
@@ -562,9 +564,12 @@ TEST_F(LinkOpening, AWheelNotchOverTheProfileOrPortBoxChangesNeither) {
     return n;
   };
   ASSERT_EQ(visibleTabs(), 7);
+  QTabBar* tabBar = pages->tabBar();
+  const int page = pages->currentIndex();
+
   struct Seen {
     QString profile, port;
-    int superUser, tabs;
+    int superUser, tabs, page;
     bool focusKept;
   };
   std::vector<Seen> seen;
@@ -574,8 +579,9 @@ TEST_F(LinkOpening, AWheelNotchOverTheProfileOrPortBoxChangesNeither) {
     for (int notches : {-1, 1, -1}) {
       input::Wheel(profiles, notches);
       input::Wheel(ports, notches);
+      input::Wheel(tabBar, notches);
       seen.push_back({profiles->currentText(), ports->currentText(), w->IsSuperUser, visibleTabs(),
-                      QApplication::focusWidget() == focus});
+                      pages->currentIndex(), QApplication::focusWidget() == focus});
     }
   });
   const size_t more = 12;
@@ -587,6 +593,7 @@ TEST_F(LinkOpening, AWheelNotchOverTheProfileOrPortBoxChangesNeither) {
     EXPECT_EQ(s.profile.toStdString(), "SuperUser");
     EXPECT_EQ(s.superUser, 1);
     EXPECT_EQ(s.tabs, 7);
+    EXPECT_EQ(s.page, page) << "the wheel turned the page";
     EXPECT_EQ(s.port.toStdString(), sim.PortPath().toStdString());
     EXPECT_TRUE(s.focusKept) << "the wheel moved the focus";
   }
