@@ -14,6 +14,25 @@
 #include "platform/ValueLabel.h"
 
 namespace {
+// A one-row list shows its choice alone: every item is exactly as tall as the
+// list's inside, so the top item is shown whole and no part of the next.
+class OneItemInView : public QObject {
+ public:
+  explicit OneItemInView(QListWidget* list) : QObject(list), list_(list) {
+    list->viewport()->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) {
+      const QSize inside = list_->viewport()->size();
+      for (int i = 0; i < list_->count(); ++i) list_->item(i)->setSizeHint(inside);
+    }
+    return false;
+  }
+
+ private:
+  QListWidget* list_;
+};
+
 QWidget* Make(const ControlDecl& d, QWidget* parent) {
   const QString caption = QString::fromUtf8(d.caption);
   switch (d.kind) {
@@ -79,6 +98,7 @@ QWidget* Make(const ControlDecl& d, QWidget* parent) {
       // A one-row list shows its top item: under a larger font what does not
       // fit is cut at the edge rather than all of it replaced by an ellipsis.
       w->setTextElideMode(Qt::ElideNone);
+      new OneItemInView(w);
       return w;
     }
   }

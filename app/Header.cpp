@@ -34,6 +34,8 @@ constexpr int kHeaderPictureWidth = 3000;
 constexpr int kFlagWidth = 20;
 constexpr int kFlagHeight = 14;
 constexpr int kRetractHeight = 45;  // Label_TopRetract while the header is open
+constexpr int kLeastOuterWidth = 800;
+constexpr int kLeastOuterHeight = 600;
 
 // The header's own controls. Image_TopRight comes first so that it lies
 // under everything else in the header.
@@ -213,9 +215,15 @@ void TForm_Main::FormResize() {
   for (const auto& r : rightHand)
     if (QWidget* w = Control(r.name)) w->move(outerWidth - r.fromRight, w->y());
 
+  // The window never stays below 800 x 600 with its frame. The window
+  // manager is told so, and stops a drag of an edge there; a size below it
+  // that comes all the same snaps back. The frame is known, and may change
+  // (F11 takes it away), only once the window is on screen.
   const QSize frame = frameGeometry().size() - size();
-  if (frameGeometry().height() < 600) resize(width(), 600 - frame.height());
-  if (frameGeometry().width() < 800) resize(800 - frame.width(), height());
+  const QSize least = QSize(kLeastOuterWidth, kLeastOuterHeight) - frame;
+  if (minimumSize() != least) setMinimumSize(least);
+  if (frameGeometry().height() < kLeastOuterHeight) resize(width(), kLeastOuterHeight - frame.height());
+  if (frameGeometry().width() < kLeastOuterWidth) resize(kLeastOuterWidth - frame.width(), height());
 }
 
 void TForm_Main::Label_TopRetractClick() {

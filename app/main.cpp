@@ -18,6 +18,7 @@
 #include "app/GroupPanel.h"
 #include "app/LogViews.h"
 #include "platform/SingleInstanceGuard.h"
+#include "settings/EventHook.h"
 #include "ui_MainWindow.h"
 
 TForm_Main* Form_Main = nullptr;
@@ -44,6 +45,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui(new Ui::TForm_
   BindSettingsHandlers();
   BindDataLog();
   BindFirmwarePage();
+  KeepTheWheelOffChoices(this);
   AccessCode.clear();
 }
 

@@ -282,6 +282,7 @@ class TForm_Main : public QMainWindow {
   QMenu* scrollPopMenu_ = nullptr;
   bool terminated_ = false;
   bool shown_ = false;
+  int profileShown_ = -1;  // the profile box's item before the pick of SuperUser-Init (profiles/)
 };
 
 extern TForm_Main* Form_Main;

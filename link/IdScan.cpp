@@ -4,7 +4,6 @@
 #include "link/IdScan.h"
 #include "link/ClockSync.h"
 #include "link/EnergyHistory.h"
-#include "link/EventHook.h"
 #include "link/Executor.h"
 #include "link/LineClock.h"
 #include "logs/OnSiteRepair.h"
@@ -29,6 +28,7 @@
 #include "platform/ValueLabel.h"
 #include "settings/CountryView.h"
 #include "settings/EditorFit.h"
+#include "settings/EventHook.h"
 
 namespace {
 

@@ -53,7 +53,7 @@ int DecodeScaleWord(int word, const int* phaseCount, int* dcCurrentDiv, int* pow
     return 0;
   }
   static constexpr int kCurrentDiv[4] = {100, 100, 10, 1};
-  static constexpr int kPowerMul[8] = {1, 1, 1, 10, 100, 1000, 1, 1};
+  static constexpr int kPowerMul[8] = {1, 1, 1, 10, 100, kLargestPowerMul, 1, 1};
   static constexpr int kEnergyMul[16] = {0, 1, 1, 1, 1, 10, 100, 1000, 10, 10, 10, 10, 10, 10, 10, 10};
   static constexpr int kVoltageDiv[4] = {10, 100, 10, 1};
   *dcCurrentDiv = kCurrentDiv[(word >> 1) & 3];

@@ -32,6 +32,9 @@ int TestSpecBit(int selector, int value);
 // "V" + high byte + "." + (low byte / 10) + (low byte mod 10): 0x0105 gives V1.05.
 QString VersionText(uint16_t word);
 
+// The largest power factor a scale word gives.
+constexpr int kLargestPowerMul = 1000;
+
 // Decodes the device scale word into the five scale factors; the phase count
 // chooses the energy default. Every factor ends as 1, 10, 100 or 1000.
 // Returns 0.

@@ -93,13 +93,26 @@ bool ListLayoutProfiles(std::array<QString, 20>& names) {
 void TForm_Main::BindProfileHandlers() {
   // Only what the user does runs the handlers: the code sets the profile and
   // the tab without signals.
-  connect(Ctl<QComboBox>("Combo_SelectMode"), &QComboBox::activated, this, [this] { Combo_SelectModeChange(); });
+  auto* profiles = Ctl<QComboBox>("Combo_SelectMode");
+  connect(profiles, &QComboBox::activated, this, [this] { Combo_SelectModeChange(); });
+  // SuperUser-Init is an action, not a profile: the box goes back from it to
+  // the profile it named before.
+  connect(profiles, &QComboBox::currentIndexChanged, this, [this, profiles](int now) {
+    if (profiles->itemText(now) != kSuperUserInit) profileShown_ = now;
+  });
   connect(Ctl<QTabWidget>("PageControl"), &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
 }
 
 void TForm_Main::Combo_SelectModeChange() {
   auto* combo = Ctl<QComboBox>("Combo_SelectMode");
   auto* pages = Ctl<QTabWidget>("PageControl");
+  // Only SuperUser's pages have initial layouts. With another profile in
+  // force the box names it again and nothing changes (a data log records
+  // on): the box always names the profile whose pages the window shows.
+  if (combo->currentText() == kSuperUserInit && IsSuperUser == 0 && profileShown_ >= 0) {
+    combo->setCurrentIndex(profileShown_);
+    return;
+  }
   // A running data log stops writing rows.
   for (const char* timer : {"Timer_Datalog", "Timer_Record"})
     if (auto* t = findChild<QTimer*>(timer)) t->stop();

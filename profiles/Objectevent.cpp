@@ -17,6 +17,7 @@
 #include "app/main.h"
 #include "monitor/AcView.h"
 #include "profiles/Designmode.h"
+#include "settings/EditorFit.h"
 
 namespace {
 constexpr int kClosedHeight = 40;
@@ -435,7 +436,12 @@ void TForm_Main::Pop_Click(QObject* sender) {
   GroupPanel* panel = row->panel ? Panel(QString::fromLatin1(row->panel)) : nullptr;
   if (panel && row->setTag) panel->setTag(row->setTag);
   if (panel) ShowPanelAtMouse(Drag, panel, panel->Tag());
-  if (row->act) row->act(*this);
+  if (row->act) {
+    row->act(*this);
+    // Items that switch captions or a group's width leave the editors' rows
+    // to be shared out again.
+    FitEditorsToText(*this);
+  }
 }
 
 void TForm_Main::Pop_Arrange() {

@@ -50,3 +50,10 @@ extern const PanelControls kActivePowerPanel{"Group_ActivePower", kRows};
 int PollActivePower(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> ActivePowerEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> ActivePowerReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -68,3 +68,10 @@ extern const PanelControls kGroupBox31Panel{"GroupBox31", kGroupBox31Rows};
 int PollAustraliaSet(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kAustraliaView); }
 
 std::span<const EditorDecl> AustraliaSetEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> AustraliaSetReadViews() {
+  static constexpr const ReadView* kViews[] = {&kAustraliaView};
+  return kViews;
+}

@@ -62,3 +62,10 @@ extern const PanelControls kCosPCtrlPanel{"Group_CosPCtrl", kRows};
 int PollCosPCtrl(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> CosPCtrlEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> CosPCtrlReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

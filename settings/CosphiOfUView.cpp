@@ -60,3 +60,10 @@ extern const PanelControls kCosphiOfUPanel{"Group_CosphiOfU", kRows};
 int PollCosphiOfU(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> CosphiOfUEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> CosphiOfUReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -135,3 +135,10 @@ std::optional<int> CountryCodeOfItem(const TForm_Main& f, int index) {
 int PollCountry(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kCountryView); }
 
 std::span<const EditorDecl> CountryEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> CountryReadViews() {
+  static constexpr const ReadView* kViews[] = {&kCountryView};
+  return kViews;
+}

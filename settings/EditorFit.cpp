@@ -8,6 +8,7 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <span>
 #include <tuple>
@@ -119,45 +120,56 @@ struct Member {
   QWidget* editor;
   int need;
   const char* valueLabel;
-  QString reading;  // the longest text the value label must keep room for
+  QString reading;  // the longest text the value label shows, unit included
+  QString number;   // the same without its unit
 };
 
 // What one row can give its editor: the caption's spare room, then the
-// value label's beyond its longest reading (never below what it had).
+// value label's beyond its longest reading (never below what it had), and,
+// for its own editor only, the label's room for the reading's unit.
 struct Spare {
   int caption = 0;
   int value = 0;
+  int unit = 0;
 };
 
-Spare SpareOf(const RowBefore& r, const QString& reading) {
+Spare SpareOf(const RowBefore& r, const Member& m) {
   Spare s;
   if (r.caption) s.caption = std::max(0, r.caption->width() - TextWidth(r.caption, r.caption->text()));
-  if (r.value) s.value = std::max(0, r.value->width() - TextWidth(r.value, reading));
+  if (r.value) {
+    s.value = std::max(0, r.value->width() - TextWidth(r.value, m.reading));
+    s.unit = std::max(0, r.value->width() - TextWidth(r.value, m.number) - s.value);
+  }
   return s;
 }
 
 // The editors of a column grow alike, by what the row that needs it most can
-// get, and each row gives what it can of that; the right edges stay put.
-// Captions give alike first, so the value labels stay aligned as well.
+// get; every row gives what it can of that, a row that needs no more room
+// too, so that the column stands in line. A row that cannot give it all
+// stands out by what it lacks. The right edges stay put. Captions give alike
+// first, so the value labels stand in line as well. A value label keeps room
+// for its reading's unit unless its own editor cannot show its text without
+// it: what is typed comes first.
 void FitColumn(const std::vector<Member>& column) {
   std::vector<RowBefore> rows;
-  std::vector<Spare> spares;
+  std::vector<int> gives;  // what each row's value label gives at most
+  std::vector<int> captionGives;
   int grow = 0;
   for (const Member& m : column) {
     rows.push_back(ControlsBefore(m.editor, m.valueLabel));
-    spares.push_back(SpareOf(rows.back(), m.reading));
-    // A row whose editor shows its text already only keeps the column aligned:
-    // its value label gives nothing.
-    if (m.need <= m.editor->width()) spares.back().value = 0;
-    grow = std::max(grow, std::min(m.need - m.editor->width(), spares.back().caption + spares.back().value));
+    const Spare spare = SpareOf(rows.back(), m);
+    const int lacks = m.need - m.editor->width();
+    gives.push_back(spare.value + (lacks > 0 ? spare.unit : 0));
+    captionGives.push_back(spare.caption);
+    grow = std::max(grow, std::min(lacks, spare.caption + gives.back()));
   }
   if (grow <= 0) return;
   int alike = grow;
-  for (const Spare& spare : spares) alike = std::min(alike, spare.caption);
+  for (const int caption : captionGives) alike = std::min(alike, caption);
   for (size_t i = 0; i < rows.size(); ++i) {
     const RowBefore& r = rows[i];
-    const int take = std::min(grow, spares[i].caption + spares[i].value);
-    const int fromValue = std::min(take - std::min(take, alike), spares[i].value);
+    const int take = std::min(grow, captionGives[i] + gives[i]);
+    const int fromValue = std::min(take - std::min(take, alike), gives[i]);
     const int fromCaption = take - fromValue;
     SetFitted(r.editor, r.editor->geometry().adjusted(-take, 0, 0, 0));
     for (QWidget* w : r.moving) SetFitted(w, w->geometry().translated(-take, 0));
@@ -170,9 +182,8 @@ void FitColumn(const std::vector<Member>& column) {
 // for controls that show no text of their own.
 Member MemberOf(const TForm_Main& f, const EditorDecl& row, QWidget* control) {
   if (auto* edit = qobject_cast<QLineEdit*>(control); edit && row.kind == EditorKind::Edit) {
-    const QString text = LongestAcceptedText(f, row);
-    // The label reads the same number back.
-    return {control, EditWidthFor(edit, text), row.label, text};
+    const QString typed = LongestAcceptedText(f, row);
+    return {control, EditWidthFor(edit, typed), row.label, LongestReading(f, row), typed};
   }
   if (auto* combo = qobject_cast<QComboBox*>(control); combo && row.kind == EditorKind::Combo) {
     const QString item = LongestItem(combo);
@@ -180,10 +191,9 @@ Member MemberOf(const TForm_Main& f, const EditorDecl& row, QWidget* control) {
     combo->view()->setMinimumWidth(combo->fontMetrics().horizontalAdvance(item) + 2 * kComboTextInset +
                                    2 * combo->view()->frameWidth() +
                                    combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    // The label reads back the item chosen.
-    return {control, ComboWidthFor(combo), row.label, item};
+    return {control, ComboWidthFor(combo), row.label, item, item};
   }
-  return {control, 0, nullptr, {}};
+  return {control, 0, nullptr, {}, {}};
 }
 
 // Columns: editors of one parent with the same left and right edges (a
@@ -206,16 +216,30 @@ std::map<ColumnKey, std::vector<Member>> Columns(TForm_Main& f) {
 }  // namespace
 
 QString LongestAcceptedText(const TForm_Main& f, const EditorDecl& row) {
-  int factor = row.rule == ValueRule::Scaled ? row.factor : 1;
-  // A register that follows a profile option has that option's scale.
-  if (row.where && row.rule == ValueRule::Scaled) {
-    const RegisterScale at = row.where(f);
-    if (at.reg != 0) factor = at.factor;
-  }
-  const Bounds b = RowBounds(row);
+  const int factor = RowFactor(f, row);
+  const Bounds b = row.accepts ? row.accepts(f) : RowBounds(row);
   const QString lo = UnitsText(b.lo, factor);
   const QString hi = UnitsText(b.hi, factor);
   return lo.size() > hi.size() ? lo : hi;
+}
+
+QString LongestReading(const TForm_Main& f, const EditorDecl& row) {
+  if (auto* combo = f.Ctl<QComboBox>(QLatin1String(row.control)); combo && row.kind == EditorKind::Combo)
+    return LongestItem(combo);
+  QString longest;
+  const Bounds b = RowBounds(row);
+  if (row.label)
+    for (std::span<const ReadView* const> views : SettingsReadViews())
+      for (const ReadView* view : views)
+        for (const ReadBlock& block : view->blocks)
+          for (const WordRead& w : block.words) {
+            if (!w.target || std::strcmp(w.target, row.label) != 0) continue;
+            for (const int64_t end : {b.lo, b.hi}) {
+              const std::optional<QString> text = WordText(&f.Link, w, static_cast<uint16_t>(end & 0xFFFF));
+              if (text && text->size() > longest.size()) longest = *text;
+            }
+          }
+  return longest.isEmpty() ? LongestAcceptedText(f, row) : longest;
 }
 
 void FitEditorsToText(TForm_Main& f) {

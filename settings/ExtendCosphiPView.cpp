@@ -114,3 +114,10 @@ extern const PanelControls kExtendCosphiPPanel{"Group_ExtendCosphiP", kRows};
 int PollExtendCosphiP(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> ExtendCosphiPEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> ExtendCosphiPReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -111,3 +111,10 @@ extern const PanelControls kGroupBox50Panel{"GroupBox50", kGroupBox50Rows};
 int PollLVFR(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kLVFRView); }
 
 std::span<const EditorDecl> FaultRideThroughEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> FaultRideThroughReadViews() {
+  static constexpr const ReadView* kViews[] = {&kLVFRView};
+  return kViews;
+}

@@ -317,3 +317,10 @@ int PollJapUserSet(Modbus* link, uint8_t stop) { return RunReadView(link, stop, 
 int PollJapUserSetOld(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kUserOldView); }
 
 std::span<const EditorDecl> JapUserSetEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> JapUserSetReadViews() {
+  static constexpr const ReadView* kViews[] = {&kUserView, &kUserOldView};
+  return kViews;
+}

@@ -153,3 +153,10 @@ int PollJapanActivePower(Modbus* link, uint8_t stop) { return RunReadView(link, 
 int PollJapanErrorList(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kErrorListView); }
 
 std::span<const EditorDecl> JapanActivePowerEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> JapanActivePowerReadViews() {
+  static constexpr const ReadView* kViews[] = {&kActivePowerView, &kErrorListView};
+  return kViews;
+}

@@ -235,3 +235,10 @@ extern const PanelControls kJapanClearPanel{"GroupBox_JapanClear", kClearRows};
 int PollJapanSet(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kJapanSetView); }
 
 std::span<const EditorDecl> JapanSetEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> JapanSetReadViews() {
+  static constexpr const ReadView* kViews[] = {&kJapanSetView};
+  return kViews;
+}

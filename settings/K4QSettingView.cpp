@@ -87,3 +87,10 @@ extern const PanelControls kEUShadowPanel{"GroupBox_EUShadow", kShadowRows};
 int PollK4QSetting(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> K4QSettingEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> K4QSettingReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -103,3 +103,10 @@ extern const PanelControls kUnderFrequencyPanel{"GroupBox_UnderFrequency", kUnde
 int PollPFCtrl(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> PFCtrlEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> PFCtrlReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

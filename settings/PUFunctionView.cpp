@@ -64,3 +64,10 @@ extern const PanelControls kPUFunctionPanel{"Group_PUFunction", kRows};
 int PollPUFunction(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> PUFunctionEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> PUFunctionReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

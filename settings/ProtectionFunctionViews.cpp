@@ -235,3 +235,9 @@ int PollARCTest(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kAR
 
 std::span<const EditorDecl> ProtectionFunctionEditors() { return kEditors; }
 
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> ProtectionFunctionReadViews() {
+  static constexpr const ReadView* kViews[] = {&kInsulationView, &kGroundCurrView, &kDcInjView, &kCommProtectionView, &kEPOView, &kIslandingView, &kAntiIslandView, &kARCTestView};
+  return kViews;
+}

@@ -224,3 +224,10 @@ std::span<const EditorDecl> ProtectionEditors() { return kEditors; }
 
 void TForm_Main::SetFreqProtectLabels(int variant) { ApplyCaptionVariant(*this, kFreqCaptions, variant); }
 void TForm_Main::SetVoltProtectLabels(int variant) { ApplyCaptionVariant(*this, kVoltCaptions, variant); }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> ProtectionReadViews() {
+  static constexpr const ReadView* kViews[] = {&kUacView, &kFreqView};
+  return kViews;
+}

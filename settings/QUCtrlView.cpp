@@ -94,3 +94,10 @@ extern const PanelControls kResponseDelayPanel{"Item_ResponseDelay", kResponseDe
 int PollQUCtrl(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> QUCtrlEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> QUCtrlReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -87,3 +87,10 @@ extern const PanelControls kQbyNightPanel{"Group_QbyNight", kRows};
 int PollQbyNight(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> QbyNightEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> QbyNightReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -99,3 +99,10 @@ extern const PanelControls kQofPPanel{"Group_QofP", kRows};
 int PollQofP(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> QofPEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> QofPReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

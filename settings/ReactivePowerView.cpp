@@ -81,3 +81,10 @@ extern const PanelControls kReactivePowerPanel{"Group_ReactivePower", kRows};
 int PollReactivePower(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> ReactivePowerEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> ReactivePowerReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

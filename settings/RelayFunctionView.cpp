@@ -194,3 +194,10 @@ void SelectFirstRelay(const TForm_Main& f) {
 int PollRelayFunction(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> RelayFunctionEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> RelayFunctionReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -123,3 +123,10 @@ extern const PanelControls kRpr2ReconnectPanel{"GroupBox_RPR2Reconnect", kRpr2Re
 int PollRPROVGR(Modbus* link, uint8_t stop) { return RunReadView(link, stop, kView); }
 
 std::span<const EditorDecl> RprOvgrEditors() { return kEditors; }
+
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> RprOvgrReadViews() {
+  static constexpr const ReadView* kViews[] = {&kView};
+  return kViews;
+}

@@ -53,19 +53,6 @@ class MouseDownFilter : public QObject {
   std::function<void(bool)> fn_;
 };
 
-// Settings lists lie on scrolling pages. A wheel notch over one goes on to
-// the page, which scrolls; Qt would otherwise step the list and report the
-// step as the user's choice, a write to the inverter nobody chose.
-class WheelToPage : public QObject {
- public:
-  using QObject::QObject;
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() != QEvent::Wheel) return false;
-    e->ignore();  // not taken: the parents get it in turn
-    return true;
-  }
-};
-
 constexpr int64_t kLow16 = 0xFFFF;
 
 }  // namespace
@@ -80,10 +67,8 @@ void OnMouseDown(QAbstractButton* button, std::function<void(bool)> fn) {
 
 void OnUserChoice(QComboBox* combo, std::function<void(int)> fn) {
   if (!combo) return;
-  // The wheel goes on to the page and takes no focus on its way: keys keep
-  // going where the user put them.
-  combo->setFocusPolicy(Qt::StrongFocus);
-  combo->installEventFilter(new WheelToPage(combo));
+  // Qt reports a wheel step as a choice too; the window keeps the wheel off
+  // its boxes (KeepTheWheelOffChoices), so what comes here is the user's.
   QObject::connect(combo, &QComboBox::activated, combo, [combo, fn = std::move(fn)](int index) {
     // Typed text that names no item is no choice.
     if (index < 0 || (combo->isEditable() && combo->currentText() != combo->itemText(index))) return;
@@ -199,9 +184,16 @@ std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text
   return typed.value;
 }
 
+int RowFactor(const TForm_Main& f, const EditorDecl& row) {
+  if (row.rule != ValueRule::Scaled) return 1;
+  // A hook that names no register leaves the row's own scale.
+  if (row.where)
+    if (const RegisterScale at = row.where(f); at.reg != 0) return at.factor;
+  return row.factor;
+}
+
 std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
-  int factor = row.factor;
-  if (row.where) factor = row.where(f).factor;
+  const int factor = RowFactor(f, row);
   std::optional<int64_t> v;
   switch (row.rule) {
     case ValueRule::Scaled:
@@ -214,7 +206,7 @@ std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, con
       }
       // No clamp makes a setting of infinity.
       if (typed.reading == Reading::NotFinite) {
-        RefuseForRow(row, row.rule == ValueRule::Scaled ? factor : 1);
+        RefuseForRow(row, factor);
         return std::nullopt;
       }
       v = typed.value;
@@ -234,7 +226,7 @@ std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, con
       break;
   }
   if (!v) return std::nullopt;
-  return ApplyRange(row, row.rule == ValueRule::Scaled ? factor : 1, *v);
+  return ApplyRange(row, factor, *v);
 }
 
 Bounds RowBounds(const EditorDecl& row) {
@@ -330,7 +322,7 @@ int CommitEditor(TForm_Main& f, const EditorDecl& row, const EditorInput& in) {
     post = Posting{reg, row.code, *v, 0};
   }
   if (!post) return 1;
-  const int factor = row.where ? row.where(f).factor : (row.rule == ValueRule::Scaled ? row.factor : 1);
+  const int factor = RowFactor(f, row);
   const std::optional<uint16_t> word = StoredWord(post->value, row.signedWord, RowBounds(row), factor);
   if (!word) return 1;
   const std::optional<uint16_t> word2 = StoredWord(post->value2, row.signedWord, RegisterBounds(row.signedWord), 1);

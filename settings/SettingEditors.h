@@ -32,7 +32,8 @@ void OnEnterKey(QLineEdit* edit, std::function<void()> fn);
 // state (setChecked) or a keyboard toggle commits nothing.
 void OnMouseDown(QAbstractButton* button, std::function<void(bool checkedBefore)> fn);
 // The user chose an item of a combo box (a click in its open list or a key on the focused box; never a
-// setCurrentIndex of a view, never the wheel, which is left to the page). Typed text naming no item commits nothing.
+// setCurrentIndex of a view, never the wheel, which the window leaves to the page: EventHook.h). Typed text
+// naming no item commits nothing.
 void OnUserChoice(QComboBox* combo, std::function<void(int index)> fn);
 // A button's click.
 void OnClick(QAbstractButton* button, std::function<void()> fn);
@@ -103,6 +104,12 @@ struct Posting {
 
 struct EditorDecl;
 
+// Full integers from lo to hi.
+struct Bounds {
+  int64_t lo;
+  int64_t hi;
+};
+
 // A row's value hook replaces the value rule: it takes the input and the
 // window state and gives the command, or nothing when it refused (after
 // saying why).
@@ -118,6 +125,9 @@ using RegisterHook = RegisterScale (*)(const TForm_Main& f);
 using GateHook = bool (*)(TForm_Main& f);
 // Runs after the command was posted (a pause, enabling other buttons).
 using AfterHook = void (*)(TForm_Main& f, const EditorDecl& row);
+// For rows whose value hook sets the range it takes: the most and the least
+// it takes, in the row's units times its factor.
+using AcceptsHook = Bounds (*)(const TForm_Main& f);
 
 struct EditorDecl {
   EditorKind kind = EditorKind::Edit;
@@ -139,6 +149,7 @@ struct EditorDecl {
   RegisterHook where = nullptr;
   GateHook gate = nullptr;
   AfterHook after = nullptr;
+  AcceptsHook accepts = nullptr;
 
   constexpr EditorDecl Code(int c) const { EditorDecl r = *this; r.code = c; return r; }
   constexpr EditorDecl Signed() const { EditorDecl r = *this; r.signedWord = true; return r; }
@@ -151,6 +162,7 @@ struct EditorDecl {
   constexpr EditorDecl Where(RegisterHook h) const { EditorDecl r = *this; r.where = h; return r; }
   constexpr EditorDecl Gate(GateHook h) const { EditorDecl r = *this; r.gate = h; return r; }
   constexpr EditorDecl After(AfterHook h) const { EditorDecl r = *this; r.after = h; return r; }
+  constexpr EditorDecl Accepts(AcceptsHook h) const { EditorDecl r = *this; r.accepts = h; return r; }
   constexpr EditorDecl Source(const char* edit) const { EditorDecl r = *this; r.source = edit; return r; }
 };
 
@@ -243,11 +255,11 @@ std::optional<int64_t> TextValue(ValueRule rule, int factor, const QString& text
 // no finite number is refused with the row's range whatever its range rule.
 std::optional<int64_t> RuleValue(const TForm_Main& f, const EditorDecl& row, const EditorInput& in);
 
-// Full integers from lo to hi.
-struct Bounds {
-  int64_t lo;
-  int64_t hi;
-};
+// The factor between what the row's user types and the integer it posts: a
+// scaled row's own (10, 100, 1000), or that of the register its profile
+// option names; 1 for every other rule.
+int RowFactor(const TForm_Main& f, const EditorDecl& row);
+
 // What a row posts: its register's range (0..65535 unsigned, -32768..32767
 // signed) narrowed by its range rule, a clamp's limit included.
 Bounds RowBounds(const EditorDecl& row);
@@ -276,6 +288,10 @@ void BindEditors(TForm_Main& f, std::span<const EditorDecl> rows);
 
 // Every settings group's editor table, as the window binds them.
 std::span<const std::span<const EditorDecl>> SettingsEditorTables();
+
+struct ReadView;
+// Every settings group's read-back views.
+std::span<const std::span<const ReadView* const>> SettingsReadViews();
 
 // ---- Read-back views ------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "link/Executor.h"
 #include "link/FunctionCodes.h"
 #include "link/Modbus.h"
+#include "monitor/PollFrame.h"
 #include "platform/Dialogs.h"
 #include "settings/SettingEditors.h"
 
@@ -103,11 +104,19 @@ std::optional<Posting> MaxPowerPosting(TForm_Main& f, const EditorDecl& row, con
   return Posting{row.reg, CmdWriteRegister, *watts / factor, 0};
 }
 
+// What the box may be given: the watts of a register's worth at the largest
+// power factor an inverter reports (each inverter's own is known only once it
+// has been read).
+Bounds MaxPowerAccepted(const TForm_Main&) { return {0, MostPowerWatts(kLargestPowerMul)}; }
+
+constexpr int64_t kMostTenths = 0xFFFFFFFFLL;
+Bounds LifeEnergyAccepted(const TForm_Main&) { return {0, kMostTenths}; }
+
 // Tenths of a kWh as a 32-bit count: low word, high word.
 std::optional<Posting> LifeEnergyPosting(TForm_Main&, const EditorDecl& row, const EditorInput& in) {
   const std::optional<int64_t> tenths = TextValue(ValueRule::Scaled, 10, in.text);
   if (!tenths) return std::nullopt;
-  if (*tenths < 0 || *tenths > 0xFFFFFFFFLL) {
+  if (*tenths < 0 || *tenths > kMostTenths) {
     ShowMessage(QStringLiteral("Out of range: the value must lie from 0.0 to 429496729.5"));
     return std::nullopt;
   }
@@ -148,9 +157,11 @@ constexpr EditorDecl kEditors[] = {
     Radio("Radio_RemoteOFF", 24576, CmdWriteCoil, kCoilOff).After(PauseAfterPost),
     Check("Check_ConstVolt", 825, CmdWriteRegister, 0xFFFF, 0).Value(ConstVoltPosting),
     Edit("Edit_ConstVolt", 829, X10, "Label_ConstVolt"),
-    Edit("Edit_MaxPower", 33595, SafeInt, "Label_MaxPower").Gate(MaxPowerAccess).Value(MaxPowerPosting),
+    Edit("Edit_MaxPower", 33595, SafeInt, "Label_MaxPower").Gate(MaxPowerAccess).Value(MaxPowerPosting)
+        .Accepts(MaxPowerAccepted),
     Button("Btn_Unlock", 0, CmdGridUnlock, 0),
-    Edit("Edit_LifeEnergy", 44224, X10, "Label_TotalWh").Code(CmdLifeEnergy).Value(LifeEnergyPosting),
+    Edit("Edit_LifeEnergy", 44224, X10, "Label_TotalWh").Code(CmdLifeEnergy).Value(LifeEnergyPosting)
+        .Accepts(LifeEnergyAccepted),
     Button("Btn_ClearLog", 24624, CmdWriteCoil, kCoilOn),
     Edit("Edit_KeySN", 0, SafeInt, "Label_TarvoSN").Code(CmdSerialNumber).Value(SerialNumberPosting),
     Edit("Edit_AntiPidTripTime", 25419, SafeInt, "Label_AntiPidTripTime"),
@@ -191,3 +202,9 @@ void ShowDryContactTestRunning(TForm_Main& f, bool running) {
   if (auto* b = f.Ctl<QAbstractButton>(QStringLiteral("Btn_DryContactTest3POFF"))) b->setEnabled(running);
 }
 
+// The read-back views of this file, for what the editor fit needs to know of
+// the readings.
+std::span<const ReadView* const> StatusCommandsReadViews() {
+  static constexpr const ReadView* kViews[] = {&kDryContactView, &kNightModeView};
+  return kViews;
+}

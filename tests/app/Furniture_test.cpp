@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 
 #include "app/FormWait.h"
@@ -145,6 +147,38 @@ TEST_F(Furniture, RightHandControlsKeepTheirDistanceAndTheWindowItsMinimum) {
     EXPECT_EQ(w.Control("Btn_Help")->x(), outer - 72);
     EXPECT_EQ(w.Control("Label_TopRetract")->x(), outer - 65);
     EXPECT_EQ(w.Control("Label_LeftDownRetract")->x(), outer - 40);
+  }
+}
+
+// The window manager is told the smallest size the window takes, 800 x 600
+// with the frame, so a drag of an edge stops there: the header's right-hand
+// controls and the page tabs stay in reach. Shrunk below it by the window
+// system all the same, the window snaps back; with the header collapsed too.
+TEST_F(Furniture, TheWindowManagerKeepsTheWindowAtLeast800By600) {
+  TForm_Main w;
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QWindow* window = w.windowHandle();
+  ASSERT_NE(window, nullptr);
+  // The least outer size the window manager is told, as "width x height".
+  auto told = [window] {
+    const QMargins m = window->frameMargins();
+    const QSize outer = window->minimumSize() + QSize(m.left() + m.right(), m.top() + m.bottom());
+    return std::to_string(outer.width()) + " x " + std::to_string(outer.height());
+  };
+  for (bool collapsed : {false, true}) {
+    SCOPED_TRACE(collapsed ? "header collapsed" : "header open");
+    if (collapsed) {
+      PressF11(&w);
+      w.showNormal();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+      window = w.windowHandle();
+    }
+    EXPECT_EQ(told(), "800 x 600");
+    window->resize(450, 380);
+    EXPECT_TRUE(QTest::qWaitFor([&w] { return w.frameGeometry().size() == QSize(800, 600); }))
+        << w.frameGeometry().width() << "x" << w.frameGeometry().height();
+    EXPECT_EQ(w.Control("Btn_Help")->x(), 800 - 72);
   }
 }
 

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -53,6 +55,7 @@
 #include "sim/SimIdProbe.h"
 #include "support/PollFixture.h"
 #include "support/QtPrinters.h"
+#include "support/UserInput.h"
 #include "support/Wait.h"
 
 using polltest::LinkedWindow;
@@ -534,6 +537,69 @@ TEST_F(LinkOpening, ProfileChangeWhilePollingRestartsTheLoop) {
   EXPECT_TRUE(w->Ctl<QPushButton>("OpenPort")->isEnabled());
   EXPECT_FALSE(w->Link.Port.IsOpen());
   EXPECT_EQ(w->StatusText(4), "COM Close");
+}
+
+// The header's boxes and the page tabs take no wheel notch: a cursor resting
+// on them while the user scrolls changes neither the profile, nor the port,
+// nor the page, and the link stays on the port it opened. The user still
+// chooses with clicks and keys.
+TEST_F(LinkOpening, AWheelNotchOverTheHeaderBoxesOrThePageTabsChangesNothing) {
+  LoadDevice(sim, 1);
+  SetUpHome({{1, 1}});
+  // The sim's port between two others, so that a notch either way would land
+  // on another port.
+  const QString before = home.dir.path() + "/adapter-a", after = home.dir.path() + "/adapter-b";
+  qputenv("QORVANE_EXTRA_PORTS", (before + ":" + sim.PortPath() + ":" + after).toUtf8());
+  auto* profiles = w->Ctl<QComboBox>("Combo_SelectMode");
+  auto* ports = w->Ctl<QComboBox>("Combo_COM");
+  ASSERT_TRUE(input::Activate(w.get()));
+  ASSERT_TRUE(input::ChooseInOpenList(profiles, "SuperUser"));
+  ASSERT_EQ(w->IsSuperUser, 1);
+  ASSERT_TRUE(input::ChooseInOpenList(ports, sim.PortPath()));
+  ASSERT_EQ(ports->currentText(), sim.PortPath());
+  auto* pages = w->Ctl<QTabWidget>("PageControl");
+  auto visibleTabs = [pages] {
+    int n = 0;
+    for (int i = 0; i < pages->count(); ++i) n += pages->isTabVisible(i);
+    return n;
+  };
+  ASSERT_EQ(visibleTabs(), 7);
+  QTabBar* tabBar = pages->tabBar();
+  const int page = pages->currentIndex();
+
+  struct Seen {
+    QString profile, port;
+    int superUser, tabs, page;
+    bool focusKept;
+  };
+  std::vector<Seen> seen;
+  AtFrame(2, [&] {
+    // The focus stays where it is (wherever polling left it).
+    QWidget* focus = QApplication::focusWidget();
+    for (int notches : {-1, 1, -1}) {
+      input::Wheel(profiles, notches);
+      input::Wheel(ports, notches);
+      input::Wheel(tabBar, notches);
+      seen.push_back({profiles->currentText(), ports->currentText(), w->IsSuperUser, visibleTabs(),
+                      pages->currentIndex(), QApplication::focusWidget() == focus});
+    }
+  });
+  const size_t more = 12;
+  AtFrame(more, [&] { w->ClosePortClick(); });
+  ClickOpen();
+
+  ASSERT_EQ(seen.size(), 3u);
+  for (const Seen& s : seen) {
+    EXPECT_EQ(s.profile.toStdString(), "SuperUser");
+    EXPECT_EQ(s.superUser, 1);
+    EXPECT_EQ(s.tabs, 7);
+    EXPECT_EQ(s.page, page) << "the wheel turned the page";
+    EXPECT_EQ(s.port.toStdString(), sim.PortPath().toStdString());
+    EXPECT_TRUE(s.focusKept) << "the wheel moved the focus";
+  }
+  // Polling went on over the port it opened on.
+  EXPECT_GE(sim.Frames().size(), more);
+  EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(" | ").toStdString();
 }
 
 // ---------------------------------------------------------------------------

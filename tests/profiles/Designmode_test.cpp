@@ -15,6 +15,7 @@
 #include "profiles/Designmode.h"
 #include "sim/SimInverter.h"
 #include "support/FakeDialogs.h"
+#include "support/UserInput.h"
 #include "support/Wait.h"
 #include "tests/profiles/ProfileHome.h"
 
@@ -246,6 +247,32 @@ TEST_F(Profiles, SuperUserInitReloadsTheInitialLayoutAndReturnsToSuperUser) {
   EXPECT_EQ(page2.ReadString("QUCtrl", "Height"), QString::number(340 + 10 * SectionCodeSum("QUCtrl")));
   EXPECT_EQ(page2.ReadString("ReactivePower", "Height"), "40");
   EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// Only SuperUser has initial layouts to go back to. Picked with another
+// profile in force, SuperUser-Init leaves the box naming that profile and
+// reloads nothing; SuperUser is then picked as any other profile.
+TEST_F(Profiles, SuperUserInitPickedUnderAnotherProfileLeavesTheBoxOnIt) {
+  ASSERT_TRUE(input::Activate(&w));
+  ASSERT_TRUE(input::ChooseInOpenList(combo, "Alpha"));
+  ASSERT_EQ(w.IsSuperUser, 0);
+  const QStringList tabs = VisibleTabs();
+  const QStringList shown = Shown();
+  ASSERT_FALSE(shown.isEmpty());
+  const QRect where = w.Panel(shown.first())->geometry();
+
+  ASSERT_TRUE(input::ChooseInOpenList(combo, "SuperUser-Init"));
+  EXPECT_EQ(combo->currentText().toStdString(), "Alpha");
+  EXPECT_EQ(w.IsSuperUser, 0);
+  EXPECT_EQ(VisibleTabs(), tabs);
+  EXPECT_EQ(Shown(), shown);
+  EXPECT_EQ(w.Panel(shown.first())->geometry(), where);
+  EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(" | ").toStdString();
+
+  ASSERT_TRUE(input::ChooseInOpenList(combo, "SuperUser"));
+  EXPECT_EQ(combo->currentText(), "SuperUser");
+  EXPECT_EQ(w.IsSuperUser, 1);
+  EXPECT_EQ(VisibleTabs().size(), 7);
 }
 
 TEST_F(Profiles, SwitchingProfilesNeverSavesThePageOnScreen) {

@@ -8,11 +8,13 @@
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTest>
 
 #include "app/GroupPanel.h"
 #include "app/main.h"
@@ -20,6 +22,7 @@
 #include "profiles/Designmode.h"
 #include "profiles/Objectevent.h"
 #include "support/FakeDialogs.h"
+#include "support/UserInput.h"
 #include "tests/profiles/ProfileHome.h"
 
 namespace {
@@ -85,6 +88,29 @@ class Design : public ::testing::Test {
     const bool shown = w->ScrollPopMenu()->isVisible();
     w->ScrollPopMenu()->hide();
     return shown;
+  }
+  // A right-click on the page opens the menu; a click on each item of `path`
+  // in turn opens its submenu, and a click on `caption` chooses it.
+  void ChooseWithTheMouse(const QStringList& path, const QString& caption) {
+    QWidget* target = w->ScrollPage(0)->viewport();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(target, &e);
+    QMenu* menu = w->ScrollPopMenu();
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); })) << "no menu";
+    QStringList items = path;
+    items << caption;
+    for (const QString& name : items) {
+      QAction* item = nullptr;
+      for (QAction* a : menu->actions())
+        if (a->text() == name) item = a;
+      ASSERT_NE(item, nullptr) << name.toStdString();
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+      if (name == caption) break;
+      menu = item->menu();
+      ASSERT_NE(menu, nullptr) << name.toStdString();
+      ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); })) << name.toStdString() << " did not open";
+    }
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !w->ScrollPopMenu()->isVisible(); })) << "the menu stayed open";
   }
   QString Stored(int page, const char* section, const char* key) const {
     return IniFile(home.Path(QString("SuperUser/MonitorSet%1.KXL").arg(page))).ReadString(section, key);
@@ -377,6 +403,59 @@ TEST_F(Design, ScreenshotOfAPageShowsNothingClipped) {
   page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
   const QRect seen(-content->pos(), page->viewport()->size());
   EXPECT_TRUE(seen.contains(test->geometry().bottomRight()));
+}
+
+// Items that change captions fit the rows again: a longer caption takes
+// its room back from the editor that had it, and every row keeps caption,
+// value and editor whole and apart. The profile starts with the short
+// captions of "RULE 21" and "USA".
+TEST_F(Design, CaptionsChangedFromTheMenuShowWholeBesideTheirEditors) {
+  ASSERT_TRUE(input::Activate(w.get()));
+  ASSERT_EQ(w->VacProtectSet, 2);
+  ASSERT_EQ(w->ShowGsFacMode, 1);
+  w->Panel("Group_UacProtection")->show();
+  w->Panel("Group_FreqProtection")->show();
+  const struct {
+    QStringList path;
+    const char* caption;
+    const char* panel;
+  } choices[] = {
+      {{"Config Page", "2. Uac Protection"}, "Vac1 && Vac2", "Group_UacProtection"},
+      {{"Config Page", "3. Freq. Protection"}, "Display", "Group_FreqProtection"},
+      {{"Config Page", "2. Uac Protection"}, "RULE 21", "Group_UacProtection"},
+      {{"Config Page", "2. Uac Protection"}, "Vac1 && Vac2", "Group_UacProtection"},
+  };
+  for (const auto& c : choices) {
+    SCOPED_TRACE(c.caption);
+    ChooseWithTheMouse(c.path, c.caption);
+    int rows = 0;
+    for (QLineEdit* edit : w->Panel(c.panel)->findChildren<QLineEdit*>()) {
+      if (!edit->isVisibleTo(w->Panel(c.panel))) continue;
+      QWidget* row = edit->parentWidget();
+      auto inRow = [edit](QWidget* c) {
+        return c->y() < edit->y() + edit->height() && edit->y() < c->y() + c->height() && c->x() < edit->x();
+      };
+      // The row's own labels lie right of any editor before it.
+      int from = 0;
+      for (QLineEdit* other : row->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        if (other != edit && inRow(other)) from = std::max(from, other->geometry().right());
+      QLabel* caption = nullptr;
+      QLabel* value = nullptr;
+      for (QLabel* l : row->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!inRow(l) || l->x() <= from) continue;
+        if (!caption || l->x() < caption->x()) caption = l;
+        if (!value || l->x() > value->x()) value = l;
+      }
+      ASSERT_TRUE(caption && value && caption != value) << edit->objectName().toStdString();
+      ++rows;
+      const std::string what = caption->text().toStdString();
+      EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->contentsRect().width())
+          << what << " cut";
+      EXPECT_LT(caption->geometry().right(), value->x()) << what;
+      EXPECT_LT(value->geometry().right(), edit->x()) << what;
+    }
+    EXPECT_GE(rows, 12);
+  }
 }
 
 }  // namespace

@@ -8,8 +8,13 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <map>
+#include <set>
+#include <tuple>
 
+#include "app/GroupPanel.h"
 #include "app/main.h"
+#include "link/PollingLoop.h"
 #include "platform/ValueLabel.h"
 #include "settings/EditorFit.h"
 #include "settings/SettingEditors.h"
@@ -194,6 +199,130 @@ TEST(EditorFit, ACountryChosenWithTheMouseShowsWhole) {
     if (pick.wholeInTheBox)
       EXPECT_LE(box->fontMetrics().horizontalAdvance(pick.name), ItemRoom(box)) << "cut in the box";
   }
+}
+
+const EditorDecl* RowOf(const char* control) {
+  for (std::span<const EditorDecl> table : SettingsEditorTables())
+    for (const EditorDecl& row : table)
+      if (std::string(row.control) == control) return &row;
+  return nullptr;
+}
+
+// Rows whose own code sets what they take: the maximum power in watts, up to
+// a register's worth times the largest power factor an inverter reports, and
+// the lifetime energy as a 32-bit count of tenths.
+TEST(EditorFit, RowsThatSetTheirOwnRangeShowItsLongestText) {
+  polltest::LinkedWindow t(false);
+  const struct {
+    const char* edit;
+    const char* longest;
+  } cases[] = {{"Edit_MaxPower", "65535000"}, {"Edit_LifeEnergy", "429496729.5"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.edit);
+    const EditorDecl* row = RowOf(c.edit);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(LongestAcceptedText(t.w, *row), c.longest);
+    auto* e = t.w.Ctl<QLineEdit>(c.edit);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(TypedTextShowsWhole(e, c.longest));
+  }
+}
+
+// No fit narrows a value label below what it reads back, its unit included,
+// unless its own editor could not show its text otherwise (the caption gave
+// all it had): each end of every row's range typed, written and read again.
+TEST(EditorFit, EveryValueLabelShowsTheLongestReadingWithItsUnit) {
+  polltest::LinkedWindow t;
+  TForm_Main& w = t.w;
+  w.IsSuperUser = 1;  // no access code asked
+  std::vector<const EditorDecl*> rows;
+  for (std::span<const EditorDecl> table : SettingsEditorTables())
+    for (const EditorDecl& row : table)
+      if (row.kind == EditorKind::Edit && row.label && w.Ctl<QLineEdit>(QLatin1String(row.control)) &&
+          w.Ctl<ValueLabel>(QLatin1String(row.label)))
+        rows.push_back(&row);
+  ASSERT_FALSE(rows.empty());
+  for (const EditorDecl* row : rows)
+    for (QWidget* p = w.Control(QLatin1String(row->control)); p; p = p->parentWidget())
+      if (auto* panel = qobject_cast<GroupPanel*>(p)) panel->show();
+  int checked = 0;
+  for (bool upper : {false, true}) {
+    SCOPED_TRACE(upper ? "upper end" : "lower end");
+    for (const EditorDecl* row : rows) {
+      const Bounds b = RowBounds(*row);
+      const int factor = row->rule == ValueRule::Scaled ? RowFactor(w, *row) : 1;
+      auto* e = w.Ctl<QLineEdit>(QLatin1String(row->control));
+      e->setText(UnitsText(upper ? b.hi : b.lo, factor));
+      QTest::keyClick(e, Qt::Key_Return);
+      if (w.Link.CmdCode != 0) ASSERT_EQ(w.ExecutePendingCommand(), 0) << row->control;
+      w.Link.CmdCode = 0;
+    }
+    for (const PollRow& r : PollOrder())
+      if (!r.runs || r.runs(w)) ASSERT_EQ(r.item(&w.Link, 0), 0);
+    for (const EditorDecl* row : rows) {
+      auto* label = w.Ctl<ValueLabel>(QLatin1String(row->label));
+      if (label->fontColor() != clBlue) continue;  // nothing read back into it
+      ++checked;
+      const QVariant laidOut = label->property("LaidOutGeometry");
+      if (!laidOut.isValid() || label->width() >= laidOut.toRect().width()) continue;  // as laid out
+      if (label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width()) continue;
+      // Cut: the caption before it must have had nothing more to give.
+      QLabel* caption = nullptr;
+      for (QLabel* l : label->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (l != label && l->geometry().right() < label->x() && l->y() < label->y() + label->height() &&
+            label->y() < l->y() + l->height() && (!caption || l->x() > caption->x()))
+          caption = l;
+      ASSERT_NE(caption, nullptr) << row->label;
+      EXPECT_LE(caption->contentsRect().width() - caption->fontMetrics().size(0, caption->text()).width(), 1)
+          << row->label << " \"" << label->text().toStdString() << "\" cut while "
+          << caption->text().toStdString() << " has room to spare";
+    }
+  }
+  EXPECT_GT(checked, int(rows.size()));
+}
+
+// The editors of a column stand in line. Only a row that has no room left
+// to give, its caption and value label down to their texts, stands out.
+TEST(EditorFit, EditorsOfAColumnStandInLineWhereTheirRowsHaveRoom) {
+  polltest::LinkedWindow t(false);
+  TForm_Main& w = t.w;
+  w.LoadedCountryNames[0] = "NONE";
+  w.CountryListInit();
+  // A column: the editors of one parent that the layout put between the same
+  // edges (a fit moves only the left one).
+  std::map<std::tuple<QWidget*, int, int>, std::vector<const EditorDecl*>> columns;
+  for (std::span<const EditorDecl> table : SettingsEditorTables())
+    for (const EditorDecl& row : table) {
+      QWidget* c = w.Control(QLatin1String(row.control));
+      if (!c || (row.kind != EditorKind::Edit && row.kind != EditorKind::Combo)) continue;
+      const QVariant laidOut = c->property("LaidOutGeometry");
+      const QRect at = laidOut.isValid() ? laidOut.toRect() : c->geometry();
+      columns[{c->parentWidget(), at.x(), at.right()}].push_back(&row);
+    }
+  for (const auto& [key, members] : columns) {
+    int line = INT_MAX;
+    for (const EditorDecl* row : members) line = std::min(line, w.Control(QLatin1String(row->control))->x());
+    for (const EditorDecl* row : members) {
+      QWidget* editor = w.Control(QLatin1String(row->control));
+      if (editor->x() == line) continue;
+      // What is left of the editor in its row: the caption and the value label.
+      for (QLabel* l : editor->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (l->geometry().right() >= editor->x() || l->y() >= editor->y() + editor->height() ||
+            l->y() + l->height() <= editor->y() || l->isHidden())
+          continue;
+        const bool value = row->label && l->objectName() == QLatin1String(row->label);
+        const QString text = value ? LongestReading(w, *row) : l->text();
+        const int room = l->contentsRect().width() - l->fontMetrics().size(0, text).width();
+        EXPECT_LE(room, 1) << row->control << " stands out of line at " << editor->x() << " (column at " << line
+                           << ") while " << l->objectName().toStdString() << " has " << room << " px to spare";
+      }
+    }
+  }
+  // The country column, for one: the rows with room to give stand in line
+  // (the country's label keeps room for the longest grid-code name, the
+  // reclosure time's for "655.35 sec").
+  EXPECT_EQ(w.Control("Edit_InverterID")->x(), w.Control("Combo_Baudrate")->x());
+  EXPECT_EQ(w.Control("Combo_LanguageSelect")->x(), w.Control("Combo_Baudrate")->x());
 }
 
 }  // namespace

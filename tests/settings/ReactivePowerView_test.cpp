@@ -262,6 +262,20 @@ TEST_F(ReactivePower, EverySignChooserShowsItsChoiceWhole) {
       EXPECT_EQ(top->text(), c.text) << name;
       const int text = box->fontMetrics().tightBoundingRect(c.text).width();
       EXPECT_NEAR(InkWidth(box, box->visualItemRect(top)), text, 2) << name << " shows " << c.text << " cut off";
+      // Its choice alone: the top row fills the list's inside, no part of the
+      // other item shows, and nothing is inked outside the top row.
+      const QRect inside = box->viewport()->rect();
+      EXPECT_TRUE(box->visualItemRect(top).contains(inside)) << name << " shows " << c.text << " in part";
+      for (int i = 0; i < box->count(); ++i)
+        if (box->item(i) != top)
+          EXPECT_FALSE(box->visualItemRect(box->item(i)).intersects(inside))
+              << name << " shows part of " << box->item(i)->text().toStdString() << " below " << c.text;
+      const QImage shot = box->viewport()->grab().toImage();
+      int strayInk = 0;
+      for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+          if (!box->visualItemRect(top).contains(x, y) && qGray(shot.pixel(x, y)) < 128) ++strayInk;
+      EXPECT_EQ(strayInk, 0) << name;
     }
   }
   EXPECT_GT(choosers, 0);

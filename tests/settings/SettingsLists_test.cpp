@@ -1,10 +1,13 @@
 // Settings lists change a setting only by the user's choice: a click in the
 // open list or a key on the focused list. A wheel notch over one scrolls the
-// page it lies on and writes nothing to the inverter.
+// page it lies on and writes nothing to the inverter. The one-row lists (sign
+// choosers, time pickers), whose choice is their top row, keep it too.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -62,6 +65,7 @@ void FocusByLook(QComboBox* combo) {
 struct SettingsLists : polltest::ViewTest {
   QScrollArea* page = nullptr;
   std::vector<QComboBox*> lists;  // every list an editor row commits
+  std::vector<QListWidget*> choosers;  // every one-row list of the window
 
   // Every panel with such a list goes onto the first page, one under the
   // other, as a long profile layout puts them; the page then scrolls.
@@ -88,6 +92,17 @@ struct SettingsLists : polltest::ViewTest {
         }
         lists.push_back(combo);
       }
+    for (QListWidget* list : w.findChildren<QListWidget*>()) {
+      GroupPanel* panel = PanelOf(list);
+      ASSERT_NE(panel, nullptr) << list->objectName().toStdString();
+      for (QWidget* c = list; c != panel; c = c->parentWidget()) c->show();
+      if (placed.insert(panel).second) {
+        panel->move(0, top);
+        panel->show();
+        top += panel->height();
+      }
+      choosers.push_back(list);
+    }
     reactivetest::BringPageToFront(page);
     FitPageContent(page);
     QCoreApplication::processEvents();
@@ -122,6 +137,61 @@ TEST_F(SettingsLists, WheelOverEveryListScrollsThePageAndWritesNothing) {
     NotchOver(combo, true);
   }
   EXPECT_EQ(t.Frames(), std::vector<QString>{}) << "frames written by wheel notches";
+}
+
+// Over its items or over its scroll arrows, a notch towards the item the list
+// does not show leaves its top row, and scrolls the page where it has room.
+TEST_F(SettingsLists, WheelOverEveryOneRowListKeepsItsChoiceAndScrollsThePage) {
+  ASSERT_FALSE(choosers.empty());
+  QScrollBar* bar = page->verticalScrollBar();
+  int pageScrolls = 0;
+  for (QListWidget* list : choosers) {
+    QScrollBar* arrows = list->verticalScrollBar();
+    const std::string name = list->objectName().toStdString();
+    page->ensureWidgetVisible(list);
+    ASSERT_TRUE(arrows->isVisible()) << name;
+    for (QWidget* under : {static_cast<QWidget*>(list->viewport()), static_cast<QWidget*>(arrows)}) {
+      const std::string what = name + (under == arrows ? " (arrows)" : " (items)");
+      const int shown = arrows->value();
+      const int notches = shown < arrows->maximum() ? -1 : 1;
+      const int scrolled = bar->value();
+      const bool room = notches < 0 ? scrolled < bar->maximum() : scrolled > 0;
+      input::Wheel(under, notches);
+      EXPECT_EQ(arrows->value(), shown) << what << ": the wheel changed the choice";
+      if (room) {
+        EXPECT_NE(bar->value(), scrolled) << what << ": the page did not scroll";
+        ++pageScrolls;
+      }
+      page->ensureWidgetVisible(list);
+    }
+  }
+  EXPECT_GT(pageScrolls, 0);
+  EXPECT_EQ(w.Link.CmdCode, 0);
+}
+
+// The sign the chooser shows is the sign Enter writes, wheel notch or not.
+TEST_F(SettingsLists, AfterAWheelNotchOverASignChooserEnterWritesTheSignItShows) {
+  auto* chooser = w.Ctl<QListWidget>("List_FixKvar");
+  auto* edit = w.Ctl<QLineEdit>("Edit_FixKvar");
+  ASSERT_TRUE(chooser && edit);
+  page->ensureWidgetVisible(chooser);
+  QScrollBar* arrows = chooser->verticalScrollBar();
+  // "Ind" on top, with a click on the upper arrow.
+  QTest::mouseClick(arrows, Qt::LeftButton, {}, QPoint(arrows->width() / 2, 1));
+  ASSERT_EQ(chooser->itemAt(1, 1)->text(), "Ind");
+  input::Wheel(chooser->viewport(), -1);
+  EXPECT_EQ(chooser->itemAt(1, 1)->text(), "Ind");
+  page->ensureWidgetVisible(edit);
+  QTest::mouseClick(edit, Qt::LeftButton);
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(edit, "30");
+  QTest::keyClick(edit, Qt::Key_Return);
+  ASSERT_EQ(w.Link.CmdCode, 6);
+  t.sim.ClearFrames();
+  ASSERT_EQ(w.ExecutePendingCommand(), 0);
+  w.Link.CmdCode = 0;
+  // Under "Ind+" an inductive 30 % is written as +30.
+  EXPECT_EQ(t.Frames(), std::vector<QString>{WriteHolding(33624, 30)});
 }
 
 // The user's own choices still write: keys in the list opened by a click,

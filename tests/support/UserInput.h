@@ -1,7 +1,9 @@
 #pragma once
 // What the user's keyboard and mouse hand a control, sent straight to it (no
 // window needs to be on screen or focused).
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -47,6 +49,22 @@ inline void Wheel(QWidget* w, int notches) {
 inline bool Activate(QWidget* window) {
   window->activateWindow();
   return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Opens the box's list with a click and picks the item named `text` with the
+// arrow keys and Enter, as a user does; false when the list did not open or
+// close, or holds no such item.
+inline bool ChooseInOpenList(QComboBox* combo, const QString& text) {
+  QTest::mouseClick(combo, Qt::LeftButton);
+  QAbstractItemView* view = combo->view();
+  if (!QTest::qWaitFor([view] { return view->isVisible(); })) return false;
+  const int k = combo->findText(text, Qt::MatchExactly);
+  if (k < 0) return false;
+  for (int step = 0; step < combo->count() && view->currentIndex().row() != k; ++step)
+    QTest::keyClick(view, view->currentIndex().row() < k ? Qt::Key_Down : Qt::Key_Up);
+  if (view->currentIndex().row() != k) return false;
+  QTest::keyClick(view, Qt::Key_Return);
+  return QTest::qWaitFor([view] { return !view->isVisible(); });
 }
 
 }  // namespace input
