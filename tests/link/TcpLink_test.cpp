@@ -193,6 +193,23 @@ TEST_F(TcpLinkTest, NobodyListeningFailsTheRequest) {
   EXPECT_FALSE(link->Client.HasSocket(255));
 }
 
+// The module restarted: the connection kept from the last exchange is dead
+// (reset), but the module is back. The exchange takes a fresh connection
+// and goes through; the link does not fail.
+TEST_F(TcpLinkTest, AConnectionThatDiedWhileIdleIsMadeAfreshOnce) {
+  ASSERT_EQ(link->Request(1, 1, 3), 0);
+  ASSERT_EQ(link->ReplyValid, 1);
+  bus.LoseTcp();
+  const int back = bus.ListenTcp();
+  ASSERT_GT(back, 0);
+  qputenv("QORVANE_WIFI_ADDR", QByteArray("127.0.0.1:") + QByteArray::number(back));
+  EXPECT_EQ(link->Request(1, 1, 3), 0);
+  EXPECT_EQ(link->ReplyValid, 1);
+  EXPECT_EQ(link->TxCount, 2);
+  EXPECT_EQ(link->LinkError(), "");
+  ASSERT_FALSE(ui.lines.filter("Error - Send: ").isEmpty()) << ui.lines.join('|').toStdString();
+}
+
 TEST_F(TcpLinkTest, NoSocketFailsTheRequest) {
   qputenv("QORVANE_WIFI_ADDR", "127.0.0.1:no-such-service-name");
   EXPECT_EQ(link->Request(1, 1, 3), 1);
