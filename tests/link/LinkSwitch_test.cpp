@@ -435,22 +435,14 @@ TEST(LinkStatus, PanelsShowTheOpenLinksOwnState) {
 // quality from an earlier session does not stay while nothing is heard.
 TEST(LinkStatus, RadioSignalIsOnlyWhatTheDongleHears) {
   Bench b;
+  b.Put("profile/PreviousSet.KXL", "[Language]\r\nSet=0\r\n[InvExist]\r\nID1=3\r\n");
   b.bus.AddSlave(1);
   b.dongle.SetQuality(-52, 6);
   b.Start("SuperUser", {"Group_Version"});
-  b.w->Ctl<QLineEdit>("Edit_StartID")->setText("1");
-  b.w->Ctl<QLineEdit>("Edit_EndID")->setText("1");
   b.Click("Radio_ComSub1g");
   b.UsePort(b.dongle.PortPath());
-  bool scanned = false;
   b.Open([&] {
-    if (!b.w->LinkOpen) return false;
-    if (!scanned) {
-      b.Click("Btn_ScanID");
-      scanned = true;
-      return false;
-    }
-    if (b.w->Link.CmdCode != 0 || b.w->InverterList.Count != 1) return false;
+    if (b.w->StatusText(10).isEmpty()) return false;  // a reply was heard
     b.Click("ClosePort");
     return true;
   });
