@@ -64,6 +64,13 @@ class TForm_Main : public QMainWindow {
   void Radio_ComRS485Click();
   void Radio_ComWifiClick();
   void Radio_ComSub1gClick();
+  // Whether the profile offers the Sub1G link (SuperUser does).
+  void OfferSub1gLink(bool offered);
+  // The inverters that commands for many inverters walk on the link: the
+  // Wi-Fi module's one inverter (255), else the listed ones (link/IdScan.cpp).
+  InverterListRec CommandTargets() const;
+  // Status panel 0: the inverter that is polled (nothing for address 0).
+  void ShowPolledId();
   // Carries out the command waiting in the mailbox (link/Executor.cpp); 1
   // when a failed request ends polling.
   int ExecutePendingCommand();
@@ -270,6 +277,12 @@ class TForm_Main : public QMainWindow {
   void BindFirmwarePage();     // upgrade/FirmwarePage.cpp
   void StopDataLog();
 
+  // The link kind buttons show the link that Open opens, or the one open.
+  void ShowLinkKinds();
+  // Every value shows "??" in blue, to be filled by the next read.
+  void ResetValueLabels();
+
+  bool sub1gOffered_ = false;  // the profile shows the Sub1G button
   int pollDepth_ = 0;         // polling loops running (0 or 1)
   bool pollRestart_ = false;  // a fresh loop was asked for while one ran
 

@@ -115,10 +115,11 @@ template <class Work>
 bool SweepListed(TForm_Main& f, Work work) {
   Modbus& link = f.Link;
   const uint8_t current = link.SlaveId;
-  const int count = std::min(f.InverterList.Count, static_cast<int>(f.InverterList.Ids.size()));
+  const InverterListRec list = f.CommandTargets();
+  const int count = std::min(list.Count, static_cast<int>(list.Ids.size()));
   for (int i = 0; i < count; ++i) {
-    link.SlaveId = static_cast<uint8_t>(f.InverterList.Ids[i]);
-    link.SetBaudIndex(f.InverterList.BaudIndex[i]);
+    link.SlaveId = static_cast<uint8_t>(list.Ids[i]);
+    link.SetBaudIndex(list.BaudIndex[i]);
     if (!work()) return false;
   }
   link.SlaveId = current;

@@ -46,11 +46,12 @@ template <class Work>
 void ForEachListedInverter(TForm_Main& f, Work work) {
   Modbus& link = f.Link;
   const uint8_t current = link.SlaveId;
-  const int count = std::clamp(f.InverterList.Count, 0, static_cast<int>(f.InverterList.Ids.size()));
+  const InverterListRec list = f.CommandTargets();
+  const int count = std::clamp(list.Count, 0, static_cast<int>(list.Ids.size()));
   for (int i = 0; i < count; ++i) {
-    link.SlaveId = static_cast<uint8_t>(f.InverterList.Ids[i]);
-    link.SetBaudIndex(f.InverterList.BaudIndex[i]);
-    work(f.InverterList.Ids[i]);
+    link.SlaveId = static_cast<uint8_t>(list.Ids[i]);
+    link.SetBaudIndex(list.BaudIndex[i]);
+    work(list.Ids[i]);
   }
   link.SlaveId = current;
   link.SetBaudIndex(link.IdBaudIndex[current]);

@@ -161,6 +161,21 @@ QTreeWidgetItem* TForm_Main::AddTreeRoot() {
   return root;
 }
 
+InverterListRec TForm_Main::CommandTargets() const {
+  if (Link.LinkMode != LinkTcp) return InverterList;
+  // The Wi-Fi module carries one inverter; a list from a bus or radio scan,
+  // or from the previous run, names inverters that are not on it.
+  InverterListRec wifi;
+  wifi.Count = 1;
+  wifi.Ids[0] = 255;
+  return wifi;
+}
+
+void TForm_Main::ShowPolledId() {
+  // Address 0 is never sent to: no inverter is polled then.
+  SetStatus(0, LinkOpen && Link.SlaveId != 0 ? CFormat("ID: %d", Link.SlaveId) : QString());
+}
+
 void TForm_Main::RebuildTree() {
   if (TreeRoot) {
     while (TreeRoot->childCount() > 0) delete TreeRoot->takeChild(TreeRoot->childCount() - 1);
@@ -170,6 +185,8 @@ void TForm_Main::RebuildTree() {
     CollectPresentIds(InverterList, Link.IdPresent, Link.IdBaudIndex);
     BuildIdTree();
   }
+  // The probes showed each ID they tried; polling goes on with this one.
+  ShowPolledId();
 }
 
 void TForm_Main::BuildIdTree() {
@@ -206,6 +223,7 @@ void TForm_Main::ExeSelectInv(int position) {
     label->setText(QStringLiteral("??"));
     label->setFontColor(clBlue);
   }
+  ShowPolledId();
 }
 
 void TForm_Main::TreeViewDblClick() {
@@ -220,6 +238,7 @@ void TForm_Main::TreeViewDblClick() {
   if (n >= 0 && n < InverterList.Count) {
     Link.SlaveId = static_cast<uint8_t>(InverterList.Ids[n] & 0xFF);
     Link.SetBaudIndex(Link.LinkMode == LinkRadio ? 3 : InverterList.BaudIndex[n]);
+    ShowPolledId();
   }
   // What the views show came from the previous inverter.
   for (ValueLabel* label : ValueLabelsOf(this)) {

@@ -363,6 +363,8 @@ int Modbus::OpenSerial(const QString& portName) {
 }
 
 int Modbus::SetBaudIndex(int index) {
+  // The Wi-Fi link has no serial speed to set or show.
+  if (LinkMode == LinkTcp) return 0;
   Port.SetBaud(index);
   CurrentLinkUi().SetStatus(1, CFormat("%d", Port.Baud));
   return 0;

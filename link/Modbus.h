@@ -72,8 +72,15 @@ class Modbus {
   int TransactSerial();
 
   // The Wi-Fi link's exchange (Mysock.cpp): 0 when it ran, reply or not;
-  // -1 when no socket could be made.
+  // -1 when no socket could be made; 1 when the module refused or reset the
+  // connection (the link failed; TakeTcpFailure says why).
   int TransactTcp();
+  // Why the Wi-Fi link failed ("<host>:<port>: <reason>"), once; empty when
+  // it did not.
+  QString TakeTcpFailure() { return std::exchange(tcpFailure_, QString()); }
+  // Why the link failed, for a message: the Wi-Fi connection's or the
+  // serial port's reason; empty when it has not failed.
+  QString LinkError() const { return LinkMode == LinkTcp ? tcpFailure_ : Port.LastError(); }
   static constexpr int kTcpReplyTimeoutMs = 6000;
 
   // --- radio dongle (Radio.cpp) ---------------------------------------------
@@ -82,6 +89,8 @@ class Modbus {
   int SetupRadio();
   int TransactRadio();
   int ParseRadioReply();
+  // Empties the signal panels (RSSI, SNR): no reply was heard.
+  void ShowNoSignal();
 
   // --- ID scan (IdScan.cpp) -------------------------------------------------
   int ProbeSlave(int id, int speedIndex);
@@ -190,6 +199,7 @@ class Modbus {
   // The last TCP exchange could not send its frame: counted as no connection,
   // not as a missing reply.
   bool tcpSendFailed_ = false;
+  QString tcpFailure_;  // why the Wi-Fi link failed; empty while it works
   // The radio exchange with its frequency fallback (Radio.cpp).
   int RadioExchange();
 };

@@ -36,10 +36,28 @@ int MsLeft(Clock::time_point deadline) {
 bool ValidId(int id) { return id >= 0 && id < QorClient::kSlots; }
 
 QString SystemReason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// The module turned the connection away or dropped it, or no route leads to
+// it: errors that waiting does not mend.
+bool ConnectionLost(int err) {
+  switch (err) {
+    case ECONNREFUSED:
+    case ECONNRESET:
+    case EPIPE:
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case EHOSTDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
-void QorClient::SetError(int id, const QString& reason) {
+void QorClient::SetError(int id, const QString& reason, int err) {
   error_ = (ValidId(id) ? peers_[id] : QString()) + QStringLiteral(": ") + reason;
+  errno_ = err;
 }
 
 QorClient::QorClient() { Sockets.fill(kNoSocket); }
@@ -58,6 +76,7 @@ int QorClient::Connect(int id, const QString& host, const QString& service) {
   if (!ValidId(id)) return -1;
   CloseSlot(id);
   error_.clear();
+  errno_ = 0;
   peers_[id] = (host.contains(':') ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') + service;
   connectErr_[id] = 0;
   addrinfo hints{};
@@ -96,6 +115,7 @@ int QorClient::Connect(int id, const QString& host, const QString& service) {
 
 int QorClient::Send(int id, const uint8_t* data, int n) {
   error_.clear();
+  errno_ = 0;
   if (!HasSocket(id) || n < 0) {
     SetError(id, QStringLiteral("no connection"));
     return 1;
@@ -129,9 +149,9 @@ int QorClient::Send(int id, const uint8_t* data, int n) {
     socklen_t len = sizeof pending;
     if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &pending, &len) == 0 && pending != 0) err = pending;
     else if (connectErr_[id] != 0) err = connectErr_[id];
-    SetError(id, err == EAGAIN || err == EWOULDBLOCK || err == 0
-                     ? QStringLiteral("not ready to send within %1 ms").arg(kSendWaitMs)
-                     : SystemReason(err));
+    const bool late = err == EAGAIN || err == EWOULDBLOCK || err == 0;
+    SetError(id, late ? QStringLiteral("not ready to send within %1 ms").arg(kSendWaitMs) : SystemReason(err),
+             late ? 0 : err);
     CloseSlot(id);
     return 1;
   }
@@ -153,6 +173,7 @@ int QorClient::Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength) 
   std::memset(RxBuf, 0, sizeof RxBuf);
   RxLen = 0;
   error_.clear();
+  errno_ = 0;
   if (!HasSocket(id)) {
     SetError(id, QStringLiteral("no connection"));
     return 1;
@@ -170,13 +191,15 @@ int QorClient::Receive(int id, int timeoutMs, const ReplyLengthFn& replyLength) 
       // the caller's checks; the stream is no longer in step either way.
       closeAfter = true;
       result = RxLen > 0 ? 0 : 1;
-      SetError(id, w > 0 ? QStringLiteral("no reply within %1 ms").arg(timeoutMs) : SystemReason(errno));
+      const int err = w > 0 ? 0 : errno;
+      SetError(id, w > 0 ? QStringLiteral("no reply within %1 ms").arg(timeoutMs) : SystemReason(err), err);
       break;
     }
     const ssize_t r = ::recv(s, RxBuf + RxLen, size_t(kRxSize - 1 - RxLen), 0);
     if (r < 0) {
       if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
-      SetError(id, SystemReason(errno));
+      const int err = errno;
+      SetError(id, SystemReason(err), err);
       closeAfter = true;
       result = RxLen > 0 ? 0 : 1;
       break;
@@ -237,8 +260,12 @@ int Modbus::TransactTcp() {
   interrupted_ = false;
   tcpSendFailed_ = false;
   const int id = SlaveId;
+  tcpFailure_.clear();
 
-  if (!Client.HasSocket(id)) {
+  // 0 = a socket to send on; -1 = none could be made; 1 = a nested exchange
+  // ran meanwhile.
+  const auto connect = [&]() -> int {
+    if (Client.HasSocket(id)) return 0;
     const WifiAddress addr = WifiModuleAddress();
     if (Client.Connect(id, addr.host, addr.service) != 0) {
       ui.Trace(QStringLiteral("Error - Build Socket: ") + Client.LastError());
@@ -250,24 +277,38 @@ int Modbus::TransactTcp() {
       // A nested exchange ran from the event processing and rebuilt TxBuf.
       interrupted_ = true;
       ClearReply();
-      return 0;
+      return 1;
     }
-  }
+    return 0;
+  };
+  const auto send = [&] { return Client.Send(id, Port.TxBuf, std::clamp(TxLength, 0, Tcomm::kTxSize)) == 0; };
 
+  const bool kept = Client.HasSocket(id);
+  if (const int r = connect()) return r < 0 ? -1 : 0;
   ClearReply();
   // A late or repeated reply still queued answers nothing we ask now, like
   // the bytes the serial exchange discards before it sends.
   TraceDiscarded(Client.TakeQueued(id));
   ++TxCount;
-  if (Client.Send(id, Port.TxBuf, std::clamp(TxLength, 0, Tcomm::kTxSize))) {
+  bool sent = send();
+  if (!sent && kept && ConnectionLost(Client.LastErrno())) {
+    // The connection kept from the last exchange died meanwhile (the module
+    // dropped it while idle): a fresh one, before the module counts as gone.
+    ui.Trace(QStringLiteral("Error - Send: ") + Client.LastError());
+    if (const int r = connect()) return r < 0 ? -1 : 0;
+    sent = send();
+  }
+  if (!sent) {
     ui.Trace(QStringLiteral("Error - Send: ") + Client.LastError());
     ++NoConnectCount;
     tcpSendFailed_ = true;
+    if (ConnectionLost(Client.LastErrno())) tcpFailure_ = Client.LastError();
   } else {
     TraceTx();
     const auto replyLength = [this](const uint8_t* rx, int n) { return ExpectedReplyLength(rx, n); };
     if (Client.Receive(id, kTcpReplyTimeoutMs, replyLength)) {
       ui.Trace(QStringLiteral("Error - Receive: ") + Client.LastError());
+      if (ConnectionLost(Client.LastErrno())) tcpFailure_ = Client.LastError();
     } else {
       const int received = std::max(Client.RxLen, 0);
       // Bytes past the reply's own length came in the same piece but are no
@@ -275,6 +316,9 @@ int Modbus::TransactTcp() {
       const int whole = ExpectedReplyLength(Client.RxBuf, received);
       const int n = whole > 0 ? std::min(received, whole) : received;
       TraceDiscarded(QByteArray(reinterpret_cast<const char*>(Client.RxBuf) + n, received - n));
+      // The module closed this connection: the next exchange makes a new
+      // one rather than send into it.
+      if (received == 0) Client.CloseSlot(id);
       Port.RxCount = n;
       std::memcpy(Port.RxBuf, Client.RxBuf, size_t(n));
       Port.RxBuf[n] = 0;
@@ -289,5 +333,7 @@ int Modbus::TransactTcp() {
   // The counters are those before this exchange is counted (Transact counts it).
   ui.SetStatus(3, CFormat("%d", TxCount));
   ui.SetStatus(5, CFormat("NoCon/NoRx/Error:%d/%d/%d", NoConnectCount, NoReplyCount, CrcErrors));
-  return 0;
+  // A refused or reset connection is the link failing, as a pulled serial
+  // adapter is; a module that is slow or silent is not.
+  return tcpFailure_.isEmpty() ? 0 : 1;
 }

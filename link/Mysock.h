@@ -54,6 +54,9 @@ class QorClient {
   // Why the last Connect, Send or Receive failed, as "<host>:<port>: <the
   // system's reason>"; empty when it did not.
   QString LastError() const { return error_; }
+  // The system's error number behind LastError; 0 for a time-out or when
+  // nothing failed.
+  int LastErrno() const { return errno_; }
 
   bool HasSocket(int id) const { return id >= 0 && id < kSlots && Sockets[id] != kNoSocket; }
   // Closes the ID's socket, if any, and clears its slot.
@@ -62,10 +65,11 @@ class QorClient {
   void CloseAll();
 
  private:
-  void SetError(int id, const QString& reason);
+  void SetError(int id, const QString& reason, int err = 0);
   std::array<QString, kSlots> peers_;    // "host:port" each slot was connected to
   std::array<int, kSlots> connectErr_{};  // an error the connect reported at once
   QString error_;
+  int errno_ = 0;
 };
 
 // Where the Wi-Fi module listens: its fixed address on its own network, port

@@ -36,6 +36,7 @@
 #include "monitor/UserPollView.h"
 #include "monitor/VersionView.h"
 #include "platform/Dialogs.h"
+#include "platform/ValueLabel.h"
 #include "settings/FaultRideThroughView.h"
 #include "settings/ProtectionFunctionViews.h"
 #include "settings/AustraliaSetView.h"
@@ -231,6 +232,34 @@ void TForm_Main::Radio_ComSub1gClick() {
   if (QWidget* w = Control(QStringLiteral("Edit_RolaNextFreq"))) w->show();
 }
 
+void TForm_Main::OfferSub1gLink(bool offered) {
+  sub1gOffered_ = offered;
+  ShowLinkKinds();
+}
+
+void TForm_Main::ShowLinkKinds() {
+  // While a link is open its kind does not change under it.
+  for (const char* name : {"Radio_ComRS485", "Radio_ComWifi", "Radio_ComSub1g"})
+    if (QWidget* w = Control(QLatin1String(name))) w->setEnabled(!LinkOpen);
+  auto* sub1g = Ctl<QRadioButton>(QStringLiteral("Radio_ComSub1g"));
+  if (!sub1g) return;
+  // An open radio link keeps its button in sight until it closes.
+  sub1g->setHidden(!sub1gOffered_ && !(LinkOpen && Link.LinkMode == LinkRadio));
+  if (sub1g->isHidden() && sub1g->isChecked()) {
+    // No hidden button stays chosen: Open would open a link nobody sees.
+    if (auto* rs485 = Ctl<QRadioButton>(QStringLiteral("Radio_ComRS485"))) rs485->setChecked(true);
+    Radio_ComRS485Click();
+  }
+}
+
+void TForm_Main::ResetValueLabels() {
+  for (ValueLabel* label : ValueLabelsOf(this)) {
+    if (label->fontColor() != clBlue && label->fontColor() != clRed) continue;
+    label->setText(QStringLiteral("??"));
+    label->setFontColor(clBlue);
+  }
+}
+
 void TForm_Main::ClosePortClick() { PollStop = 1; }
 
 bool TForm_Main::LinkTakesCommands() {
@@ -249,7 +278,10 @@ void TForm_Main::OpenPortClick() {
   }
   if (QWidget* w = Control(QStringLiteral("OpenPort"))) w->setEnabled(false);
   if (QWidget* w = Control(QStringLiteral("ClosePort"))) w->setEnabled(true);
-  for (int panel = 0; panel <= 3; ++panel) SetStatus(panel, QString());
+  // Nothing shown belongs to the link that opens now: not the status of
+  // another link, nor the values read over it.
+  for (int panel : {0, 1, 2, 3, 9, 10}) SetStatus(panel, QString());
+  ResetValueLabels();
 
   Link.CmdCode = 0;
   Link.SlaveId = 0;
@@ -266,13 +298,19 @@ void TForm_Main::OpenPortClick() {
   };
   auto* ports = Ctl<QComboBox>(QStringLiteral("Combo_COM"));
   const QString portName = ports ? ports->currentText() : QString();
+  auto opened = [this] {
+    LinkOpen = true;
+    ShowLinkKinds();
+    ShowPolledId();
+  };
 
   if (checked("Radio_ComWifi")) {
     // Nothing is connected here: each exchange connects its ID's socket.
     Link.LinkMode = LinkTcp;
     Link.SlaveId = 255;
     Link.Client.Startup();
-    LinkOpen = true;
+    SetStatus(4, QString());  // the serial port's state is not this link's
+    opened();
     RunPollingLoop();
     return;
   }
@@ -283,7 +321,7 @@ void TForm_Main::OpenPortClick() {
     }
     Link.LinkMode = LinkSerial;
     ExeSelectInv(0);
-    LinkOpen = true;
+    opened();
     RunPollingLoop();
     return;
   }
@@ -300,7 +338,7 @@ void TForm_Main::OpenPortClick() {
     Link.SetupRadio();
     auto* freq = Ctl<QLineEdit>(QStringLiteral("Edit_RolaNextFreq"));
     Link.SelectRadioFrequency(RadioFreqTenthsFromText(freq ? freq->text() : QString()));
-    LinkOpen = true;
+    opened();
     RunPollingLoop();
     return;
   }
@@ -314,6 +352,10 @@ int TForm_Main::RunPollingLoop() {
   // boundary instead.
   if (pollDepth_ > 0) {
     pollRestart_ = true;
+    // The fresh loop starts here, as far as the flags go: a Close clicked
+    // before the restart is reached still ends it.
+    PollStop = 0;
+    KeepPortOpen = 0;
     return 0;
   }
   struct Depth {
@@ -322,10 +364,10 @@ int TForm_Main::RunPollingLoop() {
     ~Depth() { --d; }
   } depth(pollDepth_);
 
+  PollStop = 0;
+  KeepPortOpen = 0;
   for (;;) {
     pollRestart_ = false;
-    PollStop = 0;
-    KeepPortOpen = 0;
     bool ended = false;
     while (!ended && !pollRestart_) {
       if (Link.LinkMode == LinkTcp && Link.Request(kWifiKeepAliveRegister, kWifiKeepAliveValue, 6)) {
@@ -383,6 +425,10 @@ int TForm_Main::CloseLink() {
   if (Link.LinkMode == LinkTcp) {
     Link.Client.CloseAll();
     Link.Client.Cleanup();
+    // A module that refused or reset the connection: what was read over it
+    // no longer looks live, as after a pulled serial adapter. The traffic
+    // log already names the address and the reason.
+    if (!Link.TakeTcpFailure().isEmpty()) CurrentLinkUi().MarkViewsStale();
   } else {
     // A port that failed (an adapter pulled out, a device that would not
     // open) says which and why, in the panel and in the traffic log, and
@@ -399,5 +445,6 @@ int TForm_Main::CloseLink() {
   // No loop runs any more: whoever asks whether a link is open is told no.
   LinkOpen = false;
   PollStop = 1;
+  ShowLinkKinds();
   return 0;
 }

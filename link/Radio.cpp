@@ -125,6 +125,8 @@ int Modbus::TransactRadio() {
     TraceRxText();
     ParseRadioReply();
     TraceRadioRx();
+  } else {
+    ShowNoSignal();
   }
 
   if (WriteCommand(Port, QByteArrayLiteral("rf rx_con off"))) return 1;
@@ -133,6 +135,13 @@ int Modbus::TransactRadio() {
   TraceRxText();
   ui.SetStatus(5, CFormat("NoRx/Error:%d/%d", NoReplyCount, CrcErrors));
   return 0;
+}
+
+void Modbus::ShowNoSignal() {
+  // The dongle heard nothing: a signal shown from before would mislead
+  // anyone aligning the antenna.
+  CurrentLinkUi().SetStatus(9, QString());
+  CurrentLinkUi().SetStatus(10, QString());
 }
 
 int Modbus::ParseRadioReply() {
@@ -145,8 +154,11 @@ int Modbus::ParseRadioReply() {
       break;
     }
   }
-  if (at < 0) return 0;
   LinkUi& ui = CurrentLinkUi();
+  if (at < 0) {
+    ShowNoSignal();
+    return 0;
+  }
   if (at + 1 < tokens.size()) {
     const QByteArray& hex = tokens[at + 1];
     const int n = std::min(int(hex.size()) / 2, kReplySize);
@@ -166,8 +178,9 @@ int Modbus::ParseRadioReply() {
       }
     }
   }
-  if (at + 2 < tokens.size()) ui.SetStatus(9, CFormat("RSSI: %d", TokenInt(tokens[at + 2])));
-  if (at + 3 < tokens.size()) ui.SetStatus(10, CFormat("SNR: %d", TokenInt(tokens[at + 3])));
+  // The signal of this reply, or nothing: never that of an earlier one.
+  ui.SetStatus(9, at + 2 < tokens.size() ? CFormat("RSSI: %d", TokenInt(tokens[at + 2])) : QString());
+  ui.SetStatus(10, at + 3 < tokens.size() ? CFormat("SNR: %d", TokenInt(tokens[at + 3])) : QString());
   return 0;
 }
 

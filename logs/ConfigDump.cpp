@@ -113,11 +113,12 @@ void RunConfigDump(TForm_Main& f) {
   PaintGridSetLog(f, clRed);
   if (Form_wait) Form_wait->show();
   bool allWritten = true;
-  const int count = std::clamp(f.InverterList.Count, 0, static_cast<int>(f.InverterList.Ids.size()));
+  const InverterListRec list = f.CommandTargets();
+  const int count = std::clamp(list.Count, 0, static_cast<int>(list.Ids.size()));
   for (int i = 0; i < count; ++i) {
-    const int id = f.InverterList.Ids[i];
+    const int id = list.Ids[i];
     link.SlaveId = static_cast<uint8_t>(id);
-    link.SetBaudIndex(f.InverterList.BaudIndex[i]);
+    link.SetBaudIndex(list.BaudIndex[i]);
     const QString name = ConfigLogFileName(id);
     const ConfigLogResult r = WriteConfigLog(name, link);
     if (r == ConfigLogResult::Written) continue;

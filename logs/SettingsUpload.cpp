@@ -112,7 +112,7 @@ void RunSettingsUpload(TForm_Main& f) {
   const uint8_t current = link.SlaveId;
   if (Form_wait) Form_wait->show();
   const QString fileName = Dialogs().OpenFileName(QString(), QString(), QStringLiteral("*.csv (*.csv)"));
-  if (!fileName.isEmpty()) UploadSettingsCsv(link, f.InverterList, fileName);
+  if (!fileName.isEmpty()) UploadSettingsCsv(link, f.CommandTargets(), fileName);
   if (Form_wait) Form_wait->hide();
   link.SlaveId = current;
   link.SetBaudIndex(link.IdBaudIndex[current]);

@@ -151,7 +151,7 @@ void TForm_Main::Combo_SelectModeChange() {
     pages->setTabText(pages->indexOf(Control("TabSheet2")), super ? "Config2937" : "Config");
     pages->setTabText(pages->indexOf(Control("TabSheet3")), super ? "Ctrl2937" : "Ctrl");
     SetVisible(*this, "Group_UseForFactory", super);
-    SetVisible(*this, "Radio_ComSub1g", super);
+    OfferSub1gLink(super);
     SetTabVisible(pages, Control("Tab_Firmware"), false);
     SetCurrentTabIndex(pages, 0);
   }

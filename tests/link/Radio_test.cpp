@@ -94,14 +94,16 @@ TEST(RadioReply, ParserTakesPayloadRssiAndSnr) {
   };
   const Case cases[] = {
       {"Ok\r\nradio_rx " + hex + " -40 7\r\n", true, "RSSI: -40", "SNR: 7"},
-      {"radio_rx " + hex, true, "", ""},                      // no quality tokens: panels unchanged
+      {"radio_rx " + hex, true, "", ""},                      // no quality tokens: nothing shown
       {"Ok radio_rx", false, "", ""},                         // nothing after the word
       {"radio_rx " + hex.left(hex.size() - 2) + "00 -51 3", false, "RSSI: -51", "SNR: 3"},  // CRC fails
       {"radio_rx 0103 -60 2", false, "RSSI: -60", "SNR: 2"},  // too short to carry a CRC
       {"Ok\r\n", false, "", ""},
   };
   for (const Case& c : cases) {
-    ui.status.fill(QString());
+    // A signal from before, which no line may leave standing.
+    ui.status[9] = "RSSI: -99";
+    ui.status[10] = "SNR: 99";
     auto m = std::make_unique<Modbus>();
     m->SlaveId = 1;
     m->Request(1, 1, 3);  // no link: builds the request the reply answers

@@ -108,7 +108,8 @@ TEST_F(SettingsUpload, DoneOnlyWhenEveryLineWasWorkedThrough) {
 
 // Over the Wi-Fi link, a read reply the device sends twice (both copies in
 // one piece) answers no later read: each register is judged by its own
-// value, and the one that differs is written.
+// value, and the one that differs is written. The module's one inverter
+// (255) is written, not the inverter listed from another link.
 TEST_F(SettingsUpload, OverWifiARepeatedReplyAnswersNoLaterRead) {
   const QByteArray savedAddr = qgetenv("QORVANE_WIFI_ADDR");
   const auto restore = qScopeGuard([&] {
@@ -124,16 +125,18 @@ TEST_F(SettingsUpload, OverWifiARepeatedReplyAnswersNoLaterRead) {
   w.Link.LinkMode = LinkTcp;
   w.Link.Client.CloseAll();
   ListInverters({1});
-  t.sim.SetHolding(1, 1024, 5000);
-  t.sim.SetHolding(1, 1025, 3000);
-  t.sim.SetHolding(1, 1026, 7);
+  t.sim.AddSlave(255);
+  t.sim.SetHolding(255, 1024, 5000);
+  t.sim.SetHolding(255, 1025, 3000);
+  t.sim.SetHolding(255, 1026, 7);
   t.sim.QueueFault(sim::ReplyFault::Repeat(0));
   Choose("Pac_Limit,1024,5000\r\nFreq,1025,5000\r\nLast,1026,7\r\n");
   EXPECT_EQ(Run(421), 0);
 
-  EXPECT_EQ(t.Frames(), (std::vector<QString>{Read(1, 3, 1024, 1), Read(1, 3, 1025, 1), Write(1, 1025, 5000),
-                                              Read(1, 3, 1025, 1), Read(1, 3, 1026, 1)}));
-  EXPECT_EQ(t.sim.Holding(1, 1025), 5000);
+  EXPECT_EQ(t.Frames(), (std::vector<QString>{Read(255, 3, 1024, 1), Read(255, 3, 1025, 1), Write(255, 1025, 5000),
+                                              Read(255, 3, 1025, 1), Read(255, 3, 1026, 1)}));
+  EXPECT_EQ(t.sim.Holding(255, 1025), 5000);
+  EXPECT_EQ(t.sim.Holding(1, 1025), 0);
   EXPECT_EQ(t.dialogs.messages, QStringList{"Done"});
 }
 

@@ -388,6 +388,14 @@ int SimInverter::TcpConnections(int expected) const {
   return tcpConnections_;
 }
 
+void SimInverter::LoseTcp() {
+  std::unique_lock lock(mu_);
+  loseTcp_ = true;
+  const char c = 'd';
+  (void)!write(wake_[1], &c, 1);
+  frameArrived_.wait(lock, [&] { return !loseTcp_; });
+}
+
 void SimInverter::AddProtocol(std::unique_ptr<SimProtocol> p, bool first) {
   std::lock_guard lock(mu_);
   if (first)
@@ -565,6 +573,21 @@ void SimInverter::Run() {
       if (stop_) return;
       for (int fd : newListeners_) lines_.push_back({Line::Kind::Listener, fd, {}});
       newListeners_.clear();
+      if (loseTcp_) {
+        for (Line& l : lines_) {
+          if (l.kind == Line::Kind::Pty) continue;
+          if (l.kind == Line::Kind::Tcp) {
+            // Closed with a reset, as a module that drops off the network.
+            const linger reset{1, 0};
+            setsockopt(l.fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+          }
+          close(l.fd);
+          l.fd = -1;
+        }
+        std::erase_if(lines_, [](const Line& l) { return l.fd < 0; });
+        loseTcp_ = false;
+        frameArrived_.notify_all();
+      }
     }
     std::vector<pollfd> fds;
     bool partial = false;

@@ -186,6 +186,9 @@ class SimInverter {
   // device's thread has taken the connection, so a test that expects n
   // first waits (up to 5 s) for that many.
   int TcpConnections(int expected = 0) const;
+  // The Wi-Fi module goes away: its open connections are reset and nothing
+  // listens any more, so a new connection is refused. Returns once done.
+  void LoseTcp();
 
   // --- more framings (tried in order; the first whose check passes wins) ---
   void AddProtocol(std::unique_ptr<SimProtocol> p, bool first = false);
@@ -250,6 +253,7 @@ class SimInverter {
   std::vector<Line> lines_;      // the I/O thread's own
   std::vector<int> newListeners_;  // handed to the I/O thread
   int tcpConnections_ = 0;
+  bool loseTcp_ = false;  // asked of the I/O thread; cleared when done
   std::thread thread_;
 };
 
