@@ -33,7 +33,7 @@ bool OneRegisterReply(const Modbus& link) { return ReplyUsable(&link, kReadHoldi
 
 // Why the link failed, as the port or the Wi-Fi client tells it.
 QString LinkFailureReason(const Modbus& link) {
-  const QString why = link.LinkMode == LinkTcp ? link.Client.LastError() : link.Port.LastError();
+  const QString why = link.LinkError();
   return why.isEmpty() ? QStringLiteral("The link failed") : why;
 }
 
@@ -141,6 +141,9 @@ void RunConfigDump(TForm_Main& f) {
         ShowMessage(QStringLiteral("Please Close Config File"));
         break;
     }
+    // A lost link reaches no other inverter either: one message, not one per
+    // inverter left.
+    if (r == ConfigLogResult::LinkFailed) break;
   }
   if (Form_wait) Form_wait->hide();
   if (allWritten) ShowMessage(QStringLiteral("Done"));
